@@ -1,0 +1,91 @@
+# Build conventions shared by every subsystem.
+#
+#   pl_add_test(<name> SOURCES ... [LIBS ...] [LABELS ...] [WINDOWS_ONLY] [ENV ...])
+#       A GoogleTest executable. Logic tests build in the native tree (sanitizers,
+#       one CTest test per test case) and in the Windows tree (run under Wine, one
+#       CTest test per executable, because every Wine process start costs time).
+#       WINDOWS_ONLY tests exercise real Win32 behaviour and build for Windows only.
+#   pl_add_fuzzer(<name> SOURCES ... [LIBS ...] CORPUS <dir> [RUNS n])
+#       A libFuzzer target, built in the fuzz tree only; CTest runs it for a fixed
+#       number of runs over its committed seed corpus.
+#   pl_add_benchmark(<name> SOURCES ... [LIBS ...] [SMOKE_ARGS ...])
+#       A benchmark executable that prints its figures; CTest only runs a smoke
+#       pass (SMOKE_ARGS) to prove it still works.
+
+set(PL_COMMON_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-missing-field-initializers)
+
+if(PL_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(PL_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                        -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(WIN32)
+    # One self-contained executable per program: no mingw DLLs to ship beside it.
+    add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 NOMINMAX STRICT)
+    add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+add_compile_options("$<$<COMPILE_LANGUAGE:CXX>:${PL_COMMON_WARNINGS}>")
+
+function(pl_add_test name)
+    cmake_parse_arguments(A "WINDOWS_ONLY" "TIMEOUT" "SOURCES;LIBS;LABELS;ENV" ${ARGN})
+    if(PL_FUZZ)
+        return()
+    endif()
+    if(A_WINDOWS_ONLY AND NOT WIN32)
+        return()
+    endif()
+    add_executable(${name} ${A_SOURCES})
+    target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest_main GTest::gmock)
+    if(NOT A_TIMEOUT)
+        set(A_TIMEOUT 120)
+    endif()
+    if(WIN32)
+        add_test(NAME ${name} COMMAND ${name})
+        set_tests_properties(${name} PROPERTIES LABELS "${A_LABELS}" TIMEOUT ${A_TIMEOUT}
+                             ENVIRONMENT "${A_ENV}")
+    else()
+        include(GoogleTest)
+        gtest_discover_tests(${name} PROPERTIES LABELS "${A_LABELS}" TIMEOUT ${A_TIMEOUT}
+                             ENVIRONMENT "${A_ENV}" DISCOVERY_TIMEOUT 60)
+    endif()
+endfunction()
+
+function(pl_add_fuzzer name)
+    cmake_parse_arguments(A "" "CORPUS;RUNS" "SOURCES;LIBS" ${ARGN})
+    if(NOT PL_FUZZ)
+        return()
+    endif()
+    if(NOT A_RUNS)
+        set(A_RUNS 20000)
+    endif()
+    add_executable(${name} ${A_SOURCES})
+    target_link_libraries(${name} PRIVATE ${A_LIBS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    # libFuzzer writes new inputs into the first corpus folder; keep the committed
+    # seeds read-only by fuzzing into a scratch copy.
+    set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
+    add_test(NAME ${name}
+             COMMAND ${CMAKE_COMMAND} -E env
+                     sh -c "rm -rf '${work}' && mkdir -p '${work}' && exec \"$0\" -runs=${A_RUNS} -max_total_time=120 -rss_limit_mb=2048 '${work}' '${A_CORPUS}'"
+                     $<TARGET_FILE:${name}>)
+    set_tests_properties(${name} PROPERTIES LABELS "fuzz" TIMEOUT 300)
+endfunction()
+
+function(pl_add_benchmark name)
+    cmake_parse_arguments(A "" "" "SOURCES;LIBS;SMOKE_ARGS" ${ARGN})
+    if(PL_FUZZ)
+        return()
+    endif()
+    add_executable(${name} ${A_SOURCES})
+    target_link_libraries(${name} PRIVATE ${A_LIBS})
+    add_test(NAME ${name}-smoke COMMAND ${name} ${A_SMOKE_ARGS})
+    set_tests_properties(${name}-smoke PROPERTIES LABELS "bench" TIMEOUT 300)
+endfunction()

@@ -1,0 +1,121 @@
+// Decoder interface for Microsoft cabinets, shaped like the classic FDI calls so an
+// installer can drive extraction through callbacks on integer file handles:
+//   FdiCreate -> FdiIsCabinet -> FdiCopy (notifications) -> FdiDestroy.
+// Portable: no Windows headers. Names and strings are bytes in the caller's code page.
+#pragma once
+
+#include <cstdint>
+
+namespace cab {
+
+// Error record filled by every call (sticky per call: the first error wins).
+enum class FdiErrorCode : int {
+    None = 0,
+    CabinetNotFound = 1,    // open callback failed for a cabinet
+    NotACabinet = 2,        // no "MSCF" signature or a header that cannot be read
+    UnknownCabinetVersion = 3,
+    CorruptCabinet = 4,     // a field is out of bounds, a checksum is wrong, a block is bad
+    AllocFail = 5,
+    BadCompressionType = 6, // the folder's method is not one this decoder knows
+    MdiFail = 7,            // the compressed data could not be decoded
+    TargetFile = 8,         // a notification refused or failed to write a file
+    ReserveMismatch = 9,
+    WrongCabinet = 10,      // the next cabinet does not continue this chain
+    UserAbort = 11,         // a notification returned -1
+    UnsafeName = 12,        // a stored name would leave the extraction folder
+};
+
+struct FdiError {
+    FdiErrorCode code = FdiErrorCode::None;
+    bool failed = false;
+    char message[256] = {};  // one clear sentence naming what went wrong
+};
+
+// Returned by FdiIsCabinet.
+struct FdiCabinetInfo {
+    int32_t cabinetSize = 0;
+    uint16_t folderCount = 0;
+    uint16_t fileCount = 0;
+    uint16_t setId = 0;
+    uint16_t cabinetIndex = 0;   // 0-based number of this cabinet in its set
+    bool hasReserve = false;
+    bool hasPrevious = false;
+    bool hasNext = false;
+};
+
+enum class FdiNotificationType : int {
+    CabinetInfo = 0,    // name1 = next cabinet, name2 = next disk, name3 = cabinet folder
+    PartialFile = 1,    // name1 = file continued from a cabinet before this one
+    CopyFile = 2,       // name1 = stored name, size = uncompressed size; return a handle,
+                        // 0 to skip the file, -1 to abort
+    CloseFileInfo = 3,  // handle, date, time, attributes of a file just written; return
+                        // 1 (TRUE) to go on, 0 or -1 to abort
+    NextCabinet = 4,    // name1 = next cabinet name, name2 = its disk name, name3 = the
+                        // folder it is looked for in (the callback may rewrite name3);
+                        // return 0 to retry the open, -1 to abort
+    Enumerate = 5,      // between files; return 0 to go on
+};
+
+// Attribute bits as cabinets store them.
+constexpr uint16_t kAttribReadOnly = 0x01;
+constexpr uint16_t kAttribHidden = 0x02;
+constexpr uint16_t kAttribSystem = 0x04;
+constexpr uint16_t kAttribArchive = 0x20;
+constexpr uint16_t kAttribExecute = 0x40;
+constexpr uint16_t kAttribNameIsUtf8 = 0x80;
+
+struct FdiNotification {
+    int32_t size = 0;          // CopyFile: uncompressed file size
+    const char* name1 = nullptr;
+    const char* name2 = nullptr;
+    char* name3 = nullptr;     // NextCabinet: writable buffer of kFdiMaxPath bytes
+    void* user = nullptr;      // the user pointer given to FdiCopy
+    intptr_t handle = 0;       // CloseFileInfo: the handle CopyFile returned
+    uint16_t date = 0;         // DOS date
+    uint16_t time = 0;         // DOS time
+    uint16_t attributes = 0;
+    uint16_t setId = 0;
+    uint16_t cabinetIndex = 0;
+    uint16_t folderIndex = 0;
+    FdiErrorCode error = FdiErrorCode::None;  // NextCabinet: why it was asked for again
+};
+
+constexpr int kFdiMaxPath = 256;
+
+// I/O callbacks, on integer handles like the C runtime's low-level file calls.
+// open: flags and mode are the C runtime's _O_* / _S_* values (_O_RDONLY = 0,
+// _O_WRONLY = 1, _O_RDWR = 2, _O_CREAT = 0x100, _O_TRUNC = 0x200, _O_BINARY = 0x8000);
+// returns -1 on failure. read/write return the byte count or -1 (read returns 0 at end).
+// seek uses SEEK_SET/SEEK_CUR/SEEK_END and returns the new position or -1.
+using FdiAlloc = void* (*)(uint32_t size);
+using FdiFree = void (*)(void* p);
+using FdiOpen = intptr_t (*)(const char* path, int flags, int mode);
+using FdiRead = uint32_t (*)(intptr_t handle, void* buffer, uint32_t count);
+using FdiWrite = uint32_t (*)(intptr_t handle, const void* buffer, uint32_t count);
+using FdiClose = int (*)(intptr_t handle);
+using FdiSeek = int32_t (*)(intptr_t handle, int32_t offset, int origin);
+using FdiNotify = intptr_t (*)(FdiNotificationType type, FdiNotification* notification);
+
+constexpr int kCpuTypeI386 = 1;  // accepted and ignored: the decoder is portable
+
+struct FdiContext;
+
+// Returns nullptr and fills `error` when the context cannot be made.
+FdiContext* FdiCreate(FdiAlloc alloc, FdiFree free, FdiOpen open, FdiRead read, FdiWrite write,
+                      FdiClose close, FdiSeek seek, int cpuType, FdiError* error);
+
+// Reads the header at the handle's current position (the handle stays open).
+bool FdiIsCabinet(FdiContext* context, intptr_t handle, FdiCabinetInfo* info);
+
+// Extracts every file of `cabinetName` found in `cabinetFolder` (which ends in a
+// separator or is empty), following the chain to next cabinets; `flags` must be 0.
+// `decrypt` is reserved and must be nullptr.
+bool FdiCopy(FdiContext* context, const char* cabinetName, const char* cabinetFolder, int flags,
+             FdiNotify notify, void* decrypt, void* user);
+
+bool FdiDestroy(FdiContext* context);
+
+// The error record the context was created with, for callers that want the message.
+const FdiError& FdiLastError(const FdiContext* context);
+
+}  // namespace cab

@@ -1,0 +1,293 @@
+#include "e2e.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace e2e {
+
+std::string BinFolder() {
+    char path[MAX_PATH] = {};
+    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string s(path, n);
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+TempFolder::TempFolder(const std::string& prefix) {
+    char temp[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, temp);
+    for (unsigned attempt = 0;; ++attempt) {
+        std::ostringstream name;
+        name << temp << prefix << "-" << GetCurrentProcessId() << "-" << GetTickCount() << "-"
+             << attempt;
+        if (CreateDirectoryA(name.str().c_str(), nullptr)) {
+            path_ = name.str();
+            return;
+        }
+        if (attempt > 100)
+            throw std::runtime_error("cannot create a temporary folder");
+    }
+}
+
+static void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            std::string full = folder + "\\" + name;
+            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(full);
+            else
+                DeleteFileA(full.c_str());
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+TempFolder::~TempFolder() {
+    RemoveTree(path_);
+}
+
+void CopyFileOrFail(const std::string& from, const std::string& to) {
+    if (!CopyFileA(from.c_str(), to.c_str(), FALSE))
+        throw std::runtime_error("cannot copy " + from + " to " + to);
+}
+
+void WriteTextFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+std::string ReadTextFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+Process::Process(Process&& other) noexcept : process_(other.process_), pid_(other.pid_) {
+    other.process_ = nullptr;
+    other.pid_ = 0;
+}
+
+Process& Process::operator=(Process&& other) noexcept {
+    if (this != &other) {
+        Kill();
+        process_ = other.process_;
+        pid_ = other.pid_;
+        other.process_ = nullptr;
+        other.pid_ = 0;
+    }
+    return *this;
+}
+
+Process::~Process() {
+    Kill();
+}
+
+Process Process::Start(const std::string& exe, const std::string& args,
+                       const std::string& workingFolder) {
+    std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingFolder.empty() ? nullptr : workingFolder.c_str(), &si, &pi))
+        throw std::runtime_error("cannot start " + exe + ", error " +
+                                 std::to_string(GetLastError()));
+    CloseHandle(pi.hThread);
+    WaitForInputIdle(pi.hProcess, 5000);
+    Process p;
+    p.process_ = pi.hProcess;
+    p.pid_ = pi.dwProcessId;
+    return p;
+}
+
+bool Process::running() const {
+    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+long Process::Wait(std::chrono::milliseconds limit) {
+    if (!process_)
+        return -1;
+    if (WaitForSingleObject(process_, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process_, &code);
+    return static_cast<long>(code);
+}
+
+static BOOL CALLBACK CloseWindowsOf(HWND window, LPARAM pid) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == static_cast<DWORD>(pid))
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+void Process::Kill() {
+    if (!process_)
+        return;
+    if (running()) {
+        EnumWindows(CloseWindowsOf, static_cast<LPARAM>(pid_));
+        if (WaitForSingleObject(process_, 2000) != WAIT_OBJECT_0) {
+            TerminateProcess(process_, 1);
+            WaitForSingleObject(process_, 5000);
+        }
+    }
+    CloseHandle(process_);
+    process_ = nullptr;
+    pid_ = 0;
+}
+
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        if (condition())
+            return true;
+        if (std::chrono::steady_clock::now() >= end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+namespace {
+struct FindArgs {
+    DWORD pid;
+    const std::string* className;
+    const std::string* title;
+    bool anyProcess;
+    bool visibleOnly;
+    HWND found;
+};
+
+BOOL CALLBACK FindTop(HWND window, LPARAM lp) {
+    auto* a = reinterpret_cast<FindArgs*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (!a->anyProcess && owner != a->pid)
+        return TRUE;
+    if (a->visibleOnly && !IsWindowVisible(window))
+        return TRUE;
+    if (!a->className->empty()) {
+        char cls[256] = {};
+        GetClassNameA(window, cls, sizeof cls);
+        if (*a->className != cls)
+            return TRUE;
+    }
+    if (!a->title->empty() && WindowText(window) != *a->title)
+        return TRUE;
+    a->found = window;
+    return FALSE;
+}
+}  // namespace
+
+HWND FindTopWindow(DWORD pid, const std::string& className, const std::string& title) {
+    FindArgs a{pid, &className, &title, false, false, nullptr};
+    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&a));
+    return a.found;
+}
+
+HWND WaitTopWindow(DWORD pid, const std::string& className, const std::string& title,
+                   std::chrono::milliseconds limit) {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = FindTopWindow(pid, className, title)) != nullptr; }, limit);
+    return found;
+}
+
+HWND WaitWindowByTitle(const std::string& title, std::chrono::milliseconds limit) {
+    std::string noClass;
+    HWND found = nullptr;
+    WaitFor(
+        [&] {
+            FindArgs a{0, &noClass, &title, true, true, nullptr};
+            EnumWindows(FindTop, reinterpret_cast<LPARAM>(&a));
+            found = a.found;
+            return found != nullptr;
+        },
+        limit);
+    return found;
+}
+
+std::string WindowText(HWND window) {
+    char text[1024] = {};
+    // WM_GETTEXT works across processes for any window class.
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    return text;
+}
+
+static BOOL CALLBACK CollectChild(HWND window, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> ChildWindows(HWND parent) {
+    std::vector<HWND> children;
+    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&children));
+    return children;
+}
+
+RECT WindowRect(HWND window) {
+    RECT r = {};
+    GetWindowRect(window, &r);
+    return r;
+}
+
+int RunHost(const std::string& shellCommand, std::chrono::milliseconds limit) {
+    // Wine starts a Unix executable given by its Unix path; the command line is split
+    // into argv with the usual Windows quoting rules.
+    std::string escaped;
+    for (char c : shellCommand) {
+        if (c == '"' || c == '\\')
+            escaped += '\\';
+        escaped += c;
+    }
+    std::string cmd = "/bin/sh -c \"" + escaped + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return -1;
+    CloseHandle(pi.hThread);
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
+    else
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    return static_cast<int>(code);
+}
+
+static std::string UnixPath(const std::string& windowsPath) {
+    // Wine maps drive Z: to the Unix root.
+    std::string p = windowsPath;
+    if (p.size() >= 2 && (p[0] == 'Z' || p[0] == 'z') && p[1] == ':')
+        p = p.substr(2);
+    for (char& c : p)
+        if (c == '\\')
+            c = '/';
+    return p;
+}
+
+void Screenshot(const std::string& name) {
+    std::string screens = UnixPath(BinFolder()) + "../../screens";
+    RunHost("mkdir -p '" + screens + "' && import -window root '" + screens + "/" + name +
+            ".png'");
+}
+
+}  // namespace e2e

@@ -1,0 +1,79 @@
+// Helpers for end-to-end scenarios that run the real programs under Wine: a fresh program
+// folder per test, process start and stop, waiting for windows, host commands (xdotool,
+// ImageMagick) and screenshots. Windows only.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+// Folder of the running test executable (build/windows/bin), with a trailing backslash.
+std::string BinFolder();
+
+// A new empty folder under the Wine temp folder, removed again by the destructor.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& prefix);
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }  // no trailing backslash
+    std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+private:
+    std::string path_;
+};
+
+void CopyFileOrFail(const std::string& from, const std::string& to);
+void WriteTextFile(const std::string& path, const std::string& text);
+std::string ReadTextFile(const std::string& path);  // empty when missing
+bool FileExists(const std::string& path);
+
+// A started program; the destructor ends it (WM_CLOSE to its windows, then TerminateProcess).
+class Process {
+public:
+    Process() = default;
+    Process(Process&& other) noexcept;
+    Process& operator=(Process&& other) noexcept;
+    ~Process();
+    static Process Start(const std::string& exe, const std::string& args,
+                         const std::string& workingFolder);
+    DWORD id() const { return pid_; }
+    HANDLE handle() const { return process_; }
+    bool running() const;
+    // Waits for the process to end; returns its exit code, or -1 on time-out.
+    long Wait(std::chrono::milliseconds limit);
+    void Kill();
+
+private:
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+};
+
+// Polls `condition` every 50 ms until it holds or `limit` passes.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit);
+
+// Top-level window of process `pid` whose class (or, when class is empty, title) matches.
+HWND FindTopWindow(DWORD pid, const std::string& className, const std::string& title = "");
+HWND WaitTopWindow(DWORD pid, const std::string& className, const std::string& title,
+                   std::chrono::milliseconds limit);
+// Any visible top-level window (of any process) with exactly this title.
+HWND WaitWindowByTitle(const std::string& title, std::chrono::milliseconds limit);
+std::string WindowText(HWND window);
+std::vector<HWND> ChildWindows(HWND parent);
+RECT WindowRect(HWND window);
+
+// Runs a Linux command line through /bin/sh (Wine starts Unix programs directly) and
+// waits for it; returns its exit code, or -1 when it could not be started.
+int RunHost(const std::string& shellCommand, std::chrono::milliseconds limit =
+                                                 std::chrono::seconds(20));
+
+// Saves a PNG of the whole virtual screen to build/screens/<name>.png.
+void Screenshot(const std::string& name);
+
+}  // namespace e2e

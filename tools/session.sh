@@ -1,0 +1,56 @@
+# Sourced by tools/test.sh and tools/run.sh: a virtual display, a warm Wine prefix,
+# and a trap that ends every process started here.
+#   session_start [need_display]   starts Xvfb when needed, the wineserver, the prefix
+#   session_stop                   ends them again (also run on exit)
+
+SESSION_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="${WINEPREFIX:-$SESSION_ROOT/build/wineprefix}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export WINEARCH="${WINEARCH:-win32}"
+SESSION_XVFB_PID=""
+
+session_start_xvfb() {
+    local n
+    for n in $(seq 91 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+        SESSION_XVFB_PID=$!
+        for _ in $(seq 1 50); do
+            [ -e "/tmp/.X11-unix/X$n" ] && break
+            sleep 0.1
+        done
+        if kill -0 "$SESSION_XVFB_PID" 2>/dev/null; then
+            export DISPLAY=":$n"
+            return 0
+        fi
+    done
+    echo "could not start Xvfb" >&2
+    return 1
+}
+
+session_start() {
+    local want_own_display="${1:-own}"
+    trap session_stop EXIT
+    if [ "$want_own_display" = own ] || [ -z "${DISPLAY:-}" ]; then
+        session_start_xvfb
+    fi
+    mkdir -p "$WINEPREFIX"
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "-- creating Wine prefix in $WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+    fi
+    # A persistent wineserver keeps every later Wine start warm (milliseconds, not seconds).
+    wineserver -p
+    wine cmd /c exit >/dev/null 2>&1 || true
+}
+
+session_stop() {
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+    if [ -n "$SESSION_XVFB_PID" ]; then
+        kill "$SESSION_XVFB_PID" 2>/dev/null || true
+        wait "$SESSION_XVFB_PID" 2>/dev/null || true
+        SESSION_XVFB_PID=""
+    fi
+}
