@@ -1,0 +1,34 @@
+#include "app/housekeeping.h"
+
+namespace portlight {
+
+void Housekeeping::Tick() {
+    if (host_.ExitRequested()) {
+        host_.UnloadMainWindow();
+        return;
+    }
+    if (host_.ReportPending())
+        host_.RefreshNetstatsInfoBox();
+
+    if (TickerStepCounter >= 3) {
+        host_.TickerStep();
+        TickerStepCounter = 0;
+    }
+    ++TickerStepCounter;
+
+    if (HousekeepingTicks >= 60) {
+        // The date keys are read fresh: the ticker download and the usage ping write them.
+        if (store_.Read("TickerDate", "") != clock_.Today())
+            host_.GetNewTickerText();
+        if (store_.Read("StatsDate", "") != clock_.Today())
+            host_.SendUsagePing();
+        if (store_.Read("StatsTime", "") != clock_.Hour())
+            host_.SendUsagePing();
+        HousekeepingTicks = 0;
+    }
+
+    host_.QueryOnline();
+    ++HousekeepingTicks;
+}
+
+}  // namespace portlight
