@@ -1,0 +1,65 @@
+// Reads a folder's uncompressed bytes in order: walks its CFDATA blocks (reserve areas,
+// checksums, blocks split across two cabinets), hands them to the folder's codec, and
+// moves to the next cabinet of the chain when the folder goes on there.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "cab/byte_io.h"
+#include "cab/cab_error.h"
+#include "cab/cab_parser.h"
+#include "codec/block_decoder.h"
+
+namespace cab {
+
+// Makes the codec for a folder's typeCompress; UnsupportedMethod names the method when it
+// is unknown or its parameters are out of range.
+CabError MakeDecoder(uint16_t compression, std::unique_ptr<codec::BlockDecoder>* decoder);
+
+// "none", "MSZIP", "Quantum:LEVEL:WINDOW", "LZX:WINDOW" or "method N".
+std::string MethodName(uint16_t compression);
+
+class FolderStream {
+public:
+    struct Segment {
+        ByteSource* source = nullptr;  // borrowed: outlives the stream
+        const Cabinet* cabinet = nullptr;
+        int folder = 0;
+    };
+    // Supplies the part of the folder in the next cabinet (its first folder); fails with
+    // MissingCabinet or WrongCabinet when it cannot.
+    using NextSegment = std::function<CabError(Segment* next)>;
+
+    FolderStream(Segment first, NextSegment next);
+
+    // Reads exactly `size` bytes; reading past the folder's end is a Corrupt error.
+    CabError Read(uint8_t* out, size_t size);
+    // Decodes and drops `size` bytes.
+    CabError Skip(uint64_t size);
+    uint64_t position() const { return position_; }
+
+private:
+    CabError DecodeNextBlock();
+    CabError ReadBlock(uint8_t* header, uint8_t* data, size_t room, size_t* size);
+    CabError AdvanceSegment();
+    CabError Fail(CabError error);
+
+    Segment segment_;
+    NextSegment next_;
+    uint16_t compression_ = 0;
+    std::unique_ptr<codec::BlockDecoder> decoder_;
+    uint32_t blockIndex_ = 0;      // within the current segment
+    uint64_t blockOffset_ = 0;     // file position of the segment's next CFDATA
+    std::vector<uint8_t> input_;
+    std::vector<uint8_t> output_;
+    size_t outputSize_ = 0;
+    size_t outputPos_ = 0;
+    uint64_t position_ = 0;        // uncompressed bytes handed out so far
+    uint64_t decoded_ = 0;         // uncompressed bytes decoded so far
+    CabError error_;               // sticky
+};
+
+}  // namespace cab
