@@ -14,6 +14,8 @@ public:
 
     // Reads exactly `count` bytes or fails with a message naming `what`.
     CabError Read(void* out, size_t count, const char* what) {
+        if (count == 0)
+            return {};
         if (position_ + count > limit_)
             return MakeError(CabErrc::Corrupt,
                              std::string(what) + " lies past the cabinet's declared end");
@@ -75,7 +77,7 @@ CabError Corrupt(const std::string& message) {
 }
 
 CabError ParseHeader(Cursor& in, Cabinet* cab) {
-    uint8_t h[kHeaderSize];
+    uint8_t h[kHeaderSize] = {};
     if (CabError e = in.Read(h, kHeaderSize, "cabinet header")) {
         if (e.code == CabErrc::Io)
             return e;
@@ -100,7 +102,7 @@ CabError ParseHeader(Cursor& in, Cabinet* cab) {
 
 CabError ParseOptionalHeader(Cursor& in, Cabinet* cab) {
     if (cab->flags & kFlagReservePresent) {
-        uint8_t r[kHeaderReserveSizes];
+        uint8_t r[kHeaderReserveSizes] = {};
         if (CabError e = in.Read(r, sizeof r, "reserve sizes"))
             return e;
         const uint16_t headerReserve = ReadU16(r);
@@ -133,7 +135,7 @@ CabError ParseOptionalHeader(Cursor& in, Cabinet* cab) {
 CabError ParseFolders(Cursor& in, Cabinet* cab, uint16_t count) {
     cab->folders.resize(count);
     for (uint16_t i = 0; i < count; ++i) {
-        uint8_t f[kFolderSize];
+        uint8_t f[kFolderSize] = {};
         if (CabError e = in.Read(f, kFolderSize, "folder table"))
             return e;
         in.Seek(in.position() + cab->folderReserveSize);
@@ -181,7 +183,7 @@ CabError ParseFiles(Cursor& in, Cabinet* cab, uint32_t filesOffset, uint16_t cou
     in.Seek(filesOffset);
     cab->files.resize(count);
     for (uint16_t i = 0; i < count; ++i) {
-        uint8_t f[kFileSize];
+        uint8_t f[kFileSize] = {};
         if (CabError e = in.Read(f, kFileSize, "file table"))
             return e;
         CabFile& file = cab->files[i];
@@ -201,7 +203,10 @@ CabError ParseFiles(Cursor& in, Cabinet* cab, uint32_t filesOffset, uint16_t cou
     return {};
 }
 
+CabError Parse(ByteSource& source, Cabinet* cab, bool tables);
+
 }  // namespace
+
 
 int Cabinet::FolderOf(const CabFile& file) const {
     switch (file.folderIndex) {
@@ -232,11 +237,21 @@ bool Cabinet::FirstFolderContinued() const {
 }
 
 CabError ParseCabinet(ByteSource& source, Cabinet* cab) {
+    return Parse(source, cab, true);
+}
+
+CabError ParseCabinetHeader(ByteSource& source, Cabinet* cab) {
+    return Parse(source, cab, false);
+}
+
+namespace {
+
+CabError Parse(ByteSource& source, Cabinet* cab, bool tables) {
     *cab = Cabinet{};
     Cursor in(source, 0, kHeaderSize);
     if (CabError e = ParseHeader(in, cab))
         return e;
-    uint8_t h[kHeaderSize];
+    uint8_t h[kHeaderSize] = {};
     Cursor header(source, 0, cab->size);
     if (CabError e = header.Read(h, kHeaderSize, "cabinet header"))
         return e;
@@ -252,12 +267,16 @@ CabError ParseCabinet(ByteSource& source, Cabinet* cab) {
                        " lies outside the cabinet");
     if (CabError e = ParseOptionalHeader(header, cab))
         return e;
+    if (!tables)
+        return {};
     if (CabError e = ParseFolders(header, cab, folderCount))
         return e;
     if (header.position() > filesOffset)
         return Corrupt("file table overlaps the folder table");
     return ParseFiles(header, cab, filesOffset, fileCount);
 }
+
+}  // namespace
 
 bool IsNextInSet(const Cabinet& cabinet, const Cabinet& next) {
     return next.setId == cabinet.setId && next.index == cabinet.index + 1 && next.HasPrev();

@@ -65,6 +65,10 @@ struct Cabinet {
 
 CabError ParseCabinet(ByteSource& source, Cabinet* cabinet);
 
+// Reads only the header with its reserve and cabinet names (no folder or file table), the
+// quick check of whether a file is a cabinet at all.
+CabError ParseCabinetHeader(ByteSource& source, Cabinet* cabinet);
+
 // True when `next` is the cabinet that follows `cabinet` in its set.
 bool IsNextInSet(const Cabinet& cabinet, const Cabinet& next);
 

@@ -53,7 +53,8 @@ enum class FdiNotificationType : int {
     NextCabinet = 4,    // name1 = next cabinet name, name2 = its disk name, name3 = the
                         // folder it is looked for in (the callback may rewrite name3);
                         // return 0 to retry the open, -1 to abort
-    Enumerate = 5,      // between files; return 0 to go on
+    Enumerate = 5,      // before a cabinet's file table is walked and after its last
+                        // file; return 0 to go on, -1 to abort
 };
 
 // Attribute bits as cabinets store them.
@@ -110,10 +111,37 @@ bool FdiIsCabinet(FdiContext* context, intptr_t handle, FdiCabinetInfo* info);
 // Extracts every file of `cabinetName` found in `cabinetFolder` (which ends in a
 // separator or is empty), following the chain to next cabinets; `flags` must be 0.
 // `decrypt` is reserved and must be nullptr.
+//
+// Notifications, in order, for each cabinet of the chain:
+//   CabinetInfo; Enumerate; then per file of its table: PartialFile for a file continued
+//   from a cabinet before the first one (only in the first cabinet); otherwise CopyFile
+//   and, when it returned a handle, the file's data through `write` and CloseFileInfo.
+//   Files continued from a cabinet this call already read were extracted there and are
+//   passed over silently. Enumerate again after the last file. When a file's data goes
+//   on in the next cabinet (or the cabinet names a next one after its last file),
+//   NextCabinet asks for it (again, with `error` set, while it cannot be opened or does
+//   not continue the set), then CabinetInfo reports it.
+// Every stored name of a cabinet is checked before the first CopyFile of that cabinet: an
+// unsafe name (see FdiDestinationPath) fails the call with UnsafeName. On any failure the
+// handle of a file being written is closed through `close` and the call returns false.
 bool FdiCopy(FdiContext* context, const char* cabinetName, const char* cabinetFolder, int flags,
              FdiNotify notify, void* decrypt, void* user);
 
 bool FdiDestroy(FdiContext* context);
+
+// How the installer opens a destination file: write-only, created when absent, truncated
+// when present (so no stale tail of an older file survives), untranslated.
+constexpr int kFdiDestinationOpenFlags = 0x0001 | 0x0100 | 0x0200 | 0x8000;
+// _S_IREAD | _S_IWRITE
+constexpr int kFdiDestinationOpenMode = 0x0100 | 0x0080;
+
+// Forms the destination of a stored file: `folder` (with or without a trailing backslash)
+// + the stored name, with '/' turned into '\'. Returns false and leaves `out` empty when
+// the name would leave the folder (absolute path, drive letter, "..", alternate data
+// stream, device name such as CON or LPT1.txt, malformed UTF-8 when `attributes` flag UTF-8)
+// or the path does not fit in `outSize` bytes with its terminator.
+bool FdiDestinationPath(const char* folder, const char* storedName, uint16_t attributes,
+                        char* out, uint32_t outSize);
 
 // The error record the context was created with, for callers that want the message.
 const FdiError& FdiLastError(const FdiContext* context);

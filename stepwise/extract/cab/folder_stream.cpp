@@ -1,5 +1,6 @@
 #include "cab/folder_stream.h"
 
+#include "codec/lzx_decoder.h"
 #include "codec/mszip_decoder.h"
 
 namespace cab {
@@ -37,6 +38,11 @@ CabError MakeDecoder(uint16_t compression, std::unique_ptr<codec::BlockDecoder>*
             return {};
         case kMethodMszip:
             *decoder = std::make_unique<codec::MszipDecoder>();
+            return {};
+        case kMethodLzx:
+            if (window < codec::kLzxMinWindowBits || window > codec::kLzxMaxWindowBits)
+                break;
+            *decoder = std::make_unique<codec::LzxDecoder>(window);
             return {};
         default:
             break;

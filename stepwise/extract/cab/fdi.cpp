@@ -1,0 +1,488 @@
+#include "cab/fdi.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "cab/byte_io.h"
+#include "cab/cab_parser.h"
+#include "cab/folder_stream.h"
+#include "cab/safe_name.h"
+
+namespace cab {
+namespace {
+
+constexpr int kOpenReadBinary = 0x8000;  // _O_RDONLY | _O_BINARY
+constexpr int kSeekSet = 0;
+constexpr int kSeekCur = 1;
+// NextCabinet is asked again while the cabinet is missing, so a user can insert the disk;
+// a callback that says "retry" forever must still end.
+constexpr int kMaxNextCabinetRequests = 10000;
+// File data is written in pieces of one data block's output.
+constexpr size_t kWriteChunk = kMaxDataUncompressed;
+
+// A ByteSource over the caller's seek and read callbacks on one handle.
+class HandleSource final : public ByteSource {
+public:
+    HandleSource(FdiRead read, FdiSeek seek, intptr_t handle, int64_t base)
+        : read_(read), seek_(seek), handle_(handle), base_(base) {}
+
+    int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
+        const uint64_t at = static_cast<uint64_t>(base_) + offset;
+        if (at > 0x7FFFFFFF)
+            return 0;  // cabinets end below 2 GB
+        if (seek_(handle_, static_cast<int32_t>(at), kSeekSet) != static_cast<int32_t>(at))
+            return -1;
+        size_t done = 0;
+        while (done < count) {
+            const uint32_t want = static_cast<uint32_t>(std::min<size_t>(count - done, 0x10000));
+            const uint32_t got = read_(handle_, static_cast<uint8_t*>(buffer) + done, want);
+            if (got == static_cast<uint32_t>(-1))
+                return -1;
+            if (got == 0)
+                break;
+            done += std::min(got, want);
+        }
+        return static_cast<int64_t>(done);
+    }
+
+private:
+    FdiRead read_;
+    FdiSeek seek_;
+    intptr_t handle_;
+    int64_t base_;
+};
+
+FdiErrorCode ToFdiCode(CabErrc code) {
+    switch (code) {
+        case CabErrc::Ok: return FdiErrorCode::None;
+        case CabErrc::NotACabinet: return FdiErrorCode::NotACabinet;
+        case CabErrc::UnsupportedVersion: return FdiErrorCode::UnknownCabinetVersion;
+        case CabErrc::UnsupportedMethod: return FdiErrorCode::BadCompressionType;
+        case CabErrc::DecodeFailed: return FdiErrorCode::MdiFail;
+        case CabErrc::UnsafeName: return FdiErrorCode::UnsafeName;
+        case CabErrc::MissingCabinet: return FdiErrorCode::CabinetNotFound;
+        case CabErrc::WrongCabinet: return FdiErrorCode::WrongCabinet;
+        case CabErrc::WriteFailed: return FdiErrorCode::TargetFile;
+        case CabErrc::Aborted: return FdiErrorCode::UserAbort;
+        case CabErrc::Io:
+        case CabErrc::Corrupt:
+        case CabErrc::Checksum: return FdiErrorCode::CorruptCabinet;
+    }
+    return FdiErrorCode::CorruptCabinet;
+}
+
+CabError CheckNames(const Cabinet& cab) {
+    for (const CabFile& f : cab.files) {
+        std::string why = CheckStoredName(f.name, (f.attributes & kAttribNameIsUtf8) != 0);
+        if (!why.empty())
+            return MakeError(CabErrc::UnsafeName, why);
+    }
+    return {};
+}
+
+}  // namespace
+
+struct FdiContext {
+    FdiAlloc alloc;
+    FdiFree free;
+    FdiOpen open;
+    FdiRead read;
+    FdiWrite write;
+    FdiClose close;
+    FdiSeek seek;
+    FdiError* error;
+    FdiError ownError;  // used when the caller passed no error record
+    bool busy = false;
+
+    void Reset() { *error = FdiError{}; }
+    bool Fail(FdiErrorCode code, const std::string& message) {
+        if (!error->failed) {
+            error->failed = true;
+            error->code = code;
+            std::snprintf(error->message, sizeof error->message, "%s", message.c_str());
+        }
+        return false;
+    }
+    bool Fail(const CabError& e) { return Fail(ToFdiCode(e.code), e.message); }
+};
+
+namespace {
+
+// One FdiCopy call: the cabinets opened so far (kept open while a folder may still need
+// them), the folder being decoded and the notifications.
+class CopyRun {
+public:
+    CopyRun(FdiContext& ctx, FdiNotify notify, void* user)
+        : ctx_(ctx), notify_(notify), user_(user) {}
+    ~CopyRun() {
+        for (auto& c : cabs_)
+            ctx_.close(c->handle);
+    }
+
+    bool Run(const std::string& name, const std::string& folder);
+
+private:
+    struct Opened {
+        intptr_t handle = -1;
+        std::unique_ptr<HandleSource> source;
+        Cabinet cab;
+        std::string name;
+        std::string folder;
+        std::vector<int> folderIds;  // chain-wide id of each folder (merged folders share)
+        bool infoSent = false;
+    };
+    struct FolderStart {
+        int cabinet;
+        int folder;
+    };
+
+    CabError OpenCabinet(const std::string& folder, const std::string& name,
+                         std::unique_ptr<Opened>* out);
+    void AddCabinet(std::unique_ptr<Opened> opened);
+    CabError OpenNext();
+    CabError Notify(FdiNotificationType type, FdiNotification& n, intptr_t* result);
+    CabError NotifyInfo(Opened& c);
+    CabError ExtractFile(int cabinet, const CabFile& file);
+    CabError WriteFile(int cabinet, const CabFile& file, intptr_t handle);
+    std::unique_ptr<FolderStream> MakeStream(int folderId);
+    FdiNotification Base(const Opened& c) const {
+        FdiNotification n;
+        n.user = user_;
+        n.setId = c.cab.setId;
+        n.cabinetIndex = c.cab.index;
+        return n;
+    }
+
+    FdiContext& ctx_;
+    FdiNotify notify_;
+    void* user_;
+    std::vector<std::unique_ptr<Opened>> cabs_;
+    std::vector<FolderStart> folderStarts_;
+    std::unique_ptr<FolderStream> stream_;
+    int streamFolder_ = -1;
+    std::vector<uint8_t> buffer_;
+};
+
+CabError CopyRun::Notify(FdiNotificationType type, FdiNotification& n, intptr_t* result) {
+    const intptr_t r = notify_(type, &n);
+    if (result)
+        *result = r;
+    if (r == -1 && type != FdiNotificationType::CopyFile)
+        return MakeError(CabErrc::Aborted, "extraction aborted by the notification callback");
+    return {};
+}
+
+CabError CopyRun::OpenCabinet(const std::string& folder, const std::string& name,
+                              std::unique_ptr<Opened>* out) {
+    const std::string path = folder + name;
+    const intptr_t handle = ctx_.open(path.c_str(), kOpenReadBinary, 0);
+    if (handle == -1)
+        return MakeError(CabErrc::MissingCabinet, "cabinet \"" + path + "\" could not be opened");
+    auto c = std::make_unique<Opened>();
+    c->handle = handle;
+    c->source = std::make_unique<HandleSource>(ctx_.read, ctx_.seek, handle, 0);
+    c->name = name;
+    c->folder = folder;
+    CabError e = ParseCabinet(*c->source, &c->cab);
+    if (e) {
+        ctx_.close(handle);
+        e.message = path + ": " + e.message;
+        return e;
+    }
+    *out = std::move(c);
+    return {};
+}
+
+void CopyRun::AddCabinet(std::unique_ptr<Opened> c) {
+    const int k = static_cast<int>(cabs_.size());
+    const bool merged = k > 0 && (cabs_.back()->cab.LastFolderContinues() ||
+                                  c->cab.FirstFolderContinued());
+    for (size_t j = 0; j < c->cab.folders.size(); ++j) {
+        if (j == 0 && merged) {
+            c->folderIds.push_back(cabs_.back()->folderIds.back());
+            continue;
+        }
+        c->folderIds.push_back(static_cast<int>(folderStarts_.size()));
+        folderStarts_.push_back({k, static_cast<int>(j)});
+    }
+    cabs_.push_back(std::move(c));
+}
+
+CabError CopyRun::NotifyInfo(Opened& c) {
+    if (c.infoSent)
+        return {};
+    c.infoSent = true;
+    FdiNotification n = Base(c);
+    n.name1 = c.cab.nextCabinet.c_str();
+    n.name2 = c.cab.nextDisk.c_str();
+    std::string folder = c.folder;
+    n.name3 = folder.data();
+    return Notify(FdiNotificationType::CabinetInfo, n, nullptr);
+}
+
+CabError CopyRun::OpenNext() {
+    const Opened& last = *cabs_.back();
+    if (cabs_.size() >= kMaxChainLength)
+        return MakeError(CabErrc::Corrupt, "cabinet chain too long (a loop of names?)");
+    char folder[kFdiMaxPath];
+    std::snprintf(folder, sizeof folder, "%s", last.folder.c_str());
+    CabError why;
+    for (int attempt = 0; attempt < kMaxNextCabinetRequests; ++attempt) {
+        FdiNotification n = Base(last);
+        n.name1 = last.cab.nextCabinet.c_str();
+        n.name2 = last.cab.nextDisk.c_str();
+        n.name3 = folder;
+        n.error = ToFdiCode(why.code);
+        if (CabError e = Notify(FdiNotificationType::NextCabinet, n, nullptr))
+            return e;
+        folder[kFdiMaxPath - 1] = '\0';
+        std::unique_ptr<Opened> next;
+        why = OpenCabinet(folder, last.cab.nextCabinet, &next);
+        if (why.ok() && !IsNextInSet(last.cab, next->cab))
+            why = MakeError(CabErrc::WrongCabinet, "\"" + last.cab.nextCabinet +
+                                                       "\" does not continue \"" + last.name +
+                                                       "\" in its cabinet set");
+        if (why.ok()) {
+            if (CabError e = CheckNames(next->cab)) {
+                e.message = next->name + ": " + e.message;
+                ctx_.close(next->handle);
+                return e;
+            }
+            AddCabinet(std::move(next));
+            return NotifyInfo(*cabs_.back());
+        }
+        if (next)
+            ctx_.close(next->handle);
+    }
+    return why;
+}
+
+std::unique_ptr<FolderStream> CopyRun::MakeStream(int folderId) {
+    const FolderStart start = folderStarts_[folderId];
+    auto segment = [this](int k, int j) {
+        FolderStream::Segment s;
+        s.source = cabs_[k]->source.get();
+        s.cabinet = &cabs_[k]->cab;
+        s.folder = j;
+        return s;
+    };
+    auto nextCabinet = std::make_shared<int>(start.cabinet + 1);
+    auto next = [this, segment, nextCabinet](FolderStream::Segment* out) -> CabError {
+        if (*nextCabinet == static_cast<int>(cabs_.size())) {
+            if (CabError e = OpenNext())
+                return e;
+        }
+        *out = segment((*nextCabinet)++, 0);
+        return {};
+    };
+    return std::make_unique<FolderStream>(segment(start.cabinet, start.folder), next);
+}
+
+CabError CopyRun::WriteFile(int cabinet, const CabFile& file, intptr_t handle) {
+    const Opened& c = *cabs_[cabinet];
+    const int folderId = c.folderIds[c.cab.FolderOf(file)];
+    if (!stream_ || streamFolder_ != folderId || file.folderOffset < stream_->position()) {
+        stream_ = MakeStream(folderId);
+        streamFolder_ = folderId;
+    }
+    if (CabError e = stream_->Skip(file.folderOffset - stream_->position()))
+        return e;
+    buffer_.resize(kWriteChunk);
+    for (uint32_t left = file.size; left > 0;) {
+        const uint32_t n = static_cast<uint32_t>(std::min<size_t>(left, kWriteChunk));
+        if (CabError e = stream_->Read(buffer_.data(), n))
+            return e;
+        if (ctx_.write(handle, buffer_.data(), n) != n)
+            return MakeError(CabErrc::WriteFailed, "could not write \"" + file.name + "\"");
+        left -= n;
+    }
+    return {};
+}
+
+CabError CopyRun::ExtractFile(int cabinet, const CabFile& file) {
+    FdiNotification n = Base(*cabs_[cabinet]);
+    n.name1 = file.name.c_str();
+    n.size = static_cast<int32_t>(file.size);
+    n.date = file.date;
+    n.time = file.time;
+    n.attributes = file.attributes;
+    n.folderIndex = file.folderIndex;
+    intptr_t handle = 0;
+    Notify(FdiNotificationType::CopyFile, n, &handle);
+    if (handle == -1)
+        return MakeError(CabErrc::Aborted, "the copy-file notification refused \"" + file.name +
+                                               "\"");
+    if (handle == 0)
+        return {};  // the caller skips this file
+    if (CabError e = WriteFile(cabinet, file, handle)) {
+        ctx_.close(handle);
+        return e;
+    }
+    FdiNotification done = Base(*cabs_[cabinet]);
+    done.name1 = file.name.c_str();
+    done.handle = handle;
+    done.date = file.date;
+    done.time = file.time;
+    done.attributes = file.attributes;
+    done.folderIndex = file.folderIndex;
+    const intptr_t result = notify_(FdiNotificationType::CloseFileInfo, &done);
+    if (result == -1)
+        return MakeError(CabErrc::Aborted, "extraction aborted after \"" + file.name + "\"");
+    if (result == 0)
+        return MakeError(CabErrc::WriteFailed, "could not finish \"" + file.name + "\"");
+    return {};
+}
+
+bool CopyRun::Run(const std::string& name, const std::string& folder) {
+    std::unique_ptr<Opened> first;
+    if (CabError e = OpenCabinet(folder, name, &first))
+        return ctx_.Fail(e);
+    if (CabError e = CheckNames(first->cab))
+        return ctx_.Fail(MakeError(e.code, name + ": " + e.message));
+    AddCabinet(std::move(first));
+    for (size_t k = 0; k < cabs_.size(); ++k) {
+        Opened& c = *cabs_[k];
+        if (CabError e = NotifyInfo(c))
+            return ctx_.Fail(e);
+        FdiNotification n = Base(c);
+        if (CabError e = Notify(FdiNotificationType::Enumerate, n, nullptr))
+            return ctx_.Fail(e);
+        for (const CabFile& file : c.cab.files) {
+            if (file.ContinuedFromPrev()) {
+                if (k > 0)
+                    continue;  // written from the cabinet it starts in
+                FdiNotification p = Base(c);
+                p.name1 = file.name.c_str();
+                p.name2 = c.cab.prevCabinet.c_str();
+                std::string disk = c.cab.prevDisk;
+                p.name3 = disk.data();
+                if (CabError e = Notify(FdiNotificationType::PartialFile, p, nullptr))
+                    return ctx_.Fail(e);
+                continue;
+            }
+            if (CabError e = ExtractFile(static_cast<int>(k), file))
+                return ctx_.Fail(e);
+        }
+        FdiNotification end = Base(c);
+        if (CabError e = Notify(FdiNotificationType::Enumerate, end, nullptr))
+            return ctx_.Fail(e);
+        if (c.cab.HasNext() && k + 1 == cabs_.size()) {
+            if (CabError e = OpenNext())
+                return ctx_.Fail(e);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+FdiContext* FdiCreate(FdiAlloc alloc, FdiFree free, FdiOpen open, FdiRead read, FdiWrite write,
+                      FdiClose close, FdiSeek seek, int cpuType, FdiError* error) {
+    if (error)
+        *error = FdiError{};
+    auto fail = [error](FdiErrorCode code, const char* message) -> FdiContext* {
+        if (error) {
+            error->failed = true;
+            error->code = code;
+            std::snprintf(error->message, sizeof error->message, "%s", message);
+        }
+        return nullptr;
+    };
+    if (!alloc || !free || !open || !read || !write || !close || !seek)
+        return fail(FdiErrorCode::AllocFail, "a required callback is missing");
+    void* memory = alloc(sizeof(FdiContext));
+    if (!memory)
+        return fail(FdiErrorCode::AllocFail, "out of memory for the decoder context");
+    auto* ctx = new (memory) FdiContext{alloc, free, open, read, write, close, seek, error, {}};
+    if (!ctx->error)
+        ctx->error = &ctx->ownError;
+    return ctx;
+}
+
+bool FdiIsCabinet(FdiContext* ctx, intptr_t handle, FdiCabinetInfo* info) {
+    if (!ctx)
+        return false;
+    ctx->Reset();
+    const int32_t base = ctx->seek(handle, 0, kSeekCur);
+    if (base < 0)
+        return ctx->Fail(FdiErrorCode::NotACabinet, "the file cannot be positioned");
+    HandleSource source(ctx->read, ctx->seek, handle, base);
+    Cabinet cab;
+    if (CabError e = ParseCabinetHeader(source, &cab))
+        return ctx->Fail(e);
+    if (info) {
+        *info = FdiCabinetInfo{};
+        info->cabinetSize = static_cast<int32_t>(cab.size);
+        uint8_t counts[4] = {};
+        if (source.ReadAt(kHeaderFolderCount, counts, 4) == 4) {
+            info->folderCount = ReadU16(counts);
+            info->fileCount = ReadU16(counts + 2);
+        }
+        info->setId = cab.setId;
+        info->cabinetIndex = cab.index;
+        info->hasReserve = (cab.flags & kFlagReservePresent) != 0;
+        info->hasPrevious = cab.HasPrev();
+        info->hasNext = cab.HasNext();
+    }
+    return true;
+}
+
+bool FdiCopy(FdiContext* ctx, const char* cabinetName, const char* cabinetFolder, int flags,
+             FdiNotify notify, void* decrypt, void* user) {
+    if (!ctx)
+        return false;
+    ctx->Reset();
+    if (!cabinetName || !notify)
+        return ctx->Fail(FdiErrorCode::CabinetNotFound, "no cabinet name or notification callback");
+    if (flags != 0 || decrypt != nullptr)
+        return ctx->Fail(FdiErrorCode::BadCompressionType,
+                         "flags and decryption are not supported");
+    if (ctx->busy)
+        return ctx->Fail(FdiErrorCode::UserAbort, "the context is already copying");
+    ctx->busy = true;
+    bool ok;
+    try {
+        CopyRun run(*ctx, notify, user);
+        ok = run.Run(cabinetName, cabinetFolder ? cabinetFolder : "");
+    } catch (const std::bad_alloc&) {
+        ok = ctx->Fail(FdiErrorCode::AllocFail, "out of memory");
+    }
+    ctx->busy = false;
+    return ok;
+}
+
+bool FdiDestroy(FdiContext* ctx) {
+    if (!ctx)
+        return false;
+    FdiFree free = ctx->free;
+    ctx->~FdiContext();
+    free(ctx);
+    return true;
+}
+
+const FdiError& FdiLastError(const FdiContext* ctx) {
+    return *ctx->error;
+}
+
+bool FdiDestinationPath(const char* folder, const char* storedName, uint16_t attributes,
+                        char* out, uint32_t outSize) {
+    if (!out || outSize == 0)
+        return false;
+    out[0] = '\0';
+    if (!folder || !storedName)
+        return false;
+    if (!CheckStoredName(storedName, (attributes & kAttribNameIsUtf8) != 0).empty())
+        return false;
+    const std::string path = JoinDestination(folder, storedName, '\\');
+    if (path.size() + 1 > outSize)
+        return false;
+    std::memcpy(out, path.c_str(), path.size() + 1);
+    return true;
+}
+
+}  // namespace cab

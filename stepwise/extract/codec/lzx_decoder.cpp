@@ -1,0 +1,424 @@
+#include "codec/lzx_decoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace cab::codec {
+namespace {
+
+constexpr int kBlockVerbatim = 1;
+constexpr int kBlockAligned = 2;
+constexpr int kBlockUncompressed = 3;
+
+// Look-up widths: wide enough that almost every code resolves in one step.
+constexpr int kMainTableBits = 12;
+constexpr int kLengthTableBits = 10;
+constexpr int kAlignedTableBits = 7;
+constexpr int kPretreeTableBits = 6;
+
+// E8 translation stops after the first 32768 frames (1 GB), as the format defines.
+constexpr uint32_t kE8MaxFrames = 32768;
+// Frames shorter than this have no room for a translated call.
+constexpr size_t kE8MinFrame = 10;
+
+// The bit stream may be read up to one 16-bit word past its end: the decoder looks ahead
+// 16 bits for Huffman codes, and encoders stop at the last whole word.
+constexpr uint64_t kAllowedOverrunBits = 16;
+
+struct SlotTables {
+    std::array<uint32_t, kLzxMaxPositionSlots + 1> base{};
+    std::array<uint8_t, kLzxMaxPositionSlots + 1> extra{};
+    constexpr SlotTables() {
+        for (int i = 0; i <= kLzxMaxPositionSlots; ++i)
+            extra[i] = static_cast<uint8_t>(i < 4 ? 0 : std::min(i / 2 - 1, 17));
+        for (int i = 1; i <= kLzxMaxPositionSlots; ++i)
+            base[i] = base[i - 1] + (1u << extra[i - 1]);
+    }
+};
+constexpr SlotTables kSlots;
+
+uint32_t ReadU32le(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+}  // namespace
+
+int LzxPositionSlots(int windowBits) {
+    // 2^21 has 50 slots; smaller windows have two per bit (the 2^20 window has 42).
+    return windowBits == 21 ? 50 : windowBits == 20 ? 42 : windowBits * 2;
+}
+uint32_t LzxPositionBase(int slot) {
+    return kSlots.base[slot];
+}
+int LzxExtraBits(int slot) {
+    return kSlots.extra[slot];
+}
+
+// Reads 16-bit little-endian words, most significant bit first. Past the end of the input
+// it supplies zeros and remembers how far it went.
+class LzxDecoder::Bits {
+public:
+    Bits(const uint8_t* in, size_t size) : in_(in), size_(size) {}
+
+    void Refill() {
+        while (count_ <= 48) {
+            uint32_t word = 0;
+            if (pos_ < size_)
+                word = in_[pos_];
+            if (pos_ + 1 < size_)
+                word |= static_cast<uint32_t>(in_[pos_ + 1]) << 8;
+            pos_ += 2;
+            buffer_ |= static_cast<uint64_t>(word) << (48 - count_);
+            count_ += 16;
+        }
+    }
+    uint32_t Peek16() {
+        if (count_ < 16)
+            Refill();
+        return static_cast<uint32_t>(buffer_ >> 48);
+    }
+    void Remove(int n) {
+        buffer_ <<= n;
+        count_ -= n;
+    }
+    // n <= 32
+    uint32_t Read(int n) {
+        if (n == 0)
+            return 0;
+        if (count_ < n)
+            Refill();
+        const uint32_t v = static_cast<uint32_t>(buffer_ >> (64 - n));
+        Remove(n);
+        return v;
+    }
+    // Drops 1 to 16 bits to reach a 16-bit boundary and returns the byte position there.
+    size_t AlignToBytes() {
+        if (count_ == 0)
+            Refill();
+        const int drop = count_ % 16 ? count_ % 16 : 16;
+        Remove(drop);
+        const size_t byte = pos_ - static_cast<size_t>(count_ / 8);
+        buffer_ = 0;
+        count_ = 0;
+        pos_ = byte;
+        return byte;
+    }
+    void SetBytePosition(size_t pos) {
+        pos_ = pos;
+        buffer_ = 0;
+        count_ = 0;
+    }
+    bool Overrun() const {
+        const uint64_t consumed = uint64_t{pos_} * 8 - static_cast<uint64_t>(count_);
+        return consumed > uint64_t{size_} * 8 + kAllowedOverrunBits;
+    }
+
+private:
+    const uint8_t* in_;
+    size_t size_;
+    size_t pos_ = 0;
+    uint64_t buffer_ = 0;
+    int count_ = 0;
+};
+
+LzxDecoder::LzxDecoder(int windowBits)
+    : windowBits_(std::clamp(windowBits, kLzxMinWindowBits, kLzxMaxWindowBits)),
+      windowSize_(1u << windowBits_),
+      mainTreeSize_(kLzxNumChars + LzxPositionSlots(windowBits_) * 8),
+      window_(windowSize_) {
+    if (windowBits != windowBits_)
+        Fail("LZX: window of 2^" + std::to_string(windowBits) + " bytes is not supported");
+}
+
+void LzxDecoder::Reset() {
+    ClearError();
+    decoded_ = frameStart_ = 0;
+    frameIndex_ = 0;
+    headerRead_ = false;
+    e8FileSize_ = 0;
+    r0_ = r1_ = r2_ = 1;
+    blockType_ = 0;
+    blockRemaining_ = 0;
+    padPending_ = false;
+    std::memset(mainLengths_, 0, sizeof mainLengths_);
+    std::memset(lengthLengths_, 0, sizeof lengthLengths_);
+    std::memset(alignedLengths_, 0, sizeof alignedLengths_);
+}
+
+bool LzxDecoder::ReadLengths(Bits& bits, uint8_t* lengths, int first, int last) {
+    uint8_t pre[kLzxPretreeSize];
+    for (uint8_t& len : pre)
+        len = static_cast<uint8_t>(bits.Read(4));
+    HuffmanTable pretree;
+    if (!pretree.Build(pre, kLzxPretreeSize, kPretreeTableBits))
+        return Fail("LZX: bad pretree");
+    auto symbol = [&]() {
+        int used = 0;
+        const int s = pretree.Decode(bits.Peek16(), &used);
+        bits.Remove(used);
+        return s;
+    };
+    for (int x = first; x < last;) {
+        const int z = symbol();
+        if (z < 0)
+            return Fail("LZX: bad pretree code");
+        if (z <= 16) {
+            lengths[x] = static_cast<uint8_t>((lengths[x] + 17 - z) % 17);
+            ++x;
+            continue;
+        }
+        int run;
+        uint8_t value = 0;
+        if (z == 17) {
+            run = 4 + static_cast<int>(bits.Read(4));
+        } else if (z == 18) {
+            run = 20 + static_cast<int>(bits.Read(5));
+        } else {
+            run = 4 + static_cast<int>(bits.Read(1));
+            const int d = symbol();
+            if (d < 0 || d > 16)
+                return Fail("LZX: bad pretree run");
+            value = static_cast<uint8_t>((lengths[x] + 17 - d) % 17);
+        }
+        // A run past the tree's end is cut off there; the lengths beyond do not exist.
+        for (; run > 0 && x < last; --run)
+            lengths[x++] = value;
+    }
+    return !bits.Overrun() || Fail("LZX: data ends inside a tree");
+}
+
+bool LzxDecoder::ReadBlockHeader(Bits& bits) {
+    blockType_ = static_cast<int>(bits.Read(3));
+    const uint32_t hi = bits.Read(8);
+    const uint32_t mid = bits.Read(8);
+    const uint32_t lo = bits.Read(8);
+    blockRemaining_ = (hi << 16) | (mid << 8) | lo;
+    if (blockRemaining_ == 0)
+        return Fail("LZX: empty block");
+    switch (blockType_) {
+        case kBlockAligned:
+            for (uint8_t& len : alignedLengths_)
+                len = static_cast<uint8_t>(bits.Read(3));
+            if (!alignedTree_.Build(alignedLengths_, kLzxAlignedTreeSize, kAlignedTableBits))
+                return Fail("LZX: bad aligned-offset tree");
+            [[fallthrough]];
+        case kBlockVerbatim:
+            if (!ReadLengths(bits, mainLengths_, 0, kLzxNumChars) ||
+                !ReadLengths(bits, mainLengths_, kLzxNumChars, mainTreeSize_))
+                return false;
+            if (!mainTree_.Build(mainLengths_, mainTreeSize_, kMainTableBits))
+                return Fail("LZX: bad main tree");
+            if (!ReadLengths(bits, lengthLengths_, 0, kLzxLengthTreeSize))
+                return false;
+            if (!lengthTree_.Build(lengthLengths_, kLzxLengthTreeSize, kLengthTableBits))
+                return Fail("LZX: bad length tree");
+            return true;
+        case kBlockUncompressed:
+            return true;
+        default:
+            return Fail("LZX: invalid block type " + std::to_string(blockType_));
+    }
+}
+
+bool LzxDecoder::DecodeCompressed(Bits& bits, int64_t* run) {
+    const uint32_t mask = windowSize_ - 1;
+    uint8_t* window = window_.data();
+    const bool aligned = blockType_ == kBlockAligned;
+    while (*run > 0) {
+        int used = 0;
+        int sym = mainTree_.Decode(bits.Peek16(), &used);
+        if (sym < 0)
+            return Fail("LZX: bad main tree code");
+        bits.Remove(used);
+        if (sym < kLzxNumChars) {
+            window[decoded_ & mask] = static_cast<uint8_t>(sym);
+            ++decoded_;
+            --*run;
+            continue;
+        }
+        sym -= kLzxNumChars;
+        uint32_t length = sym & 7;
+        const int slot = sym >> 3;
+        if (length == 7) {
+            const int extra = lengthTree_.Decode(bits.Peek16(), &used);
+            if (extra < 0)
+                return Fail("LZX: bad length tree code");
+            bits.Remove(used);
+            length += extra;
+        }
+        length += kLzxMinMatch;
+
+        uint32_t offset;
+        if (slot == 0) {
+            offset = r0_;
+        } else if (slot == 1) {
+            offset = r1_;
+            r1_ = r0_;
+            r0_ = offset;
+        } else if (slot == 2) {
+            offset = r2_;
+            r2_ = r0_;
+            r0_ = offset;
+        } else {
+            const int extra = kSlots.extra[slot];
+            offset = kSlots.base[slot] - 2;
+            if (aligned && extra >= 3) {
+                offset += bits.Read(extra - 3) << 3;
+                const int a = alignedTree_.Decode(bits.Peek16(), &used);
+                if (a < 0)
+                    return Fail("LZX: bad aligned-offset code");
+                bits.Remove(used);
+                offset += static_cast<uint32_t>(a);
+            } else {
+                offset += bits.Read(extra);
+            }
+            r2_ = r1_;
+            r1_ = r0_;
+            r0_ = offset;
+        }
+
+        if (offset == 0 || offset > decoded_ || offset > windowSize_)
+            return Fail("LZX: match offset " + std::to_string(offset) +
+                        " reaches before the start of the data");
+        const uint32_t dest = static_cast<uint32_t>(decoded_ & mask);
+        if (dest + length > windowSize_)
+            return Fail("LZX: match runs past the end of the window");
+        const uint32_t src = (dest - offset) & mask;
+        if (src + length <= dest) {
+            std::memcpy(window + dest, window + src, length);
+        } else if (src < dest) {
+            for (uint32_t i = 0; i < length; ++i)  // overlapping: repeats the pattern
+                window[dest + i] = window[src + i];
+        } else {
+            for (uint32_t i = 0; i < length; ++i)  // source wraps around the window end
+                window[dest + i] = window[(src + i) & mask];
+        }
+        decoded_ += length;
+        *run -= length;
+    }
+    return !bits.Overrun() || Fail("LZX: compressed data ends early");
+}
+
+// Copies `run` bytes of an uncompressed block from the input at *pos into the window.
+bool LzxDecoder::CopyUncompressed(const uint8_t* in, size_t inSize, size_t* pos, int64_t run) {
+    if (*pos > inSize || static_cast<uint64_t>(run) > inSize - *pos)
+        return Fail("LZX: uncompressed block ends early");
+    const uint32_t mask = windowSize_ - 1;
+    while (run > 0) {
+        const uint32_t dest = static_cast<uint32_t>(decoded_ & mask);
+        const size_t n = std::min<uint64_t>(static_cast<uint64_t>(run), windowSize_ - dest);
+        std::memcpy(window_.data() + dest, in + *pos, n);
+        *pos += n;
+        decoded_ += n;
+        run -= static_cast<int64_t>(n);
+    }
+    return true;
+}
+
+bool LzxDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) {
+    if (failed())
+        return false;
+    if (outSize > kMaxBlockOutput || inSize > kMaxBlockInput)
+        return Fail("LZX: block larger than the format allows");
+    const uint32_t mask = windowSize_ - 1;
+    if ((frameStart_ & mask) + outSize > windowSize_)
+        return Fail("LZX: frame crosses the end of the window");
+
+    Bits bits(in, inSize);
+    // Inside an uncompressed block the frame starts with its raw bytes.
+    bool raw = blockType_ == kBlockUncompressed && blockRemaining_ > 0;
+    size_t rawPos = 0;
+    if (padPending_) {
+        bits.SetBytePosition(1);
+        padPending_ = false;
+    }
+    if (!headerRead_) {
+        if (bits.Read(1))
+            e8FileSize_ = (bits.Read(16) << 16) | bits.Read(16);
+        headerRead_ = true;
+    }
+
+    const uint64_t target = frameStart_ + outSize;
+    while (decoded_ < target) {
+        if (blockRemaining_ == 0) {
+            if (!ReadBlockHeader(bits))
+                return false;
+            blockLength_ = blockRemaining_;
+            if (blockType_ == kBlockUncompressed) {
+                rawPos = bits.AlignToBytes();
+                if (rawPos > inSize || inSize - rawPos < 12)
+                    return Fail("LZX: uncompressed block header ends early");
+                r0_ = ReadU32le(in + rawPos);
+                r1_ = ReadU32le(in + rawPos + 4);
+                r2_ = ReadU32le(in + rawPos + 8);
+                rawPos += 12;
+                raw = true;
+            }
+        }
+        const int64_t run = static_cast<int64_t>(std::min<uint64_t>(blockRemaining_, target - decoded_));
+        const uint64_t start = decoded_;
+        if (raw) {
+            if (!CopyUncompressed(in, inSize, &rawPos, run))
+                return false;
+        } else {
+            int64_t left = run;
+            if (!DecodeCompressed(bits, &left))
+                return false;
+        }
+        const uint64_t produced = decoded_ - start;
+        if (produced > blockRemaining_)
+            return Fail("LZX: match runs past the end of its block");
+        blockRemaining_ -= static_cast<uint32_t>(produced);
+        if (raw && blockRemaining_ == 0) {
+            // An odd-sized uncompressed block is followed by one pad byte.
+            if (blockLength_ & 1) {
+                if (rawPos < inSize)
+                    ++rawPos;
+                else
+                    padPending_ = true;
+            }
+            bits.SetBytePosition(rawPos);
+            raw = false;
+        }
+    }
+
+    for (size_t done = 0; done < outSize;) {
+        const uint32_t from = static_cast<uint32_t>((frameStart_ + done) & mask);
+        const size_t n = std::min<size_t>(outSize - done, windowSize_ - from);
+        std::memcpy(out + done, window_.data() + from, n);
+        done += n;
+    }
+    TranslateE8(out, outSize);
+    frameStart_ = target;
+    ++frameIndex_;
+    return true;
+}
+
+void LzxDecoder::TranslateE8(uint8_t* data, size_t size) const {
+    if (e8FileSize_ == 0 || frameIndex_ >= kE8MaxFrames || size <= kE8MinFrame)
+        return;
+    const int32_t fileSize = static_cast<int32_t>(e8FileSize_);
+    int32_t position = static_cast<int32_t>(frameStart_);
+    uint8_t* p = data;
+    uint8_t* const end = data + size - kE8MinFrame;
+    while (p < end) {
+        if (*p++ != 0xE8) {
+            ++position;
+            continue;
+        }
+        const int32_t value = static_cast<int32_t>(
+            p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24));
+        if (value >= -position && value < fileSize) {
+            const int32_t relative = value >= 0 ? value - position : value + fileSize;
+            p[0] = static_cast<uint8_t>(relative);
+            p[1] = static_cast<uint8_t>(relative >> 8);
+            p[2] = static_cast<uint8_t>(relative >> 16);
+            p[3] = static_cast<uint8_t>(static_cast<uint32_t>(relative) >> 24);
+        }
+        p += 4;
+        position += 5;
+    }
+}
+
+}  // namespace cab::codec
