@@ -1,0 +1,37 @@
+// What the tool needs from the file system beyond stdio: a file's size, DOS time stamp and
+// cabinet attributes for adding it, putting stored times and attributes back after
+// extracting, and making folders. One implementation per platform.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace cabtool {
+
+struct FileFacts {
+    bool exists = false;
+    bool isDirectory = false;
+    uint64_t size = 0;
+    uint16_t date = 0;        // DOS date of the last change, local time
+    uint16_t time = 0;        // DOS time
+    uint16_t attributes = 0;  // cabinet attribute bits
+};
+
+FileFacts Inspect(const std::string& path);
+
+// Sets the modification time from a DOS date and time (local time) and the attributes the
+// platform has: read-only everywhere, execute on POSIX, hidden/system/archive on Windows.
+// Returns false when the file system refused.
+bool ApplyStoredFacts(const std::string& path, uint16_t date, uint16_t time, uint16_t attributes);
+
+// Makes `path` writable again so it can be replaced (extracting over a read-only file).
+void MakeWritable(const std::string& path);
+
+// Creates every missing folder of `path` (not the last component).
+bool MakeParentDirectories(const std::string& path);
+
+// The entries of a folder, sorted by name, without "." and "..".
+std::vector<std::string> ListDirectory(const std::string& path);
+
+}  // namespace cabtool

@@ -1,0 +1,107 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "tool/file_system.h"
+
+namespace cabtool {
+namespace {
+
+constexpr uint16_t kStoredAttributeMask =
+    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle() {
+        if (h_ != INVALID_HANDLE_VALUE)
+            CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    HANDLE get() const { return h_; }
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE h_;
+};
+
+}  // namespace
+
+FileFacts Inspect(const std::string& path) {
+    FileFacts facts;
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return facts;
+    facts.exists = true;
+    facts.isDirectory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    facts.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    FILETIME local;
+    WORD date = 0, time = 0;
+    if (FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) &&
+        FileTimeToDosDateTime(&local, &date, &time)) {
+        facts.date = date;
+        facts.time = time;
+    }
+    facts.attributes = static_cast<uint16_t>(data.dwFileAttributes & kStoredAttributeMask);
+    return facts;
+}
+
+bool ApplyStoredFacts(const std::string& path, uint16_t date, uint16_t time,
+                      uint16_t attributes) {
+    bool ok = true;
+    FILETIME local, utc;
+    // Like the installer: creation and last-write time from the stored local time, skipped
+    // when the stamp does not convert.
+    if (DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, &utc)) {
+        FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ok = file.valid() && SetFileTime(file.get(), &utc, nullptr, &utc);
+    }
+    DWORD wanted = attributes & kStoredAttributeMask;
+    if (!SetFileAttributesA(path.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL))
+        ok = false;
+    return ok;
+}
+
+void MakeWritable(const std::string& path) {
+    DWORD a = GetFileAttributesA(path.c_str());
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesA(path.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+}
+
+bool MakeParentDirectories(const std::string& path) {
+    for (size_t i = 1; i < path.size(); ++i) {
+        if (path[i] != '/' && path[i] != '\\')
+            continue;
+        if (i == 2 && path[1] == ':')
+            continue;  // "C:\"
+        std::string dir = path.substr(0, i);
+        if (!CreateDirectoryA(dir.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::string> ListDirectory(const std::string& path) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    struct FindHandle {
+        HANDLE h;
+        ~FindHandle() {
+            if (h != INVALID_HANDLE_VALUE)
+                FindClose(h);
+        }
+    } find{FindFirstFileA((path + "\\*").c_str(), &found)};
+    if (find.h == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find.h, &found));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace cabtool

@@ -1,0 +1,59 @@
+// stepwise-cab: lists, tests, extracts and creates Microsoft cabinets with the installer's
+// own cabinet library.
+#include <cstdio>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "tool/commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: stepwise-cab list CAB\n"
+    "       stepwise-cab test CAB\n"
+    "       stepwise-cab extract CAB [DIR]\n"
+    "       stepwise-cab create [--compress none|mszip|lzx[:WINDOW]] [--max-size BYTES] CAB "
+    "FILE...\n";
+
+int Run(const std::vector<std::string>& args) {
+    using namespace cabtool;
+    if (args.empty()) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    const std::string& command = args[0];
+    std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "create") {
+        CreateRequest request;
+        std::string error;
+        if (!ParseCreateArgs(rest, &request, &error)) {
+            ReportError(error);
+            return kExitUsage;
+        }
+        return RunCreate(request);
+    }
+    if ((command == "list" || command == "test") && rest.size() == 1)
+        return command == "list" ? RunList(rest[0]) : RunTest(rest[0]);
+    if (command == "extract" && (rest.size() == 1 || rest.size() == 2))
+        return RunExtract(rest[0], rest.size() == 2 ? rest[1] : ".");
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    ReportError("bad command line; see stepwise-cab --help");
+    return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& e) {
+        cabtool::ReportError(e.what());
+    } catch (...) {
+        cabtool::ReportError("unexpected failure");
+    }
+    return cabtool::kExitFailed;
+}
