@@ -2,6 +2,7 @@
 
 #include "codec/lzx_decoder.h"
 #include "codec/mszip_decoder.h"
+#include "codec/quantum_decoder.h"
 
 namespace cab {
 namespace {
@@ -39,6 +40,14 @@ CabError MakeDecoder(uint16_t compression, std::unique_ptr<codec::BlockDecoder>*
         case kMethodMszip:
             *decoder = std::make_unique<codec::MszipDecoder>();
             return {};
+        case kMethodQuantum: {
+            const int level = (compression & kQuantumLevelMask) >> kQuantumLevelShift;
+            if (window < codec::kQuantumMinWindowBits || window > codec::kQuantumMaxWindowBits ||
+                level < codec::kQuantumMinLevel || level > codec::kQuantumMaxLevel)
+                break;
+            *decoder = std::make_unique<codec::QuantumDecoder>(window);
+            return {};
+        }
         case kMethodLzx:
             if (window < codec::kLzxMinWindowBits || window > codec::kLzxMaxWindowBits)
                 break;
