@@ -28,7 +28,7 @@ endif()
 
 if(WIN32)
     # One self-contained executable per program: no mingw DLLs to ship beside it.
-    add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 NOMINMAX STRICT)
+    add_compile_definitions(WINVER=0x0601 _WIN32_WINNT=0x0601 _WIN32_IE=0x0800 NOMINMAX STRICT)
     add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
 
@@ -99,10 +99,14 @@ endfunction()
 #     foo_fuzz.cpp              libFuzzer target, seeds in fuzz/<foo_fuzz>/
 #     foo_bench.cpp             benchmark executable
 #   Code includes headers by subsystem path ("capture/text_split.h").
+#   EXCLUDE names files the folder builds itself (a program's entry point, say).
 function(pl_subsystem name)
-    cmake_parse_arguments(A "" "" "LIBS;WIN_LIBS;TEST_LIBS" ${ARGN})
+    cmake_parse_arguments(A "" "" "LIBS;WIN_LIBS;TEST_LIBS;EXCLUDE" ${ARGN})
     set(dir ${CMAKE_CURRENT_SOURCE_DIR})
     file(GLOB all CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h)
+    foreach(f ${A_EXCLUDE})
+        list(REMOVE_ITEM all ${dir}/${f})
+    endforeach()
     set(logic "")
     set(win "")
     set(tests "")

@@ -1,0 +1,36 @@
+// frmAbout: a small modeless window with the product's name and version, read from the
+// program's own version resource, and a web-site label that opens the vendor's home page.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace portlight {
+
+// Product name and version of the running program's version resource.
+struct ProductInfo {
+    std::string name;
+    std::string version;
+};
+ProductInfo ReadOwnProductInfo();
+
+class AboutBox {
+public:
+    AboutBox() = default;
+    ~AboutBox() { Close(); }
+    AboutBox(const AboutBox&) = delete;
+    AboutBox& operator=(const AboutBox&) = delete;
+
+    void Show(HWND owner, HICON icon);
+    void Close();
+    HWND hwnd() const { return hwnd_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
+    HWND hwnd_ = nullptr;
+    HWND link_ = nullptr;
+    HFONT linkFont_ = nullptr;
+};
+
+}  // namespace portlight

@@ -1,0 +1,33 @@
+#include "app/bar_layout.h"
+
+namespace portlight {
+
+BarLayout LayOutBar(int windowWidth) {
+    BarLayout l;
+    l.picNetstats = {1, 1, windowWidth - 120, kNetstatsHeightTwips};
+    l.picControlBox = {l.picNetstats.width - kControlBoxWidthTwips, 0, kControlBoxWidthTwips,
+                       kNetstatsHeightTwips};
+    l.picActiveIcons = {30, kIconStripTopTwips,
+                        l.picNetstats.width - l.picControlBox.width - 50, kIconStripHeightTwips};
+    l.picTitleBar = {30, 30, l.picActiveIcons.width, kTitleBarHeightTwips};
+    l.lblNetstatConnections = {l.picTitleBar.width - kConnectionsLabelWidthTwips, 0,
+                               kConnectionsLabelWidthTwips, kTitleBarHeightTwips};
+    l.picTicker = {0, 0, l.picTitleBar.width - l.lblNetstatConnections.width - 30,
+                   kTitleBarHeightTwips};
+    l.imgIcon = {60, 60, 480, 480};
+    l.cmdSettings = {600, 60, 900, 330};
+    l.cmdExit = {windowWidth - kExitButtonSizeTwips - 160, 40, kExitButtonSizeTwips,
+                 kExitButtonSizeTwips};
+    return l;
+}
+
+int TwipsToPixels(int twips, int dpi) {
+    long long scaled = static_cast<long long>(twips) * dpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
+}
+
+int PixelsToTwips(int pixels, int dpi) {
+    return dpi > 0 ? static_cast<int>(static_cast<long long>(pixels) * 1440 / dpi) : pixels * 15;
+}
+
+}  // namespace portlight

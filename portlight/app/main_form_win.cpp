@@ -1,0 +1,451 @@
+#include "app/main_form_win.h"
+
+#include <commctrl.h>
+#include <wininet.h>
+
+#include <ctime>
+
+#include "app/about_box_win.h"
+#include "app/web_page_win.h"
+#include "capture/run_capture_win.h"
+#include "resource.h"
+
+namespace portlight {
+
+namespace {
+
+constexpr COLORREF kBarColour = RGB(29, 53, 87);
+constexpr COLORREF kStripColour = RGB(241, 250, 238);
+constexpr COLORREF kTitleColour = RGB(69, 123, 157);
+constexpr int kInitialBarHeightPixels = 80;
+
+class LocalClock : public Clock {
+public:
+    std::string Today() override { return Format("%Y%m%d"); }
+    std::string Hour() override { return Format("%H"); }
+
+private:
+    static std::string Format(const char* pattern) {
+        std::time_t now = std::time(nullptr);
+        std::tm local = {};
+        localtime_s(&local, &now);
+        char text[16] = {};
+        std::strftime(text, sizeof text, pattern, &local);
+        return text;
+    }
+};
+
+// Container areas forward what their controls report to the bar window, so every
+// command reaches MainForm whatever area the control sits in.
+LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_NOTIFY:
+        case WM_DRAWITEM:
+        case WM_CONTEXTMENU:
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return SendMessageA(GetAncestor(window, GA_ROOT), message, wp, lp);
+        case WM_ERASEBKGND: {
+            RECT r;
+            GetClientRect(window, &r);
+            HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, GWLP_USERDATA)));
+            FillRect(reinterpret_cast<HDC>(wp), &r, brush);
+            DeleteObject(brush);
+            return 1;
+        }
+    }
+    return DefWindowProcA(window, message, wp, lp);
+}
+
+void RegisterPanelClass(HINSTANCE instance) {
+    WNDCLASSA panel = {};
+    panel.lpfnWndProc = PanelProc;
+    panel.hInstance = instance;
+    panel.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    panel.lpszClassName = PORTLIGHT_PANEL_CLASS;
+    RegisterClassA(&panel);
+}
+
+HMENU BuildMenu(const std::vector<MenuEntry>& entries, const SettingsCommands& commands) {
+    HMENU menu = CreatePopupMenu();
+    for (const MenuEntry& e : entries) {
+        if (e.separator) {
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+        } else if (!e.submenu.empty()) {
+            AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(BuildMenu(e.submenu, commands)),
+                        e.caption.c_str());
+        } else {
+            UINT flags = MF_STRING | (commands.IsChecked(e.command) ? MF_CHECKED : 0);
+            AppendMenuA(menu, flags, IDM_SETTINGS_BASE + static_cast<int>(e.command),
+                        e.caption.c_str());
+        }
+    }
+    return menu;
+}
+
+}  // namespace
+
+MainForm::MainForm() = default;
+
+MainForm::~MainForm() {
+    if (captureThread_.joinable())
+        captureThread_.join();
+    if (font_)
+        DeleteObject(font_);
+    if (titleBrush_)
+        DeleteObject(titleBrush_);
+}
+
+bool MainForm::Create(HINSTANCE instance) {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PORTLIGHT));
+    RegisterPanelClass(instance);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = icon_;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = CreateSolidBrush(kBarColour);
+    wc.lpszClassName = PORTLIGHT_BAR_CLASS;
+    if (!RegisterClassA(&wc))
+        return false;
+
+    int width = GetSystemMetrics(SM_CXSCREEN);
+    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, PORTLIGHT_BAR_CLASS, "Kestro - Portlight",
+                            WS_POPUP | WS_CLIPCHILDREN, 0, 0, width, kInitialBarHeightPixels,
+                            nullptr, nullptr, instance, this);
+    if (!hwnd_)
+        return false;
+    Load();
+    ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+    return true;
+}
+
+HWND MainForm::Panel(HWND parent, int id, COLORREF colour) {
+    HWND panel = CreateWindowExA(0, PORTLIGHT_PANEL_CLASS, "", WS_CHILD | WS_CLIPCHILDREN, 0, 0,
+                                 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleA(nullptr), nullptr);
+    SetWindowLongPtrA(panel, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
+    return panel;
+}
+
+void MainForm::CreateChildren() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    auto child = [&](const char* cls, const char* text, DWORD style, HWND parent, int id) {
+        HWND w = CreateWindowExA(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, parent,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
+                                 nullptr);
+        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        return w;
+    };
+    font_ = CreateFontA(-MulDiv(8, dpiY_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                        ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+
+    picNetstats_ = Panel(hwnd_, IDC_PICNETSTATS, kBarColour);
+    picTitleBar_ = Panel(picNetstats_, IDC_PICTITLEBAR, kTitleColour);
+    picTicker_ = Panel(picTitleBar_, IDC_PICTICKER, kTitleColour);
+    lblNetstatConnections_ =
+        child("STATIC", "0", WS_VISIBLE | SS_RIGHT | SS_CENTERIMAGE, picTitleBar_,
+              IDC_LBLNETSTATCONNECTIONS);
+    picActiveIcons_ = Panel(picNetstats_, IDC_PICACTIVEICONS, kStripColour);
+    picControlBox_ = Panel(picNetstats_, IDC_PICCONTROLBOX, kBarColour);
+    imgIcon_ = child("STATIC", "", WS_VISIBLE | SS_ICON | SS_NOTIFY | SS_REALSIZECONTROL,
+                     picControlBox_, IDC_IMGICON);
+    SendMessageA(imgIcon_, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
+    cmdSettings_ = child("BUTTON", "Settings", WS_VISIBLE | BS_PUSHBUTTON, picControlBox_,
+                         IDC_CMDSETTINGS);
+    cmdExit_ = child("BUTTON", "X", BS_PUSHBUTTON, hwnd_, IDC_CMDEXIT);
+
+    // Hidden controls: the snapshot button whose enabled state guards snapshots, the raw
+    // listing, and the two buttons that trigger the usage request and the ticker download.
+    cmdNetstats_ = child("BUTTON", "Netstats", BS_PUSHBUTTON, hwnd_, IDC_CMDNETSTATS);
+    txtNetstats_ = child("EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, hwnd_,
+                         IDC_TXTNETSTATS);
+    SendMessageA(txtNetstats_, EM_SETLIMITTEXT, 0, 0);
+    cmdSendStats_ = child("BUTTON", "SendStats", BS_PUSHBUTTON, hwnd_, IDC_CMDSENDSTATS);
+    Command1_ = child("BUTTON", "Command1", BS_PUSHBUTTON, hwnd_, IDC_COMMAND1);
+    ShowWindow(picTitleBar_, SW_SHOW);
+    ShowWindow(picTicker_, SW_SHOW);
+    ShowWindow(picActiveIcons_, SW_SHOW);
+    ShowWindow(picControlBox_, SW_SHOW);
+}
+
+void MainForm::Place(HWND control, const TwipRect& r) {
+    MoveWindow(control, TwipsToPixels(r.left, dpiX_), TwipsToPixels(r.top, dpiY_),
+               TwipsToPixels(r.width, dpiX_), TwipsToPixels(r.height, dpiY_), TRUE);
+}
+
+void MainForm::LayOut() {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    BarLayout l = LayOutBar(PixelsToTwips(client.right, dpiX_));
+    Place(picNetstats_, l.picNetstats);
+    Place(picTitleBar_, l.picTitleBar);
+    Place(picTicker_, l.picTicker);
+    Place(lblNetstatConnections_, l.lblNetstatConnections);
+    Place(picActiveIcons_, l.picActiveIcons);
+    Place(picControlBox_, l.picControlBox);
+    Place(imgIcon_, l.imgIcon);
+    Place(cmdSettings_, l.cmdSettings);
+}
+
+void MainForm::Load() {
+    HDC screen = GetDC(nullptr);
+    dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
+    dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+
+    // 1. Guards start clear.
+    SnapshotBusy = false;
+    exitRequested_ = false;
+    // 2. (the docking object attaches here)
+    // 3. Child areas.
+    CreateChildren();
+    LayOut();
+    // 4. (the icon slots are created here)
+    // 5. Options, each applied through its menu command.
+    store_ = std::make_unique<PrivateProfileStore>(ProgramFolder() + "\\settings.db", "Main");
+    tray_ = std::make_unique<TrayIcon>();
+    tray_->onItemChosen = [this](const std::string& caption) {
+        Command c = TrayCaptionCommand(caption);
+        if (c != Command::None)
+            commands_->Run(c);
+    };
+    commands_ = std::make_unique<SettingsCommands>(options, *this, *store_);
+    commands_->LoadOptions();
+    // 6-7. (the details window loads hidden here; the ticker starts from its cache)
+    // 8. From now on every option command saves.
+    commands_->OptionsLoaded = true;
+    clock_ = std::make_unique<LocalClock>();
+    housekeeping_ = std::make_unique<Housekeeping>(*this, *store_, *clock_);
+    // 9. Exit button.
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    Place(cmdExit_, LayOutBar(PixelsToTwips(client.right, dpiX_)).cmdExit);
+    // 10. Tray icon when asked for.
+    if (options.TrayIcon == "True")
+        SetupTrayIcon();
+    // 11. Timers; the areas show.
+    SetTimer(hwnd_, IDT_MAIN, 1000, nullptr);
+    SetTimer(hwnd_, IDT_NETSTATS, static_cast<UINT>(RefreshMilliseconds(options.Refresh)),
+             nullptr);
+    ShowWindow(picNetstats_, SW_SHOW);
+    ShowWindow(cmdExit_, SW_SHOW);
+}
+
+void MainForm::SetRefreshInterval(int milliseconds) {
+    // SetTimer with the id of a running timer replaces its period in place.
+    if (hwnd_ && OptionsLoaded())
+        SetTimer(hwnd_, IDT_NETSTATS, static_cast<UINT>(milliseconds), nullptr);
+}
+
+void MainForm::SetNetstatsEnabled(bool enabled) {
+    cmdNetstatsEnabled_ = enabled;
+    EnableWindow(cmdNetstats_, enabled);
+}
+
+void MainForm::cmdNetstats_Click() {
+    if (!cmdNetstatsEnabled_ || !options.Active || exitRequested_)
+        return;
+    SetNetstatsEnabled(false);
+    SnapshotBusy = true;
+    // (the icon slots are emptied here)
+    snapshotCommand = BuildNetstatCommand(options.Monitor, OptionIsTrue(options.ActiveOnly));
+
+    if (captureThread_.joinable())
+        captureThread_.join();
+    HWND window = hwnd_;
+    std::string commandLine = snapshotCommand.commandLine;
+    // netstat runs on a worker so the bar stays live; the text comes back by message.
+    captureThread_ = std::thread([window, commandLine] {
+        auto result = std::make_unique<CaptureResult>(RunAndCapture(commandLine));
+        if (PostMessageA(window, WM_APP_CAPTURED, 0, reinterpret_cast<LPARAM>(result.get())))
+            result.release();
+    });
+}
+
+void MainForm::OnCaptured(std::unique_ptr<CaptureResult> result) {
+    if (captureThread_.joinable())
+        captureThread_.join();
+    if (!result->failure.empty())
+        MessageBoxA(hwnd_, result->failure.c_str(), "Portlight", MB_OK);
+    txtNetstats = StripNetstatHeader(result->output);
+    SetWindowTextA(txtNetstats_, txtNetstats.c_str());
+    // (the connection table, the count and the icon strip are built here)
+    SetNetstatsEnabled(true);
+    SnapshotBusy = false;
+}
+
+void MainForm::cmdExit_Click() {
+    Unload();
+    exitRequested_ = true;
+}
+
+bool MainForm::Unload() {
+    if (!hwnd_)
+        return true;
+    if (SnapshotBusy) {
+        exitRequested_ = true;
+        return false;
+    }
+    if (options.TrayIcon == "True")
+        RemoveTrayIcon();
+    if (about_)
+        about_->Close();
+    HWND window = hwnd_;
+    hwnd_ = nullptr;
+    DestroyWindow(window);
+    return true;
+}
+
+void MainForm::SetupTrayIcon() {
+    if (!tray_)
+        return;
+    if (!trayMenuBuilt_) {
+        for (const std::string& caption : TrayMenuCaptions()) {
+            int kind = caption == "-" ? TrayIcon::kSeparator : TrayIcon::kText;
+            int position = tray_->AddMenuItem(kind, caption == "-" ? "" : caption);
+            if (caption == "Active")
+                trayActiveItem_ = position;
+        }
+        trayMenuBuilt_ = true;
+    }
+    tray_->toolTip = "Portlight\r\n   Monitoring Open Ports.";
+    tray_->balloonText =
+        "Kestro - Portlight is now monitoring your system ports for any internet connections.";
+    tray_->balloonTitle = "Welcome to Kestro - Portlight";
+    tray_->balloonTimeout = 10000;
+    tray_->balloonIconKind = TrayIcon::kBalloonInfo;
+    tray_->menuTitle = "        Portlight";
+    tray_->icon = icon_;
+    tray_->Show();
+    SetTrayActiveCheck(commands_ && commands_->IsChecked(Command::Active));
+}
+
+void MainForm::RemoveTrayIcon() {
+    if (tray_)
+        tray_->Remove();
+}
+
+void MainForm::SetTrayActiveCheck(bool checked) {
+    if (tray_ && trayActiveItem_ > 0)
+        tray_->Item(trayActiveItem_).checked = checked;
+}
+
+void MainForm::ApplyStartWithWindows(bool on) {
+    portlight::ApplyStartWithWindows(on, ProgramFolder());
+}
+
+void MainForm::OpenHelp() {
+    OpenWebPage(kHelpPageAddress);
+}
+
+void MainForm::ShowAbout() {
+    if (!about_)
+        about_ = std::make_unique<AboutBox>();
+    about_->Show(hwnd_, icon_);
+}
+
+void MainForm::PopupSettings() {
+    if (!hwnd_ || !commands_)
+        return;
+    HMENU menu = BuildMenu(SettingsMenu(), *commands_);
+    RECT r;
+    GetWindowRect(cmdSettings_, &r);
+    // The bar must be in the foreground or the menu stays open after a click elsewhere.
+    SetForegroundWindow(hwnd_);
+    TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, r.left, r.bottom,
+                     hwnd_, nullptr);
+    PostMessageA(hwnd_, WM_NULL, 0, 0);
+    DestroyMenu(menu);
+}
+
+void MainForm::QueryOnline() {
+    DWORD flags = 0;
+    IsOnline = InternetGetConnectedState(&flags, 0) != FALSE;
+}
+
+void MainForm::OnCommand(int id, int code) {
+    if (id >= IDM_SETTINGS_BASE && id <= IDM_SETTINGS_BASE + static_cast<int>(Command::PopupSettings)) {
+        commands_->Run(static_cast<Command>(id - IDM_SETTINGS_BASE));
+        return;
+    }
+    switch (id) {
+        case IDC_CMDSETTINGS:
+            PopupSettings();
+            break;
+        case IDC_CMDEXIT:
+            cmdExit_Click();
+            break;
+        case IDC_CMDNETSTATS:
+            cmdNetstats_Click();
+            break;
+        default:
+            break;
+    }
+}
+
+void MainForm::OnTimer(UINT_PTR id) {
+    if (id == IDT_NETSTATS)
+        cmdNetstats_Click();
+    else if (id == IDT_MAIN && housekeeping_)
+        housekeeping_->Tick();
+}
+
+LRESULT MainForm::HandleMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wp), HIWORD(wp));
+            return 0;
+        case WM_TIMER:
+            OnTimer(wp);
+            return 0;
+        case WM_APP_CAPTURED:
+            OnCaptured(std::unique_ptr<CaptureResult>(reinterpret_cast<CaptureResult*>(lp)));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lp) == lblNetstatConnections_) {
+                SetTextColor(reinterpret_cast<HDC>(wp), RGB(255, 255, 255));
+                SetBkColor(reinterpret_cast<HDC>(wp), kTitleColour);
+                if (!titleBrush_)
+                    titleBrush_ = CreateSolidBrush(kTitleColour);
+                return reinterpret_cast<LRESULT>(titleBrush_);
+            }
+            break;
+        case WM_CLOSE:
+            Unload();
+            return 0;
+        case WM_DESTROY:
+            KillTimer(window, IDT_MAIN);
+            KillTimer(window, IDT_NETSTATS);
+            PostQuitMessage(0);
+            return 0;
+    }
+    return DefWindowProcA(window, message, wp, lp);
+}
+
+LRESULT CALLBACK MainForm::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+    MainForm* self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<MainForm*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        self->hwnd_ = window;
+    } else {
+        self = reinterpret_cast<MainForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    }
+    // After Unload only the destruction messages still concern the object.
+    if (!self || (message != WM_DESTROY && self->hwnd_ != window))
+        return DefWindowProcA(window, message, wp, lp);
+    try {
+        return self->HandleMessage(window, message, wp, lp);
+    } catch (...) {
+        // No exception may cross into the system's message dispatch.
+        return DefWindowProcA(window, message, wp, lp);
+    }
+}
+
+}  // namespace portlight

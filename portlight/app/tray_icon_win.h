@@ -1,0 +1,62 @@
+// A notification-area icon with a tool-tip, a balloon, a menu title and a menu of text
+// items and separators; choosing an item raises onItemChosen with the item's caption.
+// It owns a hidden window of its own that receives the shell's callbacks.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace portlight {
+
+class TrayIcon {
+public:
+    enum ItemKind { kText = 1, kSeparator = 5 };
+    enum BalloonIcon { kBalloonNone = 0, kBalloonInfo = 1, kBalloonWarning = 2, kBalloonError = 3 };
+
+    struct MenuItem {
+        int kind = kText;
+        std::string caption;
+        bool checked = false;
+    };
+
+    TrayIcon();
+    ~TrayIcon();
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
+
+    std::string toolTip;
+    std::string balloonText;
+    std::string balloonTitle;
+    UINT balloonTimeout = 10000;
+    int balloonIconKind = kBalloonNone;
+    std::string menuTitle;
+    HICON icon = nullptr;  // borrowed: the owner keeps it alive while the icon shows
+
+    // Adds a menu item; returns its 1-based position.
+    int AddMenuItem(int kind, const std::string& caption, UINT flags = 0);
+    MenuItem& Item(int position) { return items_.at(static_cast<size_t>(position - 1)); }
+    size_t ItemCount() const { return items_.size(); }
+
+    // Puts the icon (or its new tool-tip and balloon) on the notification area.
+    bool Show();
+    // Updates only the tool-tip of a shown icon.
+    void UpdateToolTip(const std::string& text);
+    void Remove();
+    bool shown() const { return shown_; }
+
+    std::function<void(const std::string& caption)> onItemChosen;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
+    void ShowMenu();
+    NOTIFYICONDATAA BaseData() const;
+
+    HWND window_ = nullptr;
+    bool shown_ = false;
+    std::vector<MenuItem> items_;
+};
+
+}  // namespace portlight
