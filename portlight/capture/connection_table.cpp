@@ -98,8 +98,7 @@ bool ParseLine(std::string_view line, ParsedLine& out) {
     return true;
 }
 
-void BuildConnectionTable(std::string_view listing, ProcessLookup& lookup,
-                          ConnectionTable& table) {
+void BuildConnectionTable(std::string_view listing, ProcessLookup& lookup, ConnectionTable& table) {
     table.Clear();
     int row = 0;
     while (!listing.empty() && row < kConnectionRows) {

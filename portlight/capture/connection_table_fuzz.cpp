@@ -14,7 +14,7 @@ using namespace portlight;
 
 // Answers every id: even ids have a path, others a name.
 class AnyProcess : public ProcessSystem {
-public:
+  public:
     std::vector<uint32_t> EnumerateProcessIds() override { return {2, 4, 6, 884, 1040}; }
     std::string ReadMainModulePath(uint32_t pid) override {
         return pid % 4 == 0 ? "C:\\p" + std::to_string(pid) + ".exe" : "";
@@ -25,7 +25,7 @@ public:
 };
 
 class Descriptions : public FileDescriptionSource {
-public:
+  public:
     std::string FileDescription(const std::string& path) override {
         return path.size() % 2 ? "Same Description" : "";
     }
@@ -50,8 +50,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::vector<IconSlot> slots(8);
     Descriptions descriptions;
-    int filledSlots = GroupIntoSlots(table, {size % 2 == 0, ParseUnknownFilter("ShowAll")},
-                                     descriptions, slots);
+    int filledSlots =
+        GroupIntoSlots(table, {size % 2 == 0, ParseUnknownFilter("ShowAll")}, descriptions, slots);
     int rows = 0;
     for (int i = 0; i < filledSlots; ++i) {
         if (slots[i].rowList.size() != 3 * static_cast<size_t>(slots[i].count))

@@ -9,7 +9,7 @@ namespace {
 
 // A process table in maps; counts the system calls the lookups make.
 class FakeSystem : public ProcessSystem {
-public:
+  public:
     std::map<uint32_t, std::string> paths;  // running processes whose module can be read
     std::map<uint32_t, std::string> names;  // raw tool-help names (running processes)
     int enumerations = 0;
@@ -62,10 +62,10 @@ TEST(BuildConnectionTable, FillsCellsFromNetstatLines) {
     EXPECT_EQ(table.rows[0], Row({"TCP", "0.0.0.0", "135", "0.0.0.0", "0", "LISTENING", "Normal",
                                   "C:\\Windows\\system32\\svchost.exe", "884"}));
     // The name "System" lacks "process": Protected with the name as path.
-    EXPECT_EQ(table.rows[1], Row({"UDP", "0.0.0.0", "445", "*", "*", "", "Protected", "System",
-                                  "4"}));
-    EXPECT_EQ(table.rows[2], Row({"TCP", "10.0.0.2", "50000", "93.184.216.34", "443",
-                                  "ESTABLISHED", "UnKnown", "UnKnown File - PID=0", "0"}));
+    EXPECT_EQ(table.rows[1],
+              Row({"UDP", "0.0.0.0", "445", "*", "*", "", "Protected", "System", "4"}));
+    EXPECT_EQ(table.rows[2], Row({"TCP", "10.0.0.2", "50000", "93.184.216.34", "443", "ESTABLISHED",
+                                  "UnKnown", "UnKnown File - PID=0", "0"}));
     EXPECT_EQ(table.rows[3][kColCategory], "System");
     EXPECT_EQ(table.rows[3][kColPath], "System Process");
     EXPECT_TRUE(table.rows[4][kColProtocol].empty());
@@ -89,10 +89,10 @@ TEST(BuildConnectionTable, HandlesIpv6AndStatesWithSpaces) {
         "  TCP    [::1]:80               [::1]:50123            ESTABLISHED     1040\r\n",
         lookup, table);
     ASSERT_EQ(table.ConnectionCount, 4);
-    EXPECT_EQ(table.rows[0], Row({"TCP", "[::]", "135", "[::]", "0", "LISTENING", "Normal",
-                                  "C:\\a.exe", "1040"}));
-    EXPECT_EQ(table.rows[1], Row({"UDP", "[fe80::1%7]", "1900", "*", "*", "", "Normal",
-                                  "C:\\b.exe", "3312"}));
+    EXPECT_EQ(table.rows[0],
+              Row({"TCP", "[::]", "135", "[::]", "0", "LISTENING", "Normal", "C:\\a.exe", "1040"}));
+    EXPECT_EQ(table.rows[1],
+              Row({"UDP", "[fe80::1%7]", "1900", "*", "*", "", "Normal", "C:\\b.exe", "3312"}));
     EXPECT_EQ(table.rows[2][kColState], "IN ASCOLTO");
     EXPECT_EQ(table.rows[2][kColPid], "1040");
     EXPECT_EQ(table.rows[3][kColRemoteAddress], "[::1]");
@@ -116,9 +116,10 @@ TEST(BuildConnectionTable, EdgesOfTheListing) {
     EXPECT_EQ(table.ConnectionCount, 0);
     EXPECT_TRUE(table.rows[0][kColProtocol].empty());
 
-    BuildConnectionTable("\r\n  TCP 1.1.1.1:1 2.2.2.2:2 SYN_SENT 0\r\n   \r\n"
-                         "  TCP 1.1.1.1:3 2.2.2.2:4 LISTENING\r\n  UDP 1.1.1.1:5 *:*",
-                         lookup, table);
+    BuildConnectionTable(
+        "\r\n  TCP 1.1.1.1:1 2.2.2.2:2 SYN_SENT 0\r\n   \r\n"
+        "  TCP 1.1.1.1:3 2.2.2.2:4 LISTENING\r\n  UDP 1.1.1.1:5 *:*",
+        lookup, table);
     ASSERT_EQ(table.ConnectionCount, 3);
     EXPECT_EQ(table.rows[0][kColLocalPort], "1");
     // netstat without -o: the state stays the state and the owner reads as 0.

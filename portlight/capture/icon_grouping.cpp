@@ -75,8 +75,10 @@ std::vector<int> RowsOfRowList(std::string_view rowList) {
     return rows;
 }
 
-int GroupIntoSlots(const ConnectionTable& table, const GroupingOptions& options,
-                   FileDescriptionSource& descriptions, std::vector<IconSlot>& slots) {
+int GroupIntoSlots(const ConnectionTable& table,
+                   const GroupingOptions& options,
+                   FileDescriptionSource& descriptions,
+                   std::vector<IconSlot>& slots) {
     for (IconSlot& slot : slots)
         slot.Reset();
     const int slotCount = static_cast<int>(slots.size());

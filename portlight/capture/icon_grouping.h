@@ -33,28 +33,28 @@ struct IconSlot {
 
 // Reads the file description of an executable (the version reader on the Win32 side).
 class FileDescriptionSource {
-public:
+  public:
     virtual ~FileDescriptionSource() = default;
     virtual std::string FileDescription(const std::string& path) = 0;
 };
 
 // Remembers descriptions for one grouping walk; the same executable owns many rows.
 class SnapshotDescriptionSource : public FileDescriptionSource {
-public:
+  public:
     explicit SnapshotDescriptionSource(FileDescriptionSource& inner) : inner_(inner) {}
     std::string FileDescription(const std::string& path) override;
 
-private:
+  private:
     FileDescriptionSource& inner_;
     std::unordered_map<std::string, std::string> descriptions_;
 };
 
 // The "Unknown Files" option: which rows without a usable executable get a slot.
 enum class UnknownFilter {
-    kHideAll,          // "All" (the default): none
-    kShowAll,          // "ShowAll" and any unrecognised value: all
-    kHideNoPid,        // "NoPID": all except owner id 0
-    kHideKnownPid,     // "KnownPID": only owner id 0
+    kHideAll,       // "All" (the default): none
+    kShowAll,       // "ShowAll" and any unrecognised value: all
+    kHideNoPid,     // "NoPID": all except owner id 0
+    kHideKnownPid,  // "KnownPID": only owner id 0
 };
 UnknownFilter ParseUnknownFilter(std::string_view optionValue);
 
@@ -69,8 +69,10 @@ std::string ThreeDigitRow(int row);
 // Fills `slots` (indices 0..slots.size()-1, i.e. IconSlotCount + 1 of them, all reset first)
 // from all 501 rows of `table`. Returns the number of filled slots. Once every slot is taken,
 // further rows are left off even when they belong to an existing slot.
-int GroupIntoSlots(const ConnectionTable& table, const GroupingOptions& options,
-                   FileDescriptionSource& descriptions, std::vector<IconSlot>& slots);
+int GroupIntoSlots(const ConnectionTable& table,
+                   const GroupingOptions& options,
+                   FileDescriptionSource& descriptions,
+                   std::vector<IconSlot>& slots);
 
 // The row numbers held in a row list ("000003017" -> 0, 3, 17); malformed groups are skipped.
 std::vector<int> RowsOfRowList(std::string_view rowList);

@@ -8,7 +8,7 @@ namespace portlight {
 namespace {
 
 class FakeDescriptions : public FileDescriptionSource {
-public:
+  public:
     std::map<std::string, std::string> byPath;
     int calls = 0;
     std::string FileDescription(const std::string& path) override {
@@ -18,7 +18,10 @@ public:
     }
 };
 
-void SetRow(ConnectionTable& table, int r, const char* category, const char* path,
+void SetRow(ConnectionTable& table,
+            int r,
+            const char* category,
+            const char* path,
             const char* pid) {
     table.rows[r] = {"TCP", "1.1.1.1", "1", "2.2.2.2", "2", "ESTABLISHED", category, path, pid};
     table.ConnectionCount = std::max(table.ConnectionCount, r + 1);
@@ -92,8 +95,7 @@ TEST(GroupIntoSlots, UnknownFilterChoices) {
         return all;
     };
     EXPECT_EQ(keys(false, UnknownFilter::kHideAll), "");
-    EXPECT_EQ(keys(false, UnknownFilter::kShowAll),
-              "UnKnown File - PID=0/2/u;UnKnown File/2/u;");
+    EXPECT_EQ(keys(false, UnknownFilter::kShowAll), "UnKnown File - PID=0/2/u;UnKnown File/2/u;");
     EXPECT_EQ(keys(false, UnknownFilter::kHideNoPid), "UnKnown File/2/u;");
     EXPECT_EQ(keys(true, UnknownFilter::kHideNoPid),
               "UnKnown File - PID=300/1/u;UnKnown File - PID=301/1/u;");

@@ -48,13 +48,13 @@ struct FakeProcess {
 };
 
 class WalkingSystem : public ProcessSystem {
-public:
+  public:
     WalkingSystem() {
         for (int i = 0; i < kProcesses; ++i) {
             FakeProcess p{static_cast<uint32_t>(1000 + 4 * i), "", {}};
             if (i % 10 != 3)
-                p.path = "C:\\Program Files\\Vendor " + std::to_string(i % kExecutables) +
-                         "\\app" + std::to_string(i % kExecutables) + ".exe";
+                p.path = "C:\\Program Files\\Vendor " + std::to_string(i % kExecutables) + "\\app" +
+                         std::to_string(i % kExecutables) + ".exe";
             std::snprintf(p.name, sizeof p.name, "app%d.exe", i);
             processes_.push_back(p);
         }
@@ -117,16 +117,16 @@ public:
         return processes_[owner * 5 + (owner % 8 == 3 ? 3 : 0)].pid;
     }
 
-private:
+  private:
     std::vector<FakeProcess> processes_;
 };
 
 class ReadingDescriptions : public FileDescriptionSource {
-public:
+  public:
     ReadingDescriptions() : image_(kResourceBytes, '\0') {}
     std::string FileDescription(const std::string& path) override {
         std::vector<char> resources = MapResources(path);  // GetFileVersionInfoSizeA
-        resources = MapResources(path);                     // GetFileVersionInfoA
+        resources = MapResources(path);                    // GetFileVersionInfoA
         // Walk the version block at the end of the resources.
         for (size_t i = kResourceBytes - kVersionBlockBytes; i + 16 < resources.size(); ++i)
             if (std::memcmp(resources.data() + i, "FileDescription=", 16) == 0)
@@ -134,7 +134,7 @@ public:
         return {};
     }
 
-private:
+  private:
     static constexpr size_t kVersionBlockBytes = 1024;
     std::vector<char> MapResources(const std::string& path) const {
         std::vector<char> resources = image_;
@@ -165,8 +165,11 @@ struct Result {
     int slots;
 };
 
-Result RunSnapshot(const std::string& listing, WalkingSystem& system,
-                   ReadingDescriptions& descriptions, bool memo, int repeats) {
+Result RunSnapshot(const std::string& listing,
+                   WalkingSystem& system,
+                   ReadingDescriptions& descriptions,
+                   bool memo,
+                   int repeats) {
     ConnectionTable table;
     std::vector<IconSlot> slots(61);
     GroupingOptions options{true, UnknownFilter::kShowAll};
@@ -204,13 +207,14 @@ int main(int argc, char** argv) {
         std::printf("the two runs disagree: %d vs %d slots\n", perRow.slots, memo.slots);
         return 1;
     }
-    std::printf("snapshot of %d rows, %d owners running %d executables, %d processes, "
-                "%d slots filled\n",
-                kRows, kOwners, kExecutables, kProcesses, memo.slots);
+    std::printf(
+        "snapshot of %d rows, %d owners running %d executables, %d processes, "
+        "%d slots filled\n",
+        kRows, kOwners, kExecutables, kProcesses, memo.slots);
     std::printf("lookup per row    : %9.3f ms per snapshot, %7.2f us per row\n",
                 perRow.seconds * 1e3, perRow.seconds * 1e6 / kRows);
-    std::printf("lookup per process: %9.3f ms per snapshot, %7.2f us per row\n",
-                memo.seconds * 1e3, memo.seconds * 1e6 / kRows);
+    std::printf("lookup per process: %9.3f ms per snapshot, %7.2f us per row\n", memo.seconds * 1e3,
+                memo.seconds * 1e6 / kRows);
     std::printf("speed-up          : %9.1fx (target >= 20x)\n", perRow.seconds / memo.seconds);
     return 0;
 }

@@ -36,8 +36,7 @@ void IconCanvas::CopyFrom(const IconCanvas& other) {
     HGDIOBJ old = SelectObject(source, other.bitmap_);
     Draw([&](HDC dc) {
         SetStretchBltMode(dc, HALFTONE);
-        StretchBlt(dc, 0, 0, width_, height_, source, 0, 0, other.width_, other.height_,
-                   SRCCOPY);
+        StretchBlt(dc, 0, 0, width_, height_, source, 0, 0, other.width_, other.height_, SRCCOPY);
     });
     SelectObject(source, old);
     DeleteDC(source);
@@ -49,13 +48,15 @@ void IconCanvas::PaintTo(HDC dc, const RECT& target) const {
     HGDIOBJ old = SelectObject(source, bitmap_);
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
-    StretchBlt(dc, target.left, target.top, target.right - target.left,
-               target.bottom - target.top, source, 0, 0, width_, height_, SRCCOPY);
+    StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
+               source, 0, 0, width_, height_, SRCCOPY);
     SelectObject(source, old);
     DeleteDC(source);
 }
 
-bool LoadProcessIcon(const std::string& path, IconCanvas& picLarge, IconCanvas& picSmall,
+bool LoadProcessIcon(const std::string& path,
+                     IconCanvas& picLarge,
+                     IconCanvas& picSmall,
                      const IconCanvas& picDefault) {
     ScopedIcon large;
     ScopedIcon small;

@@ -11,7 +11,7 @@ namespace portlight {
 // An owned bitmap of fixed size that pictures are drawn into and copied from (picLarge,
 // picSmall and the stock pictures).
 class IconCanvas {
-public:
+  public:
     IconCanvas(int width, int height, COLORREF background);
     ~IconCanvas();
     IconCanvas(const IconCanvas&) = delete;
@@ -43,7 +43,7 @@ public:
         ReleaseDC(nullptr, screen);
     }
 
-private:
+  private:
     int width_;
     int height_;
     COLORREF background_;
@@ -52,7 +52,7 @@ private:
 
 // Icon handles from ExtractIconEx, destroyed on scope exit.
 class ScopedIcon {
-public:
+  public:
     explicit ScopedIcon(HICON icon = nullptr) : icon_(icon) {}
     ~ScopedIcon() {
         if (icon_)
@@ -63,14 +63,16 @@ public:
     HICON get() const { return icon_; }
     HICON* out() { return &icon_; }
 
-private:
+  private:
     HICON icon_;
 };
 
 // Draws the first icon of `path` into `picLarge` (32 x 32) and `picSmall` (16 x 16); a file
 // without icons leaves `picDefault`'s picture in `picLarge`. Returns true when the file's
 // own icon was drawn.
-bool LoadProcessIcon(const std::string& path, IconCanvas& picLarge, IconCanvas& picSmall,
+bool LoadProcessIcon(const std::string& path,
+                     IconCanvas& picLarge,
+                     IconCanvas& picSmall,
                      const IconCanvas& picDefault);
 
 }  // namespace portlight

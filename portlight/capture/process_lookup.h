@@ -18,7 +18,7 @@ namespace portlight {
 // id list, the main-module path of one process and a tool-help snapshot of the names. The
 // Win32 side implements it; tests and benchmarks hand in fakes.
 class ProcessSystem {
-public:
+  public:
     virtual ~ProcessSystem() = default;
     // Ids of all running processes (EnumProcesses with its growing buffer).
     virtual std::vector<uint32_t> EnumerateProcessIds() = 0;
@@ -30,7 +30,7 @@ public:
 
 // The two process lookups the table builder uses.
 class ProcessLookup {
-public:
+  public:
     virtual ~ProcessLookup() = default;
     // Full path of the main module of process `pid`, or empty text.
     virtual std::string GetProcessPath(uint32_t pid) = 0;
@@ -42,12 +42,12 @@ public:
 // Asks the system afresh on every call: one enumeration per path, one tool-help snapshot per
 // name. Right for a single lookup (a report, a menu); slow for a whole listing.
 class DirectProcessLookup : public ProcessLookup {
-public:
+  public:
     explicit DirectProcessLookup(ProcessSystem& system) : system_(system) {}
     std::string GetProcessPath(uint32_t pid) override;
     std::string GetProcessName(uint32_t pid) override;
 
-private:
+  private:
     ProcessSystem& system_;
 };
 
@@ -79,12 +79,12 @@ ProcessOwner IdentifyOwner(uint32_t pid, ProcessLookup& lookup);
 // socket, so this saves most of the work. Create one per snapshot: nothing outlives it, so a
 // process started or ended since the last snapshot is seen as it is now.
 class SnapshotProcessLookup : public ProcessLookup {
-public:
+  public:
     explicit SnapshotProcessLookup(ProcessSystem& system) : system_(system) {}
     std::string GetProcessPath(uint32_t pid) override;
     std::string GetProcessName(uint32_t pid) override;
 
-private:
+  private:
     ProcessSystem& system_;
     bool haveIds_ = false;
     std::unordered_set<uint32_t> ids_;

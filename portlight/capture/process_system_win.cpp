@@ -21,7 +21,7 @@ constexpr DWORD kModuleListBytes = 200;
 constexpr size_t kMaxProcessIds = 1 << 20;
 
 class ScopedHandle {
-public:
+  public:
     explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
     ~ScopedHandle() {
         if (handle_ && handle_ != INVALID_HANDLE_VALUE)
@@ -32,7 +32,7 @@ public:
     HANDLE get() const { return handle_; }
     bool valid() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
 
-private:
+  private:
     HANDLE handle_;
 };
 

@@ -8,7 +8,7 @@
 namespace portlight {
 
 class Win32ProcessSystem : public ProcessSystem {
-public:
+  public:
     std::vector<uint32_t> EnumerateProcessIds() override;
     std::string ReadMainModulePath(uint32_t pid) override;
     std::vector<std::pair<uint32_t, std::string>> SnapshotProcessNames() override;

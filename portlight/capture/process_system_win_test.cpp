@@ -75,8 +75,8 @@ TEST(LoadProcessIcon, DrawsOwnIconOrDefault) {
     IconCanvas small(16, 16, background);
     IconCanvas picDefault(32, 32, RGB(200, 0, 200));
 
-    EXPECT_TRUE(LoadProcessIcon(BesideThisProgram("portlight-sample-app.exe"), large, small,
-                                picDefault));
+    EXPECT_TRUE(
+        LoadProcessIcon(BesideThisProgram("portlight-sample-app.exe"), large, small, picDefault));
     // The sample icon is a green tile with a white diamond in the middle.
     COLORREF corner = PixelOf(large, 1, 1);
     EXPECT_GT(GetGValue(corner), 120) << std::hex << corner;
@@ -84,8 +84,8 @@ TEST(LoadProcessIcon, DrawsOwnIconOrDefault) {
     EXPECT_EQ(PixelOf(large, 16, 16), RGB(255, 255, 255));
     EXPECT_GT(GetGValue(PixelOf(small, 1, 1)), 120);
 
-    EXPECT_FALSE(LoadProcessIcon(BesideThisProgram("portlight-sample-plain.exe"), large, small,
-                                 picDefault));
+    EXPECT_FALSE(
+        LoadProcessIcon(BesideThisProgram("portlight-sample-plain.exe"), large, small, picDefault));
     EXPECT_EQ(PixelOf(large, 16, 16), RGB(200, 0, 200));
     EXPECT_FALSE(LoadProcessIcon("C:\\no\\such\\file.exe", large, small, picDefault));
 }

@@ -39,8 +39,10 @@ std::string ConnectionMenuCaption(const ConnectionRow& row) {
            row[kColLocalAddress] + " : " + row[kColLocalPort] + ")";
 }
 
-std::optional<IconMenu> BuildIconMenu(int slotIndex, const IconSlot& slot,
-                                      const ConnectionTable& table, bool snapshotRunning) {
+std::optional<IconMenu> BuildIconMenu(int slotIndex,
+                                      const IconSlot& slot,
+                                      const ConnectionTable& table,
+                                      bool snapshotRunning) {
     if (slot.count == 0 || snapshotRunning)
         return std::nullopt;
 

@@ -25,8 +25,8 @@ struct IconMenu {
     IconMenuEntry mnuNetstatInfo;        // "Show Info", tag = slot index
     IconMenuEntry mnuNetstatTermConn;    // "Terminate Connection" submenu
     std::array<IconMenuEntry, kMenuListEntries> mnuNetstatTermConnections;
-    IconMenuEntry mnuNetstatTermConnAll;     // tag = the slot's connection count
-    IconMenuEntry mnuNetstatTermProcesses;   // "Terminate Process" submenu, tag = a PID
+    IconMenuEntry mnuNetstatTermConnAll;    // tag = the slot's connection count
+    IconMenuEntry mnuNetstatTermProcesses;  // "Terminate Process" submenu, tag = a PID
     std::array<IconMenuEntry, kMenuListEntries> mnuNetstatTermProcess;
     IconMenuEntry mnuNetstatTermProcessAll;  // tag = the slot's connection count
 };
@@ -37,7 +37,9 @@ std::string ConnectionMenuCaption(const ConnectionRow& row);
 
 // ShowIconMenu's decision and contents for slot `slotIndex`. Nothing opens (nullopt) while a
 // snapshot runs or for a slot whose count is 0.
-std::optional<IconMenu> BuildIconMenu(int slotIndex, const IconSlot& slot,
-                                      const ConnectionTable& table, bool snapshotRunning);
+std::optional<IconMenu> BuildIconMenu(int slotIndex,
+                                      const IconSlot& slot,
+                                      const ConnectionTable& table,
+                                      bool snapshotRunning);
 
 }  // namespace portlight

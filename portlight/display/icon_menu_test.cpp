@@ -7,12 +7,17 @@
 namespace portlight {
 namespace {
 
-void SetRow(ConnectionTable& table, int r, const char* protocol, const char* category,
-            const std::string& pid, const std::string& localPort) {
+void SetRow(ConnectionTable& table,
+            int r,
+            const char* protocol,
+            const char* category,
+            const std::string& pid,
+            const std::string& localPort) {
     table.rows[r] = {protocol, "10.0.0.1", localPort, "8.8.8.8", "53", "", category, "p", pid};
 }
 
-IconSlot SlotOf(const ConnectionTable& table, std::initializer_list<int> rows,
+IconSlot SlotOf(const ConnectionTable& table,
+                std::initializer_list<int> rows,
                 std::string hover = "Fire Browser") {
     IconSlot slot;
     slot.hoverText = std::move(hover);
@@ -29,7 +34,8 @@ IconSlot SlotOf(const ConnectionTable& table, std::initializer_list<int> rows,
 TEST(BuildIconMenu, ManyConnectionsAndProcesses) {
     ConnectionTable table;
     for (int r = 0; r < 12; ++r)
-        SetRow(table, r, "TCP", "Normal", std::to_string(r < 10 ? 100 : 100 + r), std::to_string(r));
+        SetRow(table, r, "TCP", "Normal", std::to_string(r < 10 ? 100 : 100 + r),
+               std::to_string(r));
     IconSlot slot = SlotOf(table, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11});
     std::optional<IconMenu> menu = BuildIconMenu(3, slot, table, false);
     ASSERT_TRUE(menu);
@@ -41,8 +47,7 @@ TEST(BuildIconMenu, ManyConnectionsAndProcesses) {
         EXPECT_TRUE(menu->mnuNetstatTermConnections[k].visible);
         EXPECT_EQ(menu->mnuNetstatTermConnections[k].tag, std::to_string(k));
     }
-    EXPECT_EQ(menu->mnuNetstatTermConnections[9].caption,
-              "R:(8.8.8.8 : 53) L:(10.0.0.1 : 9)");
+    EXPECT_EQ(menu->mnuNetstatTermConnections[9].caption, "R:(8.8.8.8 : 53) L:(10.0.0.1 : 9)");
     // Rows 10 and 11 belong to processes 110 and 111.
     EXPECT_EQ(menu->mnuNetstatTermProcess[0].caption, "100");
     EXPECT_EQ(menu->mnuNetstatTermProcess[1].caption, "110");

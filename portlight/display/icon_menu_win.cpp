@@ -11,8 +11,10 @@ void Append(HMENU menu, const IconMenuEntry& entry, UINT id) {
     AppendMenuA(menu, flags, id, entry.caption.c_str());
 }
 
-HMENU CreateListMenu(const std::array<IconMenuEntry, kMenuListEntries>& entries, UINT base,
-                     const IconMenuEntry& all, UINT allId) {
+HMENU CreateListMenu(const std::array<IconMenuEntry, kMenuListEntries>& entries,
+                     UINT base,
+                     const IconMenuEntry& all,
+                     UINT allId) {
     HMENU menu = CreatePopupMenu();
     for (int k = 0; k < kMenuListEntries; ++k)
         Append(menu, entries[k], base + static_cast<UINT>(k));

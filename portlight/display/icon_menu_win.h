@@ -20,7 +20,7 @@ enum IconMenuCommand : UINT {
 
 // A pop-up menu handle, destroyed with its submenus.
 class ScopedMenu {
-public:
+  public:
     explicit ScopedMenu(HMENU menu = nullptr) : menu_(menu) {}
     ~ScopedMenu() {
         if (menu_)
@@ -30,7 +30,7 @@ public:
     ScopedMenu& operator=(const ScopedMenu&) = delete;
     HMENU get() const { return menu_; }
 
-private:
+  private:
     HMENU menu_;
 };
 

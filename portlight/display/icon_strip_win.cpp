@@ -39,7 +39,8 @@ IconStrip* StripOf(HWND window) {
 
 }  // namespace
 
-IconStrip::IconStrip(const std::vector<IconSlot>& slots, const ConnectionTable& table,
+IconStrip::IconStrip(const std::vector<IconSlot>& slots,
+                     const ConnectionTable& table,
                      std::function<bool()> snapshotRunning)
     : slots_(slots), table_(table), snapshotRunning_(std::move(snapshotRunning)) {}
 
@@ -89,8 +90,8 @@ int IconStrip::CreateIconSlots(HWND container, COLORREF background) {
                                    host_, reinterpret_cast<HMENU>(INT_PTR{kSlotImageBase + i}),
                                    instance, nullptr);
         std::string caption = std::to_string(i);
-        HWND button = CreateWindowExA(0, "BUTTON", caption.c_str(), WS_CHILD | BS_PUSHBUTTON,
-                                      left, imageHeight, image, buttonHeight, host_,
+        HWND button = CreateWindowExA(0, "BUTTON", caption.c_str(), WS_CHILD | BS_PUSHBUTTON, left,
+                                      imageHeight, image, buttonHeight, host_,
                                       reinterpret_cast<HMENU>(INT_PTR{kSlotButtonBase + i}),
                                       instance, nullptr);
         SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(countFont_), FALSE);

@@ -34,10 +34,11 @@ struct IconStripHandlers {
 };
 
 class IconStrip {
-public:
+  public:
     // The slot model and the table are owned by the bar window and outlive the strip;
     // `snapshotRunning` tells whether cmdNetstats is disabled.
-    IconStrip(const std::vector<IconSlot>& slots, const ConnectionTable& table,
+    IconStrip(const std::vector<IconSlot>& slots,
+              const ConnectionTable& table,
               std::function<bool()> snapshotRunning);
     ~IconStrip();
     IconStrip(const IconStrip&) = delete;
@@ -59,7 +60,7 @@ public:
     HWND hwnd() const { return host_; }
     IconStripHandlers handlers;
 
-private:
+  private:
     static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
     LRESULT HandleHost(UINT message, WPARAM wp, LPARAM lp);

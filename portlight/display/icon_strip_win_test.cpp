@@ -60,8 +60,8 @@ TEST(IconStrip, CreatesResetsAndShowsSlots) {
     EXPECT_EQ(font.lfWeight, FW_BOLD);
 
     slots[0] = {"Sample Courier", "C:\\x.exe", 3, "000003017", SlotPicture::kProcessIcon, true};
-    slots[1] = {"UnKnown File - PID=0", "UnKnown File - PID=0", 1, "004", SlotPicture::kUnknown,
-                true};
+    slots[1] = {
+        "UnKnown File - PID=0", "UnKnown File - PID=0", 1, "004", SlotPicture::kUnknown, true};
     strip.ShowSlots();
     HWND image0 = GetDlgItem(strip.hwnd(), kSlotImageBase);
     HWND button0 = GetDlgItem(strip.hwnd(), kSlotButtonBase);
@@ -98,8 +98,8 @@ bool Greyed(HMENU menu, int position) {
 TEST(CreateIconMenu, EntriesAndEnabling) {
     ConnectionTable table;
     table.rows[0] = {"UDP", "0.0.0.0", "500", "*", "*", "", "Normal", "C:\\x.exe", "42"};
-    table.rows[1] = {"TCP", "10.0.0.1", "5000", "1.2.3.4", "80", "ESTABLISHED", "Protected",
-                     "svc.exe", "7"};
+    table.rows[1] = {"TCP",         "10.0.0.1",  "5000",    "1.2.3.4", "80",
+                     "ESTABLISHED", "Protected", "svc.exe", "7"};
     IconSlot slot{"Sample Courier", "C:\\x.exe", 2, "000001", SlotPicture::kProcessIcon, true};
     std::optional<IconMenu> model = BuildIconMenu(5, slot, table, false);
     ASSERT_TRUE(model);

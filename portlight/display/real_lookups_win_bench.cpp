@@ -38,8 +38,8 @@ int main(int argc, char** argv) {
                            "portlight-sample-plain.exe"};
     std::vector<std::unique_ptr<samples::SampleProcess>> programs;
     for (int i = 0; i < owners; ++i) {
-        programs.push_back(std::make_unique<samples::SampleProcess>(
-            samples::BesideThisProgram(kinds[i % 3])));
+        programs.push_back(
+            std::make_unique<samples::SampleProcess>(samples::BesideThisProgram(kinds[i % 3])));
         if (!programs.back()->started()) {
             std::printf("cannot start the sample programs\n");
             return 1;
@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
                 snapshotSlots);
     std::printf("lookup per row    : %9.3f ms per snapshot, %8.2f us per row\n", perRow * 1e3,
                 perRow * 1e6 / kRows);
-    std::printf("lookup per process: %9.3f ms per snapshot, %8.2f us per row\n",
-                perSnapshot * 1e3, perSnapshot * 1e6 / kRows);
+    std::printf("lookup per process: %9.3f ms per snapshot, %8.2f us per row\n", perSnapshot * 1e3,
+                perSnapshot * 1e6 / kRows);
     std::printf("speed-up          : %9.1fx (target >= 20x)\n", perRow / perSnapshot);
     return 0;
 }

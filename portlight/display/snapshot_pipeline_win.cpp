@@ -11,7 +11,8 @@ void BuildTableFromSystem(std::string_view listing, ConnectionTable& table) {
     BuildConnectionTable(listing, lookup, table);
 }
 
-int GroupSlotsWithVersions(const ConnectionTable& table, const GroupingOptions& options,
+int GroupSlotsWithVersions(const ConnectionTable& table,
+                           const GroupingOptions& options,
                            std::vector<IconSlot>& slots) {
     VersionFileDescriptions reader;
     SnapshotDescriptionSource descriptions(reader);

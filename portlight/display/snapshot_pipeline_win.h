@@ -13,7 +13,8 @@ namespace portlight {
 void BuildTableFromSystem(std::string_view listing, ConnectionTable& table);
 
 // Groups the table into slots, reading each executable's description once per walk.
-int GroupSlotsWithVersions(const ConnectionTable& table, const GroupingOptions& options,
+int GroupSlotsWithVersions(const ConnectionTable& table,
+                           const GroupingOptions& options,
                            std::vector<IconSlot>& slots);
 
 }  // namespace portlight

@@ -6,7 +6,7 @@ namespace {
 
 // Selects a GDI object for the lifetime of the scope and deletes it afterwards.
 class ScopedGdi {
-public:
+  public:
     ScopedGdi(HDC dc, HGDIOBJ object) : dc_(dc), object_(object), old_(SelectObject(dc, object)) {}
     ~ScopedGdi() {
         SelectObject(dc_, old_);
@@ -15,7 +15,7 @@ public:
     ScopedGdi(const ScopedGdi&) = delete;
     ScopedGdi& operator=(const ScopedGdi&) = delete;
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ object_;
     HGDIOBJ old_;
@@ -46,10 +46,8 @@ void DrawGear(HDC dc) {
     {
         // Teeth: four thick strokes through the centre give eight teeth.
         ScopedGdi pen(dc, CreatePen(PS_SOLID, 6, steel));
-        const POINT ends[4][2] = {{{16, 2}, {16, 30}},
-                                  {{2, 16}, {30, 16}},
-                                  {{6, 6}, {26, 26}},
-                                  {{26, 6}, {6, 26}}};
+        const POINT ends[4][2] = {
+            {{16, 2}, {16, 30}}, {{2, 16}, {30, 16}}, {{6, 6}, {26, 26}}, {{26, 6}, {6, 26}}};
         for (const auto& line : ends) {
             MoveToEx(dc, line[0].x, line[0].y, nullptr);
             LineTo(dc, line[1].x, line[1].y);

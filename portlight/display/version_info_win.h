@@ -11,15 +11,15 @@
 namespace portlight {
 
 class VersionInfo {
-public:
+  public:
     // Failures are recorded, never shown; what failed reads as empty text or 0.
     enum class Error {
         kNone = 0,
-        kModuleHandle,       // "Unable to retrieve module handle."
-        kModuleFileName,     // "Unable to retrieve module file name."
-        kVersionData,        // "Unable to retrieve version information."
-        kTranslation,        // "Unable to retrieve language and code page information."
-        kFixedInfo,          // "Unable to retrieve fixed file version information."
+        kModuleHandle,    // "Unable to retrieve module handle."
+        kModuleFileName,  // "Unable to retrieve module file name."
+        kVersionData,     // "Unable to retrieve version information."
+        kTranslation,     // "Unable to retrieve language and code page information."
+        kFixedInfo,       // "Unable to retrieve fixed file version information."
     };
     struct Failure {
         Error number = Error::kNone;
@@ -67,7 +67,7 @@ public:
     // The string value `key` of the loaded translation; empty when missing.
     std::string QueryStringValue(const std::string& key) const;
 
-private:
+  private:
     void LoadVersionData();
     void Record(Error error);
 
@@ -83,13 +83,13 @@ private:
 
 // The grouping's description reader: one VersionInfo reused for the whole walk.
 class VersionFileDescriptions : public FileDescriptionSource {
-public:
+  public:
     std::string FileDescription(const std::string& path) override {
         reader_.SetFileName(path);
         return reader_.FileDescription();
     }
 
-private:
+  private:
     VersionInfo reader_;
 };
 

@@ -57,8 +57,7 @@ TEST(VersionInfo, FailuresAndModules) {
     EXPECT_EQ(info.Failures()[0].source, "VersionInfo");
     EXPECT_EQ(info.Failures()[1].description,
               "Unable to retrieve language and code page information.");
-    EXPECT_EQ(info.Failures()[2].description,
-              "Unable to retrieve fixed file version information.");
+    EXPECT_EQ(info.Failures()[2].description, "Unable to retrieve fixed file version information.");
     EXPECT_EQ(info.FileDescription(), "");
     EXPECT_EQ(info.FileOS(), "Unknown API");
     EXPECT_EQ(info.FileType(), "Unknown");

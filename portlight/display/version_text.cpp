@@ -76,39 +76,66 @@ std::string FileFlagsText(uint32_t f) {
 std::string FileOSText(uint32_t fileOS) {
     std::string text;
     switch (fileOS & 0xFFFF) {
-        case 1: text = "Win16 API"; break;
-        case 2: text = "PM16 API"; break;
-        case 3: text = "PM32 API"; break;
-        case 4: text = "Win32 API"; break;
-        default: text = "Unknown API"; break;
+        case 1:
+            text = "Win16 API";
+            break;
+        case 2:
+            text = "PM16 API";
+            break;
+        case 3:
+            text = "PM32 API";
+            break;
+        case 4:
+            text = "Win32 API";
+            break;
+        default:
+            text = "Unknown API";
+            break;
     }
     switch (fileOS >> 16) {
-        case 1: text += " on DOS"; break;
-        case 2: text += " on OS2/16"; break;
-        case 3: text += " on OS2/32"; break;
-        case 4: text += " on Windows NT"; break;
-        default: break;
+        case 1:
+            text += " on DOS";
+            break;
+        case 2:
+            text += " on OS2/16";
+            break;
+        case 3:
+            text += " on OS2/32";
+            break;
+        case 4:
+            text += " on Windows NT";
+            break;
+        default:
+            break;
     }
     return text;
 }
 
 std::string FileTypeText(uint32_t fileType) {
     switch (fileType) {
-        case 0: return "Unknown";
-        case 1: return "Application";
-        case 2: return "DLL";
-        case 3: return "Driver";
-        case 4: return "Font";
-        case 5: return "VXD";
-        case 7: return "Static-link library";
-        default: return {};
+        case 0:
+            return "Unknown";
+        case 1:
+            return "Application";
+        case 2:
+            return "DLL";
+        case 3:
+            return "Driver";
+        case 4:
+            return "Font";
+        case 5:
+            return "VXD";
+        case 7:
+            return "Static-link library";
+        default:
+            return {};
     }
 }
 
 std::string FileSubTypeText(uint32_t fileType, uint32_t fileSubType) {
     static constexpr const char* kDrivers[] = {
-        nullptr,   "Printer", "Keyboard", "Language",    "Display",        "Mouse",
-        "Network", "System",  "Installable", "Sound", "Communications", "Input Method"};
+        nullptr,   "Printer", "Keyboard",    "Language", "Display",        "Mouse",
+        "Network", "System",  "Installable", "Sound",    "Communications", "Input Method"};
     static constexpr const char* kFonts[] = {nullptr, "Raster", "Vector", "TrueType"};
     if (fileType == 3 && fileSubType >= 1 && fileSubType <= 11)
         return kDrivers[fileSubType];

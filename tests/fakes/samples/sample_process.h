@@ -20,7 +20,7 @@ inline std::string BesideThisProgram(const std::string& name) {
 
 // A started sample program, ended and released by the destructor.
 class SampleProcess {
-public:
+  public:
     explicit SampleProcess(const std::string& exePath, const std::string& args = "")
         : path_(exePath) {
         std::string commandLine = "\"" + exePath + "\"" + (args.empty() ? "" : " " + args);
@@ -53,7 +53,7 @@ public:
         return info_.hProcess && WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
     }
 
-private:
+  private:
     // The module list of a new process can be read only once the loader has set it up.
     void WaitUntilLoaded() {
         for (int attempt = 0; attempt < 100; ++attempt) {
