@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ namespace {
 // What the test window's own procedure saw and answers.
 struct ProcLog {
     std::vector<UINT> seen;
+    std::vector<int> tops;  // window tops after each position change
     LRESULT hitTest = HTCLIENT;
 };
 ProcLog g_log;
@@ -27,6 +29,9 @@ LRESULT CALLBACK TestProc(HWND w, UINT message, WPARAM wp, LPARAM lp) {
     switch (message) {
         case WM_NCHITTEST:
             return g_log.hitTest;
+        case WM_WINDOWPOSCHANGED:
+            g_log.tops.push_back(reinterpret_cast<WINDOWPOS*>(lp)->y);
+            return DefWindowProcA(w, message, wp, lp);
         case WM_NCMOUSEMOVE:
         case WM_ACTIVATE:
         case WM_SIZING:
@@ -212,6 +217,58 @@ TEST(TAppBarWin, AutoHideLeavesTwoBorderRows) {
     SendMessageA(w.hwnd, WM_ACTIVATE, WA_INACTIVE, 0);
     EXPECT_EQ(w.Rect().bottom, 2 * GetSystemMetrics(SM_CYBORDER));
 
+    bar.Detach();
+}
+
+// Full-window dragging switched on for this session only, and back off again.
+class DragFullWindows {
+  public:
+    DragFullWindows() {
+        SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &old_, 0);
+        SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, TRUE, nullptr, 0);
+    }
+    ~DragFullWindows() { SystemParametersInfoA(SPI_SETDRAGFULLWINDOWS, old_, nullptr, 0); }
+
+  private:
+    BOOL old_ = FALSE;
+};
+
+// With the effect on and full-window dragging on, the bar passes through intermediate
+// positions, each repainted, and ends exactly in place; with dragging off it jumps.
+TEST(TAppBarWin, SlideAnimatesOnlyWithFullWindowDrag) {
+    Window w;
+    QuietHost host(w.hwnd);
+    TAppBar bar(host);
+    DockTop(bar, true);
+    bar.SetSlideEffect(true);
+    bar.SetSlideTime(300);
+    const int hiddenTop = 2 * GetSystemMetrics(SM_CYBORDER) - 80;
+    ASSERT_EQ(w.Rect().top, hiddenTop);
+    {
+        DragFullWindows on;
+        g_log.tops.clear();
+        SendMessageA(w.hwnd, WM_NCMOUSEMOVE, HTBORDER, 0);
+        EXPECT_EQ(w.Rect().top, 0);
+        int between = 0;
+        int last = hiddenTop;
+        for (int top : g_log.tops) {
+            EXPECT_GE(top, last);  // always toward the target
+            last = top;
+            between += top > hiddenTop && top < 0;
+        }
+        EXPECT_GE(between, 2);
+        std::printf("slide in over 300 ms: %d intermediate positions\n", between);
+    }
+    BOOL full = TRUE;
+    SystemParametersInfoA(SPI_GETDRAGFULLWINDOWS, 0, &full, 0);
+    if (!full) {
+        g_log.tops.clear();
+        SendMessageA(w.hwnd, WM_ACTIVATE, WA_INACTIVE, 0);
+        EXPECT_EQ(w.Rect().top, hiddenTop);
+        for (int top : g_log.tops) {
+            EXPECT_EQ(top, hiddenTop);
+        }
+    }
     bar.Detach();
 }
 
