@@ -1,0 +1,278 @@
+// The bar's icon strip as a user sees it: sample programs own the connections the fake
+// netstat prints (IPv4 and IPv6, TCP and UDP, owner 0, an exited process), and the strip
+// shows their slots, hover texts, counts and pictures, opens its icon menu on the right
+// button, and follows the "Segment Application PIDs" and "Unknown Files" options.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "e2e.h"
+#include "sample_process.h"
+
+namespace {
+
+constexpr char kBarClass[] = "PortlightMainForm";
+constexpr char kSlotImageClass[] = "PortlightSlotImage";
+constexpr int kSlotImageBase = 0x6000;
+constexpr int kSlotButtonBase = 0x6400;
+constexpr int kCountLabelId = 1006;
+
+struct Slot {
+    std::string hover;
+    std::string count;
+    HWND image = nullptr;
+};
+
+// The visible slots, in slot order.
+std::vector<Slot> VisibleSlots(HWND bar) {
+    std::map<int, HWND> images;
+    std::map<int, HWND> buttons;
+    for (HWND child : e2e::ChildWindows(bar)) {
+        int id = GetDlgCtrlID(child);
+        char cls[64] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (std::string(cls) == kSlotImageClass)
+            images[id - kSlotImageBase] = child;
+        else if (id >= kSlotButtonBase && id < kSlotButtonBase + 0x100)
+            buttons[id - kSlotButtonBase] = child;
+    }
+    std::vector<Slot> slots;
+    for (const auto& [i, image] : images) {
+        if (!IsWindowVisible(image))
+            continue;
+        HWND button = buttons.count(i) ? buttons[i] : nullptr;
+        slots.push_back({e2e::WindowText(image),
+                         button && IsWindowVisible(button) ? e2e::WindowText(button) : "", image});
+    }
+    return slots;
+}
+
+HWND CountLabel(HWND bar) {
+    for (HWND child : e2e::ChildWindows(bar))
+        if (GetDlgCtrlID(child) == kCountLabelId)
+            return child;
+    return nullptr;
+}
+
+// What a slot's picture looks like on screen: the average colour of its image.
+enum class Look { kGreenIcon, kApplication, kGreyQuestion, kPadlock, kOther };
+
+Look LookOf(HWND image) {
+    RECT r = e2e::WindowRect(image);
+    const int w = r.right - r.left;
+    const int h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    double red = 0, green = 0, blue = 0;
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (int i = 0; i < w * h; ++i) {
+        red += (pixels[i] >> 16) & 0xFF;
+        green += (pixels[i] >> 8) & 0xFF;
+        blue += pixels[i] & 0xFF;
+    }
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    red /= w * h;
+    green /= w * h;
+    blue /= w * h;
+    if (green > red + 40 && green > blue + 40)
+        return Look::kGreenIcon;
+    if (red > blue + 50 && green > blue + 20)
+        return Look::kPadlock;
+    if (red > 170 && green > 170 && blue > 170)
+        return Look::kApplication;
+    if (std::abs(red - green) < 20 && std::abs(green - blue) < 25 && red < 200)
+        return Look::kGreyQuestion;
+    return Look::kOther;
+}
+
+// A visible pop-up menu window of process `pid`.
+HWND OpenMenu(DWORD pid) {
+    HWND found = nullptr;
+    struct Search {
+        DWORD pid;
+        HWND* found;
+    } search{pid, &found};
+    EnumWindows(
+        [](HWND window, LPARAM lp) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(lp);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            char cls[16] = {};
+            GetClassNameA(window, cls, sizeof cls);
+            if (owner == s->pid && std::string(cls) == "#32768" && IsWindowVisible(window)) {
+                *s->found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return found;
+}
+
+class StripScenario : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const std::string bin = e2e::BinFolder();
+        e2e::CopyFileOrFail(bin + "portlight.exe", folder_ / "portlight.exe");
+        e2e::CopyFileOrFail(bin + "netstat.exe", folder_ / "netstat.exe");
+        {
+            samples::SampleProcess gone(samples::BesideThisProgram("portlight-sample-plain.exe"),
+                                        "--exit");
+            ASSERT_TRUE(gone.WaitForExit(10000));
+            exited_ = std::to_string(gone.pid());
+        }
+        ASSERT_TRUE(app_.started() && app2_.started() && plain_.started());
+        const std::string a = std::to_string(app_.pid());
+        const std::string a2 = std::to_string(app2_.pid());
+        const std::string p = std::to_string(plain_.pid());
+        e2e::WriteTextFile(
+            folder_ / "fake-netstat.txt",
+            "\r\nActive Connections\r\n\r\n"
+            "  Proto  Local Address          Foreign Address        State           PID\r\n"
+            "  TCP    0.0.0.0:135            0.0.0.0:0              LISTENING       " +
+                a +
+                "\r\n"
+                "  TCP    [::]:445               [::]:0                 LISTENING       " +
+                a +
+                "\r\n"
+                "  UDP    0.0.0.0:500            *:*                                    " +
+                a2 +
+                "\r\n"
+                "  UDP    [fe80::1%7]:1900       *:*                                    " +
+                p +
+                "\r\n"
+                "  TCP    10.0.0.2:50000         93.184.216.34:443      ESTABLISHED     0\r\n"
+                "  TCP    10.0.0.2:50001         93.184.216.34:443      TIME_WAIT       " +
+                exited_ + "\r\n");
+    }
+
+    // Starts the bar with these options and waits for the first filled strip.
+    HWND StartBar(const std::string& segmentPid, const std::string& unknown) {
+        e2e::WriteTextFile(folder_ / "settings.db",
+                           "[Main]\r\nActive=True\r\nRefresh=3\r\nTrayIcon=False\r\n"
+                           "Startup=False\r\nSegmentPID=" +
+                               segmentPid + "\r\nUnknown=" + unknown + "\r\n");
+        bar_ = e2e::Process::Start(folder_ / "portlight.exe", "", folder_.path());
+        HWND bar = e2e::WaitTopWindow(bar_.id(), kBarClass, "", std::chrono::seconds(10));
+        if (!bar)
+            return nullptr;
+        HWND label = CountLabel(bar);
+        bool filled = e2e::WaitFor([&] { return label && e2e::WindowText(label) == "6"; },
+                                   std::chrono::seconds(15));
+        // The strip is drawn right after the count is set.
+        e2e::WaitFor([&] { return !VisibleSlots(bar).empty(); }, std::chrono::seconds(2));
+        Sleep(300);
+        return filled ? bar : nullptr;
+    }
+
+    void StopBar() { bar_.Kill(); }
+
+    std::vector<std::string> Keys(HWND bar) {
+        std::vector<std::string> keys;
+        for (const Slot& s : VisibleSlots(bar))
+            keys.push_back(s.hover + " [" + s.count + "]");
+        return keys;
+    }
+
+    std::string PlainKey() { return plain_.path(); }
+
+    e2e::TempFolder folder_{"portlight-strip"};
+    samples::SampleProcess app_{samples::BesideThisProgram("portlight-sample-app.exe")};
+    samples::SampleProcess app2_{samples::BesideThisProgram("portlight-sample-app.exe")};
+    samples::SampleProcess plain_{samples::BesideThisProgram("portlight-sample-plain.exe")};
+    std::string exited_;
+    e2e::Process bar_;
+};
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() >= tail.size() &&
+           _stricmp(text.c_str() + text.size() - tail.size(), tail.c_str()) == 0;
+}
+
+// One slot per process: hover texts, counts, pictures and the icon menu.
+TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
+    HWND bar = StartBar("True", "ShowAll");
+    ASSERT_TRUE(bar) << "no snapshot reached the bar";
+    std::vector<Slot> slots = VisibleSlots(bar);
+    e2e::Screenshot("portlight-strip-per-pid");
+    ASSERT_EQ(slots.size(), 5u);
+    EXPECT_EQ(slots[0].hover, "Sample Courier - PID=" + std::to_string(app_.pid()));
+    EXPECT_EQ(slots[0].count, "2");
+    EXPECT_EQ(slots[1].hover, "Sample Courier - PID=" + std::to_string(app2_.pid()));
+    EXPECT_EQ(slots[1].count, "1");
+    EXPECT_TRUE(EndsWith(slots[2].hover,
+                         "portlight-sample-plain.exe - PID=" + std::to_string(plain_.pid())))
+        << slots[2].hover;
+    EXPECT_EQ(slots[3].hover, "UnKnown File - PID=0");
+    EXPECT_EQ(slots[4].hover, "UnKnown File - PID=" + exited_);
+    EXPECT_EQ(slots[4].count, "1");
+
+    EXPECT_EQ(LookOf(slots[0].image), Look::kGreenIcon);
+    EXPECT_EQ(LookOf(slots[2].image), Look::kApplication) << "no icon: the default picture";
+    EXPECT_EQ(LookOf(slots[3].image), Look::kGreyQuestion);
+    EXPECT_EQ(LookOf(slots[4].image), Look::kGreyQuestion);
+
+    // The right button on a filled slot opens the icon menu; on an empty slot nothing opens.
+    PostMessageA(slots[0].image, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    HWND menu = nullptr;
+    EXPECT_TRUE(e2e::WaitFor([&] { return (menu = OpenMenu(bar_.id())) != nullptr; },
+                             std::chrono::seconds(5)));
+    e2e::Screenshot("portlight-strip-icon-menu");
+    if (menu) {
+        PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+        EXPECT_TRUE(
+            e2e::WaitFor([&] { return OpenMenu(bar_.id()) == nullptr; }, std::chrono::seconds(5)));
+    }
+    HWND emptyImage = nullptr;
+    for (HWND child : e2e::ChildWindows(bar))
+        if (GetDlgCtrlID(child) == kSlotImageBase + 7)
+            emptyImage = child;
+    ASSERT_TRUE(emptyImage);
+    PostMessageA(emptyImage, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    EXPECT_FALSE(e2e::WaitFor([&] { return OpenMenu(bar_.id()) != nullptr; },
+                              std::chrono::milliseconds(1500)));
+    StopBar();
+}
+
+// "Segment Application PIDs" off groups by description; each "Unknown Files" choice.
+TEST_F(StripScenario, GroupingOptions) {
+    const std::string plainTail = "portlight-sample-plain.exe [1]";
+    struct Case {
+        const char* unknown;
+        std::vector<std::string> unknownKeys;
+    };
+    const Case cases[] = {
+        {"ShowAll", {"UnKnown File - PID=0 [1]", "UnKnown File [1]"}},
+        {"All", {}},
+        {"NoPID", {"UnKnown File [1]"}},
+        {"KnownPID", {"UnKnown File - PID=0 [1]"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.unknown);
+        HWND bar = StartBar("False", c.unknown);
+        ASSERT_TRUE(bar);
+        std::vector<std::string> keys = Keys(bar);
+        e2e::Screenshot(std::string("portlight-strip-grouped-") + c.unknown);
+        ASSERT_EQ(keys.size(), 2 + c.unknownKeys.size());
+        EXPECT_EQ(keys[0], "Sample Courier [3]");
+        EXPECT_TRUE(EndsWith(keys[1], plainTail)) << keys[1];
+        for (size_t i = 0; i < c.unknownKeys.size(); ++i)
+            EXPECT_EQ(keys[2 + i], c.unknownKeys[i]);
+        StopBar();
+    }
+}
+
+}  // namespace

@@ -1,0 +1,141 @@
+#include "stepwise_e2e_support.h"
+
+#include <stdexcept>
+
+namespace stepwise_e2e {
+
+std::string StepwiseExe() {
+    return e2e::BinFolder() + "Stepwise.exe";
+}
+
+std::string TempPath() {
+    char temp[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof temp, temp);
+    return temp;
+}
+
+std::string UniqueName(const std::string& stem, const std::string& extension) {
+    static unsigned counter = 0;
+    return stem + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+           std::to_string(GetTickCount()) + "-" + std::to_string(++counter) + extension;
+}
+
+long RunAndWait(const std::string& exe, const std::string& args, const std::string& folder) {
+    e2e::Process process = e2e::Process::Start(exe, args, folder);
+    return process.Wait(60s);
+}
+
+void MakeCabinet(const std::string& cabinet,
+                 const std::string& folder,
+                 const std::vector<std::string>& names,
+                 const std::string& options) {
+    std::string args = "create " + options + (options.empty() ? "" : " ") + "\"" + cabinet + "\"";
+    for (const std::string& name : names)
+        args += " \"" + name + "\"";
+    long code = RunAndWait(e2e::BinFolder() + "stepwise-cab.exe", args, folder);
+    if (code != 0)
+        throw std::runtime_error("stepwise-cab " + args + " failed with " + std::to_string(code));
+}
+
+std::string UnixPath(const std::string& windowsPath) {
+    // Wine's own export: takes a wide DOS path, returns a heap-allocated Unix path.
+    using Convert = char*(CDECL*)(const wchar_t*);
+    auto convert = reinterpret_cast<Convert>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    if (!convert)
+        throw std::runtime_error("not running under Wine");
+    std::wstring wide(windowsPath.begin(), windowsPath.end());
+    char* unix = convert(wide.c_str());
+    if (!unix)
+        throw std::runtime_error("no Unix path for " + windowsPath);
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
+void WriteStampedFile(const std::string& path,
+                      const std::string& content,
+                      const SYSTEMTIME& localTime,
+                      DWORD attributes) {
+    e2e::WriteTextFile(path, content);
+    FILETIME local, utc;
+    SystemTimeToFileTime(&localTime, &local);
+    LocalFileTimeToFileTime(&local, &utc);
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        throw std::runtime_error("cannot open " + path);
+    SetFileTime(file, &utc, nullptr, &utc);
+    CloseHandle(file);
+    SetFileAttributesA(path.c_str(), attributes);
+}
+
+SYSTEMTIME LocalWriteTime(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
+    FILETIME local;
+    FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+    SYSTEMTIME s = {};
+    FileTimeToSystemTime(&local, &s);
+    return s;
+}
+
+bool SameSecond(const SYSTEMTIME& a, const SYSTEMTIME& b) {
+    return a.wYear == b.wYear && a.wMonth == b.wMonth && a.wDay == b.wDay && a.wHour == b.wHour &&
+           a.wMinute == b.wMinute && a.wSecond == b.wSecond;
+}
+
+void RemoveFile(const std::string& path) {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+}
+
+namespace {
+
+struct BoxSearch {
+    DWORD pid;
+    const std::string* text;
+    HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM lp) {
+    auto* search = reinterpret_cast<BoxSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (owner != search->pid || std::string(cls) != "#32770" || !IsWindowVisible(window))
+        return TRUE;
+    for (HWND child : e2e::ChildWindows(window)) {
+        if (e2e::WindowText(child) == *search->text) {
+            search->found = window;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND WaitMessageBox(DWORD pid, const std::string& text, std::chrono::milliseconds limit) {
+    HWND found = nullptr;
+    e2e::WaitFor(
+        [&] {
+            BoxSearch search{pid, &text, nullptr};
+            EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+            found = search.found;
+            return found != nullptr;
+        },
+        limit);
+    return found;
+}
+
+void ClickButton(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+HWND WaitPreparingWindow(DWORD pid, std::chrono::milliseconds limit) {
+    return e2e::WaitTopWindow(pid, "#32770", "Corvane Stepwise", limit);
+}
+
+}  // namespace stepwise_e2e

@@ -1,0 +1,308 @@
+// Stepwise started in a fresh setup folder under Wine: payload extraction, the cabinet
+// chain rules, failure messages, the platform check and the background window.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "e2e.h"
+#include "stepwise_e2e_support.h"
+
+namespace stepwise_e2e {
+namespace {
+
+constexpr int kProgressBarId = 1009;
+constexpr int kMessageId = 1004;
+
+SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
+    SYSTEMTIME s = {};
+    s.wYear = year;
+    s.wMonth = month;
+    s.wDay = day;
+    s.wHour = hour;
+    s.wMinute = minute;
+    s.wSecond = second;
+    return s;
+}
+
+std::string Pattern(size_t size, unsigned seed) {
+    std::string data(size, '\0');
+    unsigned x = seed;
+    for (char& c : data) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 16);
+    }
+    return data;
+}
+
+class StepwiseRun : public ::testing::Test {
+  protected:
+    void SetUp() override { CreateDirectoryA((setup / "src").c_str(), nullptr); }
+    void TearDown() override {
+        for (const std::string& name : extracted)
+            RemoveFile(TempPath() + name);
+    }
+
+    std::string Source(const std::string& name) const { return setup / "src" + "\\" + name; }
+    // Remembers a payload name so the file is removed from the temporary folder afterwards.
+    std::string Payload(const std::string& stem, const std::string& extension) {
+        extracted.push_back(UniqueName(stem, extension));
+        return extracted.back();
+    }
+    void WriteScript(const std::string& text) { e2e::WriteTextFile(setup / "data.tag", text); }
+    e2e::Process Start() { return e2e::Process::Start(StepwiseExe(), "", setup.path()); }
+
+    // Follows the preparing window until the program ends; returns the highest progress
+    // position seen, or -1 when the window never appeared.
+    int WatchPreparing(e2e::Process& process) {
+        HWND window = WaitPreparingWindow(process.id(), 10s);
+        if (!window)
+            return -1;
+        RECT r = e2e::WindowRect(window);
+        EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+        EXPECT_EQ(r.bottom, GetSystemMetrics(SM_CYSCREEN) - 40);
+        int highest = 0;
+        HWND bar = GetDlgItem(window, kProgressBarId);
+        e2e::WaitFor(
+            [&] {
+                DWORD_PTR position = 0;
+                if (SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 500, &position))
+                    highest = std::max(highest, static_cast<int>(position));
+                return !IsWindow(window);
+            },
+            30s);
+        return highest;
+    }
+
+    e2e::TempFolder setup{"stepwise-setup"};
+    std::vector<std::string> extracted;
+};
+
+// A payload made by our writer lands in TempFolder with names, contents, times and
+// attributes intact, after the preparing window's animation.
+TEST_F(StepwiseRun, PayloadFromOurWriterLandsInTempFolder) {
+    std::string text = Payload("F0_readonly", ".txt");
+    std::string binary = Payload("F1_library", ".dll");
+    const std::string textData = "first payload file\r\n";
+    const std::string binaryData = Pattern(70000, 7) + std::string(30000, 'z');
+    SYSTEMTIME textTime = Local(2019, 7, 14, 10, 20, 30);
+    SYSTEMTIME binaryTime = Local(2020, 1, 2, 3, 4, 6);
+    WriteStampedFile(Source(text), textData, textTime, FILE_ATTRIBUTE_READONLY);
+    WriteStampedFile(Source(binary), binaryData, binaryTime, FILE_ATTRIBUTE_ARCHIVE);
+    MakeCabinet(setup / "file1.cab", setup / "src", {text, binary}, "--compress mszip");
+    WriteScript("[APPINFO]\r\n1=Acme\r\n5=<Program Files>\\Acme\\\r\n");
+
+    e2e::Process process = Start();
+    int progress = WatchPreparing(process);
+    EXPECT_EQ(process.Wait(30s), 0);
+    EXPECT_GT(progress, 0) << "the preparing window never showed its animation";
+
+    std::string temp = TempPath();
+    EXPECT_EQ(e2e::ReadTextFile(temp + text), textData);
+    EXPECT_EQ(e2e::ReadTextFile(temp + binary), binaryData);
+    EXPECT_TRUE(SameSecond(LocalWriteTime(temp + text), textTime));
+    EXPECT_TRUE(SameSecond(LocalWriteTime(temp + binary), binaryTime));
+    DWORD textAttributes = GetFileAttributesA((temp + text).c_str());
+    DWORD binaryAttributes = GetFileAttributesA((temp + binary).c_str());
+    EXPECT_TRUE(textAttributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(binaryAttributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(binaryAttributes & FILE_ATTRIBUTE_ARCHIVE);
+
+    // A second run replaces the read-only file and truncates a longer leftover.
+    e2e::WriteTextFile(Source(text), "");
+    RemoveFile(temp + binary);
+    e2e::WriteTextFile(temp + binary, binaryData + binaryData);
+    e2e::Process again = Start();
+    EXPECT_EQ(again.Wait(30s), 0);
+    EXPECT_EQ(e2e::ReadTextFile(temp + text), textData);
+    EXPECT_EQ(e2e::ReadTextFile(temp + binary), binaryData);
+}
+
+// A cabinet made by gcab (MSZIP) extracts the same way.
+TEST_F(StepwiseRun, PayloadFromGcab) {
+    std::string name = Payload("F0_gcab", ".txt");
+    const std::string data = Pattern(40000, 3) + "end of the gcab payload";
+    SYSTEMTIME stamp = Local(2021, 3, 4, 5, 6, 8);
+    WriteStampedFile(Source(name), data, stamp, FILE_ATTRIBUTE_ARCHIVE);
+    // gcab's file layer trips over the "c:" link in Wine's dosdevices paths and over
+    // relative names; give it resolved absolute paths (-n stores the bare name).
+    ASSERT_EQ(e2e::RunHost("s=\"$(readlink -f '" + UnixPath(setup / "src") +
+                           "')\" && gcab -c -z -n \"$s/../file1.cab\" \"$s/" + name + "\""),
+              0);
+    WriteScript("[APPINFO]\r\n1=Acme\r\n");
+
+    e2e::Process process = Start();
+    EXPECT_GT(WatchPreparing(process), 0);
+    EXPECT_EQ(process.Wait(30s), 0);
+    std::string temp = TempPath();
+    EXPECT_EQ(e2e::ReadTextFile(temp + name), data);
+    EXPECT_TRUE(SameSecond(LocalWriteTime(temp + name), stamp));
+    EXPECT_TRUE(GetFileAttributesA((temp + name).c_str()) & FILE_ATTRIBUTE_ARCHIVE);
+}
+
+// With multi1.cab present, its ice1.cab goes to TempFolder and the payload comes from it,
+// not from file1.cab.
+TEST_F(StepwiseRun, FirstStageCabinetSuppliesIce1) {
+    std::string fromIce = Payload("F0_ice", ".txt");
+    std::string fromFile1 = Payload("F0_file1", ".txt");
+    extracted.push_back("ice1.cab");
+    e2e::WriteTextFile(Source(fromIce), "payload from ice1.cab");
+    e2e::WriteTextFile(Source(fromFile1), "payload from file1.cab");
+    MakeCabinet(Source("ice1.cab"), setup / "src", {fromIce});
+    MakeCabinet(setup / "multi1.cab", setup / "src", {"ice1.cab"});
+    MakeCabinet(setup / "file1.cab", setup / "src", {fromFile1});
+    WriteScript("[APPINFO]\r\n1=Acme\r\n");
+
+    e2e::Process process = Start();
+    EXPECT_GT(WatchPreparing(process), 0);
+    EXPECT_EQ(process.Wait(30s), 0);
+    std::string temp = TempPath();
+    EXPECT_TRUE(e2e::FileExists(temp + "ice1.cab"));
+    EXPECT_EQ(e2e::ReadTextFile(temp + fromIce), "payload from ice1.cab");
+    EXPECT_FALSE(e2e::FileExists(temp + fromFile1));
+}
+
+// A payload spanning several cabinets asks for the next disk while its cabinet is missing
+// and goes on once it is there.
+TEST_F(StepwiseRun, SpannedPayloadAsksForNextDisk) {
+    std::string name = Payload("F0_spanned", ".bin");
+    const std::string data = Pattern(300000, 11);
+    e2e::WriteTextFile(Source(name), data);
+    MakeCabinet(setup / "file1.cab", setup / "src", {name}, "--compress none --max-size 120000");
+
+    // Every cabinet after the first goes away until the prompt asks for it.
+    std::vector<std::string> later;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((setup / "*.cab").c_str(), &found);
+    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    do {
+        if (std::string(found.cFileName) != "file1.cab")
+            later.push_back(found.cFileName);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    ASSERT_FALSE(later.empty()) << "the writer did not span the payload";
+    CreateDirectoryA((setup / "away").c_str(), nullptr);
+    for (const std::string& cab : later)
+        ASSERT_TRUE(MoveFileA((setup / cab).c_str(), (setup / "away" + "\\" + cab).c_str()));
+    WriteScript("[APPINFO]\r\n1=Acme\r\n");
+
+    e2e::Process process = Start();
+    HWND prompt = WaitMessageBox(process.id(), "Please insert next disk...", 20s);
+    ASSERT_NE(prompt, nullptr);
+    // OK while the cabinet is still missing asks again.
+    ClickButton(prompt, IDOK);
+    prompt = WaitMessageBox(process.id(), "Please insert next disk...", 10s);
+    ASSERT_NE(prompt, nullptr);
+    for (const std::string& cab : later)
+        ASSERT_TRUE(MoveFileA((setup / "away" + "\\" + cab).c_str(), (setup / cab).c_str()));
+    ClickButton(prompt, IDOK);
+    EXPECT_EQ(process.Wait(30s), 0);
+    EXPECT_EQ(e2e::ReadTextFile(TempPath() + name), data);
+}
+
+// A ZIP archive named file1.cab is refused; the window stays open, and Cancel ends the
+// program at once although the worker's message box is still open.
+TEST_F(StepwiseRun, ZipInsteadOfCabinet) {
+    // The empty ZIP archive: just its end-of-central-directory record.
+    e2e::WriteTextFile(setup / "file1.cab", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+    WriteScript("[APPINFO]\r\n1=Acme\r\n");
+    e2e::WriteTextFile(setup / "language.tag",
+                       "[LANGUAGE]\r\n3=Cancelar\r\n50=Preparando o ********\r\n");
+
+    e2e::Process process = Start();
+    HWND box = WaitMessageBox(process.id(), "error, it's not DDC...", 20s);
+    ASSERT_NE(box, nullptr);
+    HWND window = WaitPreparingWindow(process.id(), 1s);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(e2e::WindowText(GetDlgItem(window, IDCANCEL)), "Cancelar");
+    EXPECT_EQ(e2e::WindowText(GetDlgItem(window, kMessageId)), "Preparando o ********");
+    Sleep(3500);  // past the animation: the failed stage keeps the window open
+    EXPECT_TRUE(process.running());
+    EXPECT_TRUE(IsWindow(window));
+    e2e::Screenshot("stepwise-not-a-cabinet");
+    ClickButton(window, IDCANCEL);
+    EXPECT_EQ(process.Wait(5s), 0);
+}
+
+// Started without data.tag the program says so and ends.
+TEST_F(StepwiseRun, MissingScript) {
+    e2e::Process process = Start();
+    HWND box = WaitMessageBox(process.id(), "Data file not found...", 15s);
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(WaitPreparingWindow(process.id(), 0s), nullptr);
+    ClickButton(box, IDOK);
+    EXPECT_EQ(process.Wait(10s), 0);
+}
+
+// The platform check runs after preparation: an unknown platform fails with its message,
+// while a script written for the 95-to-XP family passes on the running Windows.
+TEST_F(StepwiseRun, PlatformRequirement) {
+    std::string name = Payload("F0_platform", ".txt");
+    e2e::WriteTextFile(Source(name), "platform");
+    MakeCabinet(setup / "file1.cab", setup / "src", {name});
+
+    WriteScript("[APPINFO]\r\n1=Acme\r\n[SYSTEM]\r\n7=Windows ME\r\n");
+    e2e::Process failing = Start();
+    HWND box = WaitMessageBox(failing.id(), "This program only works with WindowsOS.", 20s);
+    ASSERT_NE(box, nullptr);
+    EXPECT_TRUE(e2e::FileExists(TempPath() + name));  // prepared before the check
+    ClickButton(box, IDOK);
+    EXPECT_EQ(failing.Wait(10s), 0);
+
+    WriteScript("[APPINFO]\r\n1=Acme\r\n[SYSTEM]\r\n7=Windows 95/98/NT/2000/XP\r\n");
+    e2e::Process passing = Start();
+    // A message box would hold the program open until the wait gives up.
+    EXPECT_EQ(passing.Wait(30s), 0);
+}
+
+// The background window is maximised, topmost, captioned, painted in the script's colour
+// and shows the title; a screen warning keeps it up for the screenshot.
+TEST_F(StepwiseRun, BackgroundWindowShowsTitle) {
+    std::string name = Payload("F0_background", ".txt");
+    e2e::WriteTextFile(Source(name), "background");
+    MakeCabinet(setup / "file1.cab", setup / "src", {name});
+    WriteScript(
+        "[APPINFO]\r\n1=Acme\r\n[MAINWINDOW]\r\nBackGround=SIM\r\n1=Acme Setup Title\r\n"
+        "4=Blue\r\n[SYSTEM]\r\n6=9999x9999\r\n4=Your screen is too small\r\n");
+
+    e2e::Process process = Start();
+    HWND box = WaitMessageBox(process.id(), "Your screen is too small", 30s);
+    ASSERT_NE(box, nullptr);
+    HWND background = e2e::FindTopWindow(process.id(), "StepwiseBackground");
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(e2e::WindowText(background), "Corvane Stepwise");
+    EXPECT_TRUE(IsZoomed(background));
+    EXPECT_TRUE(GetWindowLongA(background, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(GetWindow(box, GW_OWNER), background);
+    Sleep(500);
+    e2e::Screenshot("stepwise-background");
+
+    // The fill below the title is blue; the title strip holds white text and its black
+    // shadow.
+    POINT origin = {0, 0};
+    ClientToScreen(background, &origin);
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(GetPixel(screen, origin.x + 5, origin.y + 100), RGB(0, 0, 255));
+    int white = 0, black = 0;
+    for (int y = 11; y < 60; ++y) {
+        for (int x = 21; x < 300; ++x) {
+            COLORREF c = GetPixel(screen, origin.x + x, origin.y + y);
+            white += c == RGB(255, 255, 255);
+            black += c == RGB(0, 0, 0);
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(white, 50);
+    EXPECT_GT(black, 50);
+
+    ClickButton(box, IDOK);
+    EXPECT_EQ(process.Wait(10s), 0);
+}
+
+}  // namespace
+}  // namespace stepwise_e2e
