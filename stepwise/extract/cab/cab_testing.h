@@ -70,7 +70,8 @@ inline std::vector<uint8_t> Serialize(const Cab& cab) {
         flags |= kFlagNextCabinet;
     if (cab.reserve)
         flags |= kFlagReservePresent;
-    out.insert(out.end(), {'M', 'S', 'C', 'F'});
+    for (uint8_t c : kSignature)
+        out.push_back(c);
     Put32(out, 0);  // reserved1
     Put32(out, 0);  // cbCabinet, patched below
     Put32(out, 0);

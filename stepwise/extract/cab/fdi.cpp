@@ -342,9 +342,9 @@ bool CopyRun::Run(const std::string& name, const std::string& folder) {
     std::unique_ptr<Opened> first;
     if (CabError e = OpenCabinet(folder, name, &first))
         return ctx_.Fail(e);
-    if (CabError e = CheckNames(first->cab))
+    AddCabinet(std::move(first));  // from here on the destructor closes its handle
+    if (CabError e = CheckNames(cabs_[0]->cab))
         return ctx_.Fail(MakeError(e.code, name + ": " + e.message));
-    AddCabinet(std::move(first));
     for (size_t k = 0; k < cabs_.size(); ++k) {
         Opened& c = *cabs_[k];
         if (CabError e = NotifyInfo(c))
