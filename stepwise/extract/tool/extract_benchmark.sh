@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Extraction speed of stepwise-cab against cabextract on the same cabinets, measured in one
+# run, plus compressed sizes against gcab. Prints figures; it passes or fails nothing.
+#   extract_benchmark.sh STEPWISE_CAB [MEGABYTES] [REPEATS]
+# Use a release build for real figures; CTest runs a small smoke pass.
+set -euo pipefail
+
+tool="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+megabytes="${2:-30}"
+repeats="${3:-3}"
+for t in cabextract gcab; do
+    command -v "$t" > /dev/null || { echo "SKIP: $t is not installed"; exit 77; }
+done
+work="$(mktemp -d "${TMPDIR:-/tmp}/cab-bench.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# Deterministic mixed input: half programs from /usr/bin, half text from /usr/share, taken in
+# name order until each half reaches its share.
+fill() {
+    local dest="$1" budget="$2"; shift 2
+    mkdir -p "$dest"
+    local total=0 n=0
+    while IFS= read -r f; do
+        [ -r "$f" ] || continue
+        size=$(stat -c %s "$f")
+        [ "$size" -gt 0 ] || continue
+        n=$((n + 1))
+        cp "$f" "$dest/$(printf '%04d' $n)-$(basename "$f")"
+        total=$((total + size))
+        [ "$total" -lt "$budget" ] || break
+    done < <(find "$@" -type f -size -4M 2>/dev/null | LC_ALL=C sort)
+}
+budget=$((megabytes * 1024 * 1024 / 2))
+fill in/bin "$budget" /usr/bin /usr/lib/x86_64-linux-gnu
+fill in/text "$budget" /usr/share/common-licenses /usr/share/perl /usr/share/doc /usr/include
+input_bytes=$(du -sb in | cut -f1)
+
+now() { date +%s.%N; }
+# times CMD...: "wall cpu" seconds, each the best of `repeats` runs. CPU time (user + system)
+# is the steadier figure on a machine shared with other work.
+times_of() {
+    local best_wall="" best_cpu="" line
+    for _ in $(seq 1 "$repeats"); do
+        rm -rf out
+        line=$( { TIMEFORMAT='%R %U %S'; time "$@" > /dev/null 2>&1; } 2>&1 )
+        read -r best_wall best_cpu < <(awk -v l="$line" -v bw="$best_wall" -v bc="$best_cpu" 'BEGIN {
+            split(l, t, " "); w = t[1]; c = t[2] + t[3];
+            if (bw == "" || w < bw) bw = w; if (bc == "" || c < bc) bc = c;
+            printf "%.4f %.4f\n", bw, bc }')
+    done
+    echo "$best_wall $best_cpu"
+}
+
+printf 'input: %d files, %.1f MB\n' "$(find in -type f | wc -l)" "$(awk -v b="$input_bytes" 'BEGIN{print b/1048576}')"
+declare -A size
+for m in none mszip lzx:21; do
+    t0=$(now)
+    (cd in && "$tool" create --compress "$m" "$work/$m.cab" .)
+    t1=$(now)
+    size[$m]=$(stat -c %s "$work/$m.cab")
+    printf 'create %-7s %10d bytes  %6.2f s\n' "$m" "${size[$m]}" "$(awk -v a="$t0" -v b="$t1" 'BEGIN{print b-a}')"
+done
+(cd in && find . -type f | LC_ALL=C sort | sed 's|^\./||' | xargs -d '\n' gcab -c -z "$work/gcab.cab")
+gsize=$(stat -c %s gcab.cab)
+
+echo
+printf '%-8s %12s %12s %8s %12s %12s %8s %7s\n' method "ours MB/s" "cabext MB/s" ratio \
+    "ours cpu" "cabext cpu" "cpu ratio" target
+for m in none mszip lzx:21; do
+    read -r ours_wall ours_cpu < <(times_of "$tool" extract "$m.cab" out)
+    read -r their_wall their_cpu < <(times_of cabextract -q -d out "$m.cab")
+    case "$m" in none) target=1.0 ;; mszip) target=1.5 ;; *) target=1.2 ;; esac
+    awk -v b="$input_bytes" -v ow="$ours_wall" -v tw="$their_wall" -v oc="$ours_cpu" \
+        -v tc="$their_cpu" -v m="$m" -v target="$target" 'BEGIN {
+        mb = b / 1048576;
+        printf "%-8s %12.1f %12.1f %7.2fx %10.1f/s %10.1f/s %7.2fx %6.1fx %s\n", m, mb / ow, mb / tw,
+               tw / ow, mb / oc, mb / tc, tc / oc, target,
+               (tw / ow >= target ? "met" : "NOT met (wall)") }'
+done
+
+echo
+awk -v ms="${size[mszip]}" -v g="$gsize" -v l="${size[lzx:21]}" -v s="${size[none]}" 'BEGIN {
+    printf "sizes: stored %d, our MSZIP %d, gcab -z %d, our LZX:21 %d\n", s, ms, g, l;
+    printf "our MSZIP / gcab -z     = %.4f (target <= 1: %s)\n", ms / g, (ms <= g ? "met" : "NOT met");
+    printf "our LZX:21 / our MSZIP  = %.4f (target <= 0.90: %s)\n", l / ms, (l <= 0.9 * ms ? "met" : "NOT met") }'
