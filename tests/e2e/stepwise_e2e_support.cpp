@@ -37,6 +37,24 @@ void MakeCabinet(const std::string& cabinet,
         throw std::runtime_error("stepwise-cab " + args + " failed with " + std::to_string(code));
 }
 
+int RunHostAndWait(const std::string& shellCommand, std::chrono::milliseconds limit) {
+    const std::string marker = "/tmp/" + UniqueName("stepwise-host", ".status");
+    const std::string markerWindows = "Z:" + marker;
+    e2e::RunHost("(" + shellCommand + "); echo $? > '" + marker + ".part' && mv '" + marker +
+                 ".part' '" + marker + "'");
+    if (!e2e::WaitFor([&] { return e2e::FileExists(markerWindows); }, limit))
+        return -1;
+    std::string status = e2e::ReadTextFile(markerWindows);
+    DeleteFileA(markerWindows.c_str());
+    return status.empty() ? -1 : std::stoi(status);
+}
+
+void ScreenshotNow(const std::string& name) {
+    std::string screens = UnixPath(e2e::BinFolder()) + "/../../screens";
+    RunHostAndWait("mkdir -p '" + screens + "' && import -window root '" + screens + "/" + name +
+                   ".png'");
+}
+
 std::string UnixPath(const std::string& windowsPath) {
     // Wine's own export: takes a wide DOS path, returns a heap-allocated Unix path.
     using Convert = char*(CDECL*)(const wchar_t*);

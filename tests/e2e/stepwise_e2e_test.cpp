@@ -128,12 +128,17 @@ TEST_F(StepwiseRun, PayloadFromGcab) {
     std::string name = Payload("F0_gcab", ".txt");
     const std::string data = Pattern(40000, 3) + "end of the gcab payload";
     SYSTEMTIME stamp = Local(2021, 3, 4, 5, 6, 8);
-    WriteStampedFile(Source(name), data, stamp, FILE_ATTRIBUTE_ARCHIVE);
-    // gcab's file layer trips over the "c:" link in Wine's dosdevices paths and over
-    // relative names; give it resolved absolute paths (-n stores the bare name).
-    ASSERT_EQ(e2e::RunHost("s=\"$(readlink -f '" + UnixPath(setup / "src") +
-                           "')\" && gcab -c -z -n \"$s/../file1.cab\" \"$s/" + name + "\""),
-              0);
+    // gcab works in a host folder (Z: is the Unix root under Wine); the cabinet is then
+    // copied into the setup folder.
+    const std::string host = "/tmp/" + UniqueName("stepwise-gcab", "");
+    const std::string hostWindows = "Z:" + host;
+    ASSERT_TRUE(CreateDirectoryA(hostWindows.c_str(), nullptr));
+    WriteStampedFile(hostWindows + "\\" + name, data, stamp, FILE_ATTRIBUTE_ARCHIVE);
+    int made = RunHostAndWait("cd '" + host + "' && gcab -c -z -n file1.cab '" + name + "'");
+    if (made == 0)
+        e2e::CopyFileOrFail(hostWindows + "\\file1.cab", setup / "file1.cab");
+    RunHostAndWait("rm -rf '" + host + "'");
+    ASSERT_EQ(made, 0);
     WriteScript("[APPINFO]\r\n1=Acme\r\n");
 
     e2e::Process process = Start();
@@ -224,7 +229,7 @@ TEST_F(StepwiseRun, ZipInsteadOfCabinet) {
     Sleep(3500);  // past the animation: the failed stage keeps the window open
     EXPECT_TRUE(process.running());
     EXPECT_TRUE(IsWindow(window));
-    e2e::Screenshot("stepwise-not-a-cabinet");
+    ScreenshotNow("stepwise-not-a-cabinet");
     ClickButton(window, IDCANCEL);
     EXPECT_EQ(process.Wait(5s), 0);
 }
@@ -277,10 +282,17 @@ TEST_F(StepwiseRun, BackgroundWindowShowsTitle) {
     ASSERT_NE(background, nullptr);
     EXPECT_EQ(e2e::WindowText(background), "Corvane Stepwise");
     EXPECT_TRUE(IsZoomed(background));
+    RECT covered = e2e::WindowRect(background);
+    RECT area = {};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_LE(covered.left, area.left);
+    EXPECT_LE(covered.top, area.top);
+    EXPECT_GE(covered.right, area.right);
+    EXPECT_GE(covered.bottom, area.bottom);
     EXPECT_TRUE(GetWindowLongA(background, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetWindow(box, GW_OWNER), background);
     Sleep(500);
-    e2e::Screenshot("stepwise-background");
+    ScreenshotNow("stepwise-background");
 
     // The fill below the title is blue; the title strip holds white text and its black
     // shadow.

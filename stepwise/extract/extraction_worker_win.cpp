@@ -1,0 +1,203 @@
+#include "extract/extraction_worker_win.h"
+
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <thread>
+
+#include "extract/cabinet_paths.h"
+#include "extract/dos_time.h"
+#include "script/handles_win.h"
+#include "script/machine_win.h"
+
+namespace stepwise {
+
+namespace {
+
+// Attributes a stored file may carry onto disk: read-only, hidden, system and archive.
+constexpr uint16_t kAttributeMask = 0x27;
+
+void* Alloc(uint32_t size) {
+    return std::malloc(size);
+}
+void Free(void* p) {
+    std::free(p);
+}
+intptr_t Open(const char* path, int flags, int mode) {
+    return _open(path, flags, mode);
+}
+uint32_t Read(intptr_t handle, void* buffer, uint32_t count) {
+    return static_cast<uint32_t>(_read(static_cast<int>(handle), buffer, count));
+}
+uint32_t Write(intptr_t handle, const void* buffer, uint32_t count) {
+    return static_cast<uint32_t>(_write(static_cast<int>(handle), buffer, count));
+}
+int Close(intptr_t handle) {
+    return _close(static_cast<int>(handle));
+}
+int32_t Seek(intptr_t handle, int32_t offset, int origin) {
+    return _lseek(static_cast<int>(handle), offset, origin);
+}
+
+std::wstring Widen(const std::string& text, UINT codePage) {
+    int n = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, text.data(),
+                                static_cast<int>(text.size()), nullptr, 0);
+    if (n <= 0)
+        return L"";
+    std::wstring wide(n, L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+// The destination of a stored name inside the extraction folder, or "" when the name would
+// leave it (the decoder's rule). Names flagged UTF-8 are decoded as such, others in the ANSI
+// code page; the wide path keeps either intact.
+std::wstring DestinationFor(const ExtractionJob& job, const char* storedName,
+                            uint16_t attributes) {
+    char checked[MAX_PATH * 3] = {};
+    if (!storedName || !cab::FdiDestinationPath(job.extractionFolder.c_str(), storedName,
+                                                attributes, checked, sizeof checked))
+        return L"";
+    if (!(attributes & cab::kAttribNameIsUtf8))
+        return Widen(checked, CP_ACP);
+    std::string name = storedName;
+    for (char& c : name)
+        if (c == '/')
+            c = '\\';
+    std::wstring folder = Widen(job.extractionFolder, CP_ACP);
+    std::wstring wideName = Widen(name, CP_UTF8);
+    if (folder.empty() || wideName.empty())
+        return L"";
+    if (folder.back() != L'\\')
+        folder += L'\\';
+    return folder + wideName;
+}
+
+intptr_t OpenDestination(ExtractionJob& job, const cab::FdiNotification& n) {
+    job.destination = DestinationFor(job, n.name1, n.attributes);
+    if (job.destination.empty())
+        return -1;
+    // A read-only file from an earlier run would refuse the open; the new copy replaces it.
+    DWORD existing = GetFileAttributesW(job.destination.c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(job.destination.c_str(), existing & ~FILE_ATTRIBUTE_READONLY);
+    // The decoder's flags truncate: a shorter new file must not keep an older one's tail.
+    return _wopen(job.destination.c_str(), cab::kFdiDestinationOpenFlags | _O_SEQUENTIAL,
+                  cab::kFdiDestinationOpenMode);
+}
+
+void SetStoredTime(const std::wstring& path, uint16_t dosDate, uint16_t dosTime) {
+    std::optional<uint64_t> local = DosStampToFileTicks(dosDate, dosTime);
+    if (!local)
+        return;
+    FILETIME localTime{static_cast<DWORD>(*local), static_cast<DWORD>(*local >> 32)};
+    FILETIME universal;
+    if (!LocalFileTimeToFileTime(&localTime, &universal))
+        return;
+    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (file)
+        SetFileTime(file.get(), &universal, nullptr, &universal);
+}
+
+intptr_t CloseAndStamp(ExtractionJob& job, const cab::FdiNotification& n) {
+    _close(static_cast<int>(n.handle));
+    SetStoredTime(job.destination, n.date, n.time);
+    DWORD attributes = n.attributes & kAttributeMask;
+    SetFileAttributesW(job.destination.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+    return 1;
+}
+
+intptr_t FindNextCabinet(ExtractionJob& job, const cab::FdiNotification& n) {
+    std::string path = NextCabinetPath(job.setupFolder, n.name1 ? n.name1 : "");
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES && job.promptNextDisk &&
+        !job.promptNextDisk(path))
+        return -1;
+    return 0;
+}
+
+}  // namespace
+
+intptr_t ExtractionNotify(cab::FdiNotificationType type, cab::FdiNotification* notification) {
+    auto& job = *static_cast<ExtractionJob*>(notification->user);
+    switch (type) {
+        case cab::FdiNotificationType::CopyFile:
+            return OpenDestination(job, *notification);
+        case cab::FdiNotificationType::CloseFileInfo:
+            return CloseAndStamp(job, *notification);
+        case cab::FdiNotificationType::NextCabinet:
+            return FindNextCabinet(job, *notification);
+        default:
+            return 0;
+    }
+}
+
+cab::FdiContext* CreateDecoder(cab::FdiError* error) {
+    return cab::FdiCreate(Alloc, Free, Open, Read, Write, Close, Seek, cab::kCpuTypeI386, error);
+}
+
+bool PromptNextDisk(const std::string& missingPath) {
+    int answer = MessageBoxA(nullptr, "Please insert next disk...", "Stepwise",
+                             MB_OKCANCEL | MB_ICONEXCLAMATION | MB_SETFOREGROUND);
+    if (answer != IDOK) {
+        // Cancel ends the program at once, whatever the other threads are doing.
+        TerminateProcess(GetCurrentProcess(), 0);
+    }
+    return true;
+}
+
+bool ExtractCabinet(const std::string& cabinetPath, ExtractionJob& job) {
+    cab::FdiError error;
+    cab::FdiContext* context = CreateDecoder(&error);
+    if (!context) {
+        ShowMessage(nullptr, "error fdiNULL...");
+        return false;
+    }
+    int handle = _open(cabinetPath.c_str(), _O_RDONLY | _O_BINARY | _O_SEQUENTIAL);
+    if (handle == -1) {
+        cab::FdiDestroy(context);
+        ShowMessage(nullptr, "error destroy...");
+        return false;
+    }
+    cab::FdiCabinetInfo info;
+    if (!cab::FdiIsCabinet(context, handle, &info)) {
+        _close(handle);
+        ShowMessage(nullptr, "error, it's not DDC...");
+        cab::FdiDestroy(context);
+        return false;
+    }
+    _close(handle);
+    CabinetLocation location = SplitCabinetPath(cabinetPath);
+    if (!cab::FdiCopy(context, location.name.c_str(), location.folder.c_str(), 0, ExtractionNotify,
+                      nullptr, &job)) {
+        ShowMessage(nullptr, "error...");
+        cab::FdiDestroy(context);
+        return false;
+    }
+    if (!cab::FdiDestroy(context)) {
+        ShowMessage(nullptr, "error...");
+        return false;
+    }
+    return true;
+}
+
+void StartExtractionWorker(ExtractionStage stage,
+                           const InstallerContext& context,
+                           PreparingFlags& flags) {
+    char temp[MAX_PATH + 1] = {};
+    DWORD n = GetTempPathA(sizeof temp, temp);
+    std::string cabinet =
+        CabinetPathForStage(stage, context.folders.setupFolder, context.file1CabPath,
+                            std::string(temp, n < sizeof temp ? n : 0), flags.firstStageDone);
+    ExtractionJob job{context.folders.tempFolder, context.folders.setupFolder, PromptNextDisk};
+    // Abandoned with the process when the user cancels; it shares only the flags.
+    std::thread([cabinet, job, stage, &flags]() mutable {
+        if (ExtractCabinet(cabinet, job))
+            flags.RunningFlag(stage) = 0;
+    }).detach();
+}
+
+}  // namespace stepwise

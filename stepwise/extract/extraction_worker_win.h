@@ -1,0 +1,50 @@
+// Extraction of one cabinet on a worker thread through the decoder's FDI-style interface,
+// and the notification callback that writes the files into the extraction folder.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+// <windows.h> maps CopyFile to CopyFileA, which would rename the decoder's notification.
+#undef CopyFile
+
+#include "cab/fdi.h"
+#include "extract/preparing_timers.h"
+#include "script/installer_context.h"
+
+namespace stepwise {
+
+// Asked when the next cabinet of a chain is missing; true to look again, false to give up.
+// The installer's prompt ends the program on Cancel and never returns false.
+using NextDiskPrompt = bool (*)(const std::string& missingPath);
+
+// The user data ExtractionNotify works with.
+struct ExtractionJob {
+    std::string extractionFolder;  // TempFolder, ends with a backslash
+    std::string setupFolder;
+    NextDiskPrompt promptNextDisk = nullptr;
+    std::wstring destination;  // the file being written
+};
+
+// The notification callback: writes every file into the extraction folder, then sets its
+// stored time and attributes. `notification->user` is the ExtractionJob.
+intptr_t ExtractionNotify(cab::FdiNotificationType type, cab::FdiNotification* notification);
+
+// The decoder's I/O on C runtime file handles.
+cab::FdiContext* CreateDecoder(cab::FdiError* error);
+
+// The installer's "Please insert next disk..." box: OK looks again, Cancel ends the program.
+bool PromptNextDisk(const std::string& missingPath);
+
+// Starts the worker thread for `stage`; it clears the stage's running flag on success and
+// shows the failure's message otherwise.
+void StartExtractionWorker(ExtractionStage stage,
+                           const InstallerContext& context,
+                           PreparingFlags& flags);
+
+// The worker's body, run on the calling thread; returns true when the cabinet was extracted.
+bool ExtractCabinet(const std::string& cabinetPath, ExtractionJob& job);
+
+}  // namespace stepwise

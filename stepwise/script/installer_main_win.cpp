@@ -1,0 +1,11 @@
+// Entry point of Stepwise.exe.
+#include <windows.h>
+
+#include "script/installer_app_win.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    stepwise::InstallerApp app(instance);
+    app.Start();
+    // The wizard opens here once it exists; until then the program ends after the checks.
+    return 0;
+}
