@@ -30,6 +30,55 @@ SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD s
     return s;
 }
 
+// A 24-bit bottom-up bitmap file of one colour.
+std::string BitmapFile(int width, int height, BYTE red, BYTE green, BYTE blue) {
+    int stride = (width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biSizeImage = stride * height;
+    file.bfType = 0x4d42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + info.biSizeImage;
+    std::string row(stride, '\0');
+    for (int x = 0; x < width; ++x) {
+        row[x * 3] = static_cast<char>(blue);
+        row[x * 3 + 1] = static_cast<char>(green);
+        row[x * 3 + 2] = static_cast<char>(red);
+    }
+    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
+    out.append(reinterpret_cast<const char*>(&info), sizeof info);
+    for (int y = 0; y < height; ++y)
+        out += row;
+    return out;
+}
+
+struct SplashSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindSplash(HWND window, LPARAM lp) {
+    auto* search = reinterpret_cast<SplashSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->pid || !IsWindowVisible(window) || !GetDlgItem(window, 1000))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// The picture window: a visible dialog of the process holding picture control 1000.
+HWND FindSplashWindow(DWORD pid) {
+    SplashSearch search{pid, nullptr};
+    EnumWindows(FindSplash, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 std::string Pattern(size_t size, unsigned seed) {
     std::string data(size, '\0');
     unsigned x = seed;
@@ -100,7 +149,7 @@ TEST_F(StepwiseRun, PayloadFromOurWriterLandsInTempFolder) {
     e2e::Process process = Start();
     int progress = WatchPreparing(process);
     EXPECT_EQ(process.Wait(30s), 0);
-    EXPECT_GT(progress, 0) << "the preparing window never showed its animation";
+    EXPECT_GE(progress, 300) << "the preparing window closed before its animation ran";
 
     std::string temp = TempPath();
     EXPECT_EQ(e2e::ReadTextFile(temp + text), textData);
@@ -232,6 +281,97 @@ TEST_F(StepwiseRun, ZipInsteadOfCabinet) {
     ScreenshotNow("stepwise-not-a-cabinet");
     ClickButton(window, IDCANCEL);
     EXPECT_EQ(process.Wait(5s), 0);
+}
+
+// A missing or truncated payload cabinet gives its message; the window stays open until
+// Cancel ends the program.
+TEST_F(StepwiseRun, BrokenPayloadWaitsForCancel) {
+    std::string name = Payload("F0_broken", ".bin");
+    e2e::WriteTextFile(Source(name), Pattern(50000, 5));
+    MakeCabinet(Source("whole.cab"), setup / "src", {name}, "--compress none");
+    std::string whole = e2e::ReadTextFile(Source("whole.cab"));
+    WriteScript("[APPINFO]\r\n1=Acme\r\n");
+
+    struct Case {
+        const char* what;
+        std::string cabinet;  // empty: no file1.cab at all
+        const char* message;
+    };
+    const Case cases[] = {
+        {"missing", "", "error destroy..."},
+        {"truncated", whole.substr(0, whole.size() * 6 / 10), "error..."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        RemoveFile(setup / "file1.cab");
+        if (!c.cabinet.empty())
+            e2e::WriteTextFile(setup / "file1.cab", c.cabinet);
+        e2e::Process process = Start();
+        HWND box = WaitMessageBox(process.id(), c.message, 20s);
+        ASSERT_NE(box, nullptr);
+        HWND window = WaitPreparingWindow(process.id(), 1s);
+        ASSERT_NE(window, nullptr);
+        ClickButton(box, IDOK);
+        Sleep(3000);  // the failed stage never lets the window close by itself
+        EXPECT_TRUE(IsWindow(window));
+        ClickButton(window, IDCANCEL);
+        EXPECT_EQ(process.Wait(5s), 0);
+    }
+}
+
+// MAINWINDOW "2" shows setup.bmp in the picture window, sized to the picture, until the
+// preparation ends.
+TEST_F(StepwiseRun, PictureWindowWhilePreparing) {
+    std::string name = Payload("F0_picture", ".txt");
+    e2e::WriteTextFile(Source(name), "picture");
+    MakeCabinet(setup / "file1.cab", setup / "src", {name});
+    e2e::WriteTextFile(setup / "setup.bmp", BitmapFile(160, 90, 200, 30, 30));
+    // The screen warning holds the program after preparation.
+    WriteScript(
+        "[APPINFO]\r\n1=Acme\r\n[MAINWINDOW]\r\n2=1\r\n[SYSTEM]\r\n6=9999x9999\r\n"
+        "4=Too small\r\n");
+
+    e2e::Process process = Start();
+    HWND splash = nullptr;
+    ASSERT_TRUE(
+        e2e::WaitFor([&] { return (splash = FindSplashWindow(process.id())) != nullptr; }, 10s));
+    RECT client = {};
+    GetClientRect(splash, &client);
+    EXPECT_EQ(client.right, 160);
+    EXPECT_EQ(client.bottom, 90);
+    ScreenshotNow("stepwise-picture-window");
+
+    HWND box = WaitMessageBox(process.id(), "Too small", 30s);
+    ASSERT_NE(box, nullptr);
+    // The preparing window's end asks the picture window to close on its next tick.
+    EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(splash); }, 3s));
+    EXPECT_EQ(WaitPreparingWindow(process.id(), 0s), nullptr);
+    ClickButton(box, IDOK);
+    EXPECT_EQ(process.Wait(10s), 0);
+    EXPECT_EQ(e2e::ReadTextFile(TempPath() + name), "picture");
+}
+
+// Advanced mode runs TempFolder\StepwiseMM.exe from the payload with "BEFORE" and the
+// script's path, and the preparing window waits for it to end.
+TEST_F(StepwiseRun, AdvancedModeRunsCompanion) {
+    extracted.push_back("StepwiseMM.exe");
+    extracted.push_back("StepwiseMM.log");
+    RemoveFile(TempPath() + "StepwiseMM.log");
+    e2e::CopyFileOrFail(e2e::BinFolder() + "stepwise_mm_fake.exe", Source("StepwiseMM.exe"));
+    MakeCabinet(setup / "file1.cab", setup / "src", {"StepwiseMM.exe"}, "--compress mszip");
+    WriteScript("[APPINFO]\r\n1=Acme\r\n[MAINWINDOW]\r\nADVANCED=1\r\n[SPLASH]\r\n1=1\r\n");
+
+    e2e::Process process = Start();
+    HWND window = WaitPreparingWindow(process.id(), 10s);
+    ASSERT_NE(window, nullptr);
+    std::string log = TempPath() + "StepwiseMM.log";
+    ASSERT_TRUE(e2e::WaitFor([&] { return e2e::FileExists(log); }, 20s));
+    EXPECT_TRUE(IsWindow(window)) << "the window closed before the companion program ended";
+    EXPECT_EQ(process.Wait(20s), 0);
+    std::string recorded = e2e::ReadTextFile(log);
+    EXPECT_NE(recorded.find("BEFORE \"" + (setup / "data.tag") + "\""), std::string::npos)
+        << recorded;
+    EXPECT_NE(recorded.find("done"), std::string::npos) << "Stepwise did not wait";
 }
 
 // Started without data.tag the program says so and ends.
