@@ -34,10 +34,18 @@ bool IsDeviceName(std::string_view component) {
         if (EqualsNoCase(base, device))
             return true;
     }
-    if (base.size() == 4 && (EqualsNoCase(base.substr(0, 3), "COM") ||
-                             EqualsNoCase(base.substr(0, 3), "LPT")))
-        return base[3] >= '1' && base[3] <= '9';
-    return false;
+    if (base.size() < 4 ||
+        !(EqualsNoCase(base.substr(0, 3), "COM") || EqualsNoCase(base.substr(0, 3), "LPT")))
+        return false;
+    // COM1..COM9, and the superscript digits 1, 2, 3 Windows also takes as ports, in the
+    // Western code page or in UTF-8.
+    const std::string_view digit = base.substr(3);
+    auto isSuperscript = [](char c) {
+        return c == '\xB9' || c == '\xB2' || c == '\xB3';
+    };
+    if (digit.size() == 1)
+        return (digit[0] >= '1' && digit[0] <= '9') || isSuperscript(digit[0]);
+    return digit.size() == 2 && digit[0] == '\xC2' && isSuperscript(digit[1]);
 }
 
 bool IsOnlyDotsAndSpaces(std::string_view component) {
