@@ -8,6 +8,8 @@
 #include "app/about_box_win.h"
 #include "app/web_page_win.h"
 #include "capture/run_capture_win.h"
+#include "display/icon_strip_win.h"
+#include "display/snapshot_pipeline_win.h"
 #include "resource.h"
 
 namespace portlight {
@@ -206,7 +208,12 @@ void MainForm::Load() {
     // 3. Child areas.
     CreateChildren();
     LayOut();
-    // 4. (the icon slots are created here)
+    // 4. The icon slots that fit the strip.
+    iconStrip_ = std::make_unique<IconStrip>(iconSlots, *connectionTable,
+                                             [this] { return !cmdNetstatsEnabled_; });
+    iconStrip_->handlers.ShowProcessReport = [](int) {};  // the process report comes later
+    IconSlotCount = iconStrip_->CreateIconSlots(picActiveIcons_, kStripColour);
+    iconSlots.assign(static_cast<size_t>(IconSlotCount) + 1, IconSlot());
     // 5. Options, each applied through its menu command.
     store_ = std::make_unique<PrivateProfileStore>(ProgramFolder() + "\\settings.db", "Main");
     tray_ = std::make_unique<TrayIcon>();
@@ -253,7 +260,11 @@ void MainForm::cmdNetstats_Click() {
         return;
     SetNetstatsEnabled(false);
     SnapshotBusy = true;
-    // (the icon slots are emptied here)
+    // 3. Every icon slot empty and hidden.
+    for (IconSlot& slot : iconSlots)
+        slot.Reset();
+    if (iconStrip_)
+        iconStrip_->ResetSlots();
     snapshotCommand = BuildNetstatCommand(options.Monitor, OptionIsTrue(options.ActiveOnly));
 
     if (captureThread_.joinable())
@@ -275,7 +286,17 @@ void MainForm::OnCaptured(std::unique_ptr<CaptureResult> result) {
         MessageBoxA(hwnd_, result->failure.c_str(), "Portlight", MB_OK);
     txtNetstats = StripNetstatHeader(result->output);
     SetWindowTextA(txtNetstats_, txtNetstats.c_str());
-    // (the connection table, the count and the icon strip are built here)
+    // 8. The connection table, the count on the bar and in the tray, the icon slots.
+    BuildTableFromSystem(txtNetstats, *connectionTable);
+    SetWindowTextA(lblNetstatConnections_,
+                   CountLabelText(connectionTable->ConnectionCount).c_str());
+    if (options.TrayIcon == "True" && tray_)
+        tray_->UpdateToolTip(
+            TrayToolTipText(connectionTable->ConnectionCount, snapshotCommand.monitorKind));
+    GroupSlotsWithVersions(*connectionTable,
+                           {options.SegmentPID, ParseUnknownFilter(options.Unknown)}, iconSlots);
+    if (iconStrip_)
+        iconStrip_->ShowSlots();
     SetNetstatsEnabled(true);
     SnapshotBusy = false;
 }

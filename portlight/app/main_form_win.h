@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/bar_layout.h"
 #include "app/commands.h"
@@ -15,12 +16,15 @@
 #include "app/options.h"
 #include "app/settings_store_win.h"
 #include "app/tray_icon_win.h"
+#include "capture/connection_table.h"
+#include "capture/icon_grouping.h"
 #include "capture/netstat_command.h"
 
 namespace portlight {
 
 struct CaptureResult;
 class AboutBox;
+class IconStrip;
 
 class MainForm : public CommandHost, public HousekeepingHost {
 public:
@@ -60,6 +64,9 @@ public:
     bool SnapshotBusy = false;
     bool IsOnline = false;
     int IconSlotCount = 0;
+    // The last snapshot's table (large: kept off the stack) and the icon slots as data.
+    std::unique_ptr<ConnectionTable> connectionTable = std::make_unique<ConnectionTable>();
+    std::vector<IconSlot> iconSlots;
     std::string txtNetstats;        // raw listing of the last snapshot, header removed
     NetstatCommand snapshotCommand; // command line and monitor kind of the last snapshot
     bool cmdNetstatsEnabled() const { return cmdNetstatsEnabled_; }
@@ -112,6 +119,7 @@ private:
     std::unique_ptr<Housekeeping> housekeeping_;
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<AboutBox> about_;
+    std::unique_ptr<IconStrip> iconStrip_;
 };
 
 }  // namespace portlight

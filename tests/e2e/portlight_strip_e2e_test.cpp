@@ -58,7 +58,8 @@ HWND CountLabel(HWND bar) {
     return nullptr;
 }
 
-// What a slot's picture looks like on screen: the average colour of its image.
+// What a slot's picture looks like on screen, told by the share of its pixels in each
+// picture's main colour.
 enum class Look { kGreenIcon, kApplication, kGreyQuestion, kPadlock, kOther };
 
 Look LookOf(HWND image) {
@@ -73,53 +74,56 @@ Look LookOf(HWND image) {
     HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, dib);
     BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    double red = 0, green = 0, blue = 0;
+    int green = 0, grey = 0, orange = 0, blue = 0;
     const auto* pixels = static_cast<const uint32_t*>(bits);
     for (int i = 0; i < w * h; ++i) {
-        red += (pixels[i] >> 16) & 0xFF;
-        green += (pixels[i] >> 8) & 0xFF;
-        blue += pixels[i] & 0xFF;
+        const int red = (pixels[i] >> 16) & 0xFF;
+        const int g = (pixels[i] >> 8) & 0xFF;
+        const int b = pixels[i] & 0xFF;
+        green += g > red + 50 && g > b + 50;
+        grey += std::abs(red - g) < 15 && std::abs(g - b) < 20 && red >= 90 && red <= 160;
+        orange += red > 200 && g > 120 && g < 210 && b < 90;
+        blue += b > red + 80 && b > g + 50;
     }
     SelectObject(memory, old);
     DeleteObject(dib);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    red /= w * h;
-    green /= w * h;
-    blue /= w * h;
-    if (green > red + 40 && green > blue + 40)
+    const int all = w * h;
+    if (green * 10 > all * 3)
         return Look::kGreenIcon;
-    if (red > blue + 50 && green > blue + 20)
+    if (orange * 4 > all)
         return Look::kPadlock;
-    if (red > 170 && green > 170 && blue > 170)
-        return Look::kApplication;
-    if (std::abs(red - green) < 20 && std::abs(green - blue) < 25 && red < 200)
+    if (grey * 10 > all * 3)
         return Look::kGreyQuestion;
+    if (blue * 20 > all)
+        return Look::kApplication;
     return Look::kOther;
+}
+
+struct MenuSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK FindMenuWindow(HWND window, LPARAM lp) {
+    auto* search = reinterpret_cast<MenuSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char cls[16] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (owner == search->pid && std::string(cls) == "#32768" && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
 }
 
 // A visible pop-up menu window of process `pid`.
 HWND OpenMenu(DWORD pid) {
-    HWND found = nullptr;
-    struct Search {
-        DWORD pid;
-        HWND* found;
-    } search{pid, &found};
-    EnumWindows(
-        [](HWND window, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            char cls[16] = {};
-            GetClassNameA(window, cls, sizeof cls);
-            if (owner == s->pid && std::string(cls) == "#32768" && IsWindowVisible(window)) {
-                *s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return found;
+    MenuSearch search{pid, nullptr};
+    EnumWindows(FindMenuWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 
 class StripScenario : public ::testing::Test {
@@ -162,7 +166,7 @@ class StripScenario : public ::testing::Test {
     // Starts the bar with these options and waits for the first filled strip.
     HWND StartBar(const std::string& segmentPid, const std::string& unknown) {
         e2e::WriteTextFile(folder_ / "settings.db",
-                           "[Main]\r\nActive=True\r\nRefresh=3\r\nTrayIcon=False\r\n"
+                           "[Main]\r\nActive=True\r\nRefresh=3\r\nTrayIcon=False\r\nAutohide=False\r\n"
                            "Startup=False\r\nSegmentPID=" +
                                segmentPid + "\r\nUnknown=" + unknown + "\r\n");
         bar_ = e2e::Process::Start(folder_ / "portlight.exe", "", folder_.path());
@@ -226,10 +230,15 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
     EXPECT_EQ(LookOf(slots[4].image), Look::kGreyQuestion);
 
     // The right button on a filled slot opens the icon menu; on an empty slot nothing opens.
+    // The menu opens at the pointer: put it on the slot first so the screenshot shows both.
+    RECT slotRect = e2e::WindowRect(slots[0].image);
+    e2e::RunHost("xdotool mousemove " + std::to_string((slotRect.left + slotRect.right) / 2) +
+                 " " + std::to_string((slotRect.top + slotRect.bottom) / 2));
     PostMessageA(slots[0].image, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
     HWND menu = nullptr;
     EXPECT_TRUE(e2e::WaitFor([&] { return (menu = OpenMenu(bar_.id())) != nullptr; },
                              std::chrono::seconds(5)));
+    Sleep(1500);  // Wine paints a new menu a moment after showing it
     e2e::Screenshot("portlight-strip-icon-menu");
     if (menu) {
         PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
