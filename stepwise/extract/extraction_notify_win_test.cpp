@@ -121,6 +121,20 @@ TEST_F(NotifyTest, ReplacesAndTruncatesExistingFile) {
     EXPECT_FALSE(GetFileAttributesA((folder + "a.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
 }
 
+// A program without standard handles gets descriptor 0 for its first file; the file must
+// still be written, not skipped (0 means "skip" to the decoder).
+TEST_F(NotifyTest, FreeDescriptorZeroIsNotTakenForSkip) {
+    int savedStdin = _dup(0);
+    _close(0);
+    intptr_t result = Extract("a.txt", "written", kDate, kTime, 0x20);
+    if (savedStdin != -1) {
+        _dup2(savedStdin, 0);
+        _close(savedStdin);
+    }
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(ReadAll(folder + "a.txt"), "written");
+}
+
 // Names that would leave the extraction folder abort the copy and write nothing.
 TEST_F(NotifyTest, RefusesNamesOutsideFolder) {
     std::string outside = TempPath() + "stepwise-escape.txt";

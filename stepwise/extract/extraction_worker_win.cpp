@@ -55,8 +55,7 @@ std::wstring Widen(const std::string& text, UINT codePage) {
 // The destination of a stored name inside the extraction folder, or "" when the name would
 // leave it (the decoder's rule). Names flagged UTF-8 are decoded as such, others in the ANSI
 // code page; the wide path keeps either intact.
-std::wstring DestinationFor(const ExtractionJob& job, const char* storedName,
-                            uint16_t attributes) {
+std::wstring DestinationFor(const ExtractionJob& job, const char* storedName, uint16_t attributes) {
     char checked[MAX_PATH * 3] = {};
     if (!storedName || !cab::FdiDestinationPath(job.extractionFolder.c_str(), storedName,
                                                 attributes, checked, sizeof checked))
@@ -85,8 +84,16 @@ intptr_t OpenDestination(ExtractionJob& job, const cab::FdiNotification& n) {
     if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
         SetFileAttributesW(job.destination.c_str(), existing & ~FILE_ATTRIBUTE_READONLY);
     // The decoder's flags truncate: a shorter new file must not keep an older one's tail.
-    return _wopen(job.destination.c_str(), cab::kFdiDestinationOpenFlags | _O_SEQUENTIAL,
-                  cab::kFdiDestinationOpenMode);
+    int fd = _wopen(job.destination.c_str(), cab::kFdiDestinationOpenFlags | _O_SEQUENTIAL,
+                    cab::kFdiDestinationOpenMode);
+    if (fd == 0) {
+        // A program started without standard handles has descriptor 0 free, but 0 tells
+        // the decoder to skip the file: move the file to another descriptor.
+        int other = _dup(fd);
+        _close(fd);
+        fd = other;
+    }
+    return fd;
 }
 
 void SetStoredTime(const std::wstring& path, uint16_t dosDate, uint16_t dosTime) {
