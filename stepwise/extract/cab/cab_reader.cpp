@@ -279,15 +279,15 @@ CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& don
     CabError folderError;
     for (size_t index : order) {
         const FileEntry& file = impl_->files[index];
-        ByteSink* sink = openSink ? openSink(file) : nullptr;
-        if (!sink && openSink)
-            continue;
         if (file.folder < 0) {
             report(file, MakeError(CabErrc::MissingCabinet,
                                    "\"" + file.name +
                                        "\" starts in a previous cabinet, which was not opened"));
             continue;
         }
+        ByteSink* sink = openSink ? openSink(file) : nullptr;
+        if (!sink && openSink)
+            continue;
         if (file.folder != streamFolder) {
             stream = impl_->OpenFolder(file.folder);
             streamFolder = file.folder;

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "cab/cab_testing.h"
+#include "codec/lzx_encoder.h"
 
 namespace cab {
 namespace {
@@ -192,6 +193,11 @@ TEST(CabinetReader, RejectsInconsistentTablesAndBlocks) {
     cab.files[0].size = 40001;  // one byte past the decoded folder
     EXPECT_EQ(openWith(cab).code, CabErrc::Corrupt);
     cab = testing::SingleFolder(files, kMethodMszip);
+    cab.files[0].name = "";  // a blank name (an old fault of other readers)
+    EXPECT_EQ(openWith(cab).code, CabErrc::Corrupt);
+    cab.files[0].name = std::string(300, 'n');  // no terminator within 256 bytes
+    EXPECT_EQ(openWith(cab).code, CabErrc::Corrupt);
+    cab = testing::SingleFolder(files, kMethodMszip);
     cab.files[0].folder = 3;
     EXPECT_EQ(openWith(cab).code, CabErrc::Corrupt);
     cab = testing::SingleFolder(files, kMethodMszip);
@@ -307,6 +313,44 @@ TEST(CabinetReader, FollowsChainsThroughSplitBlocks) {
     ASSERT_FALSE(reader.Open(Source(bytesTwo), "disk2.cab"));
     out = ExtractEverything(reader);
     EXPECT_EQ(out.errors["span"].code, CabErrc::MissingCabinet);
+}
+
+TEST(CabinetReader, DecodesLzxFoldersWhoseFrameIsSplitAcrossCabinets) {
+    const std::vector<uint8_t> data = Sample(150000, 13);
+    codec::LzxEncoderOptions options;
+    options.windowBits = 17;
+    codec::LzxEncoder encoder(options);
+    encoder.Write(data.data(), data.size());
+    encoder.Finish();
+    std::vector<testing::Block> blocks;
+    for (auto& b : encoder.TakeBlocks())
+        blocks.push_back({b.data, static_cast<uint16_t>(b.uncompressedSize)});
+    ASSERT_GE(blocks.size(), 4u);
+    // The third frame's compressed bytes are cut in two: 1 byte, then the rest.
+    testing::Block cut = blocks[2];
+    testing::Block head{{cut.data.begin(), cut.data.begin() + 1}, 0};
+    testing::Block rest{{cut.data.begin() + 1, cut.data.end()}, cut.uncompressed};
+    const uint16_t lzx17 = kMethodLzx | (17 << kWindowBitsShift);
+    Cab one, two;
+    one.next = "2.cab";
+    two.prev = "1.cab";
+    two.index = 1;
+    one.folders.push_back({lzx17, {blocks[0], blocks[1], head}});
+    std::vector<testing::Block> tail = {rest};
+    tail.insert(tail.end(), blocks.begin() + 3, blocks.end());
+    two.folders.push_back({lzx17, tail});
+    one.files.push_back({"first", 1000, 0, 0});
+    one.files.push_back({"whole", 149000, 1000, kFolderContinuedToNext});
+    two.files.push_back({"whole", 149000, 1000, kFolderContinuedFromPrev});
+    const auto second = Serialize(two);
+    CabinetReader reader;
+    ASSERT_FALSE(reader.Open(Source(Serialize(one)), "1.cab",
+                             [&](const std::string&, const std::string&) { return Source(second); }));
+    EXPECT_EQ(reader.Folders()[0].MethodName(), "LZX:17");
+    Extracted out = ExtractEverything(reader);
+    EXPECT_FALSE(out.result) << out.result.message;
+    EXPECT_EQ(out.files["first"], std::vector<uint8_t>(data.begin(), data.begin() + 1000));
+    EXPECT_EQ(out.files["whole"], std::vector<uint8_t>(data.begin() + 1000, data.end()));
 }
 
 TEST(CabinetReader, ReportsMissingAndWrongNextCabinets) {
