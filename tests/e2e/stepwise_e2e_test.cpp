@@ -374,6 +374,36 @@ TEST_F(StepwiseRun, AdvancedModeRunsCompanion) {
     EXPECT_NE(recorded.find("done"), std::string::npos) << "Stepwise did not wait";
 }
 
+// Started at a drive root (a Wine drive letter mapped onto the setup folder), the program
+// finds its script and cabinet directly in the root.
+TEST_F(StepwiseRun, SetupFolderAtDriveRoot) {
+    std::string name = Payload("F0_root", ".txt");
+    e2e::WriteTextFile(Source(name), "from the root");
+    MakeCabinet(setup / "file1.cab", setup / "src", {name});
+    WriteScript("[APPINFO]\r\n1=Acme\r\n");
+
+    DWORD used = GetLogicalDrives();
+    char letter = 'Q';
+    while (letter <= 'Y' && (used & (1u << (letter - 'A'))))
+        ++letter;
+    ASSERT_LE(letter, 'Y') << "no free drive letter";
+    std::string drives = UnixPath("C:\\");  // <prefix>/dosdevices/c:/
+    drives = drives.substr(0, drives.find_last_of('/', drives.size() - 2) + 1);
+    std::string link = drives + static_cast<char>(letter - 'A' + 'a') + ":";
+    ASSERT_EQ(
+        RunHostAndWait("ln -s \"$(readlink -f '" + UnixPath(setup.path()) + "')\" '" + link + "'"),
+        0);
+    std::string root = std::string(1, letter) + ":\\";
+    long code = -1;
+    if (e2e::FileExists(root + "data.tag")) {
+        e2e::Process process = e2e::Process::Start(StepwiseExe(), "", root);
+        code = process.Wait(30s);
+    }
+    RunHostAndWait("rm -f '" + link + "'");
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(e2e::ReadTextFile(TempPath() + name), "from the root");
+}
+
 // Started without data.tag the program says so and ends.
 TEST_F(StepwiseRun, MissingScript) {
     e2e::Process process = Start();
