@@ -86,9 +86,10 @@ struct WriterOptions {
     int lzxMaxChain = 64;
 };
 
-// The smallest maximum size Finish() accepts: a header with both cabinet names, one
-// folder, one file entry and a few bytes of data must fit.
-constexpr uint32_t kMinCabinetSize = 1024;
+// The smallest maximum size the tool accepts: the second part of a split data block (up to
+// 32 KB plus the worst expansion) must fit in one cabinet with the headers, because readers
+// join a block from two cabinets at most. Finish() reports a size that turns out too small.
+constexpr uint32_t kMinCabinetSize = 40960;
 
 class CabinetWriter {
 public:

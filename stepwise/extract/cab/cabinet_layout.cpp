@@ -94,8 +94,9 @@ private:
                 continue;
             }
             // Split the block, leaving at least two bytes for the next cabinet so the cut
-            // can still move back one byte (see MoveCutIntoBlock).
-            if (used_ + overhead < limit_ && remaining >= 3) {
+            // can still move back one byte (see MoveCutIntoBlock). A block's second part
+            // is never split again: readers join a block from two cabinets at most.
+            if (o == 0 && used_ + overhead < limit_ && remaining >= 3) {
                 uint32_t part_size = static_cast<uint32_t>(
                     std::min<uint64_t>(limit_ - used_ - overhead, remaining - 2));
                 part.pieces.push_back({b, o, part_size, true});

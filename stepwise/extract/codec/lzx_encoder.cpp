@@ -114,6 +114,7 @@ struct LzxEncoder::State {
     uint32_t frameStart = 0;
     bool headerWritten = false;
     std::vector<EncodedBlock>* blocks = nullptr;
+    LzxEncoder::Stats stats;
 };
 
 LzxEncoder::LzxEncoder(const LzxEncoderOptions& options) {
@@ -128,6 +129,10 @@ LzxEncoder::LzxEncoder(const LzxEncoderOptions& options) {
 }
 
 LzxEncoder::~LzxEncoder() = default;
+
+const LzxEncoder::Stats& LzxEncoder::stats() const {
+    return state_->stats;
+}
 
 void LzxEncoder::Write(const uint8_t* data, size_t size) {
     State& s = *state_;
@@ -232,8 +237,16 @@ void LzxEncoder::State::EncodeBlock(uint32_t blockEnd) {
         // which carries the values from before this block.
         std::copy(savedRepeated, savedRepeated + 3, repeated);
         EmitUncompressed(blockEnd);
+        stats.uncompressedBlocks++;
     } else {
         int type = aligned < verbatim ? kBlockAligned : kBlockVerbatim;
+        (type == kBlockAligned ? stats.alignedBlocks : stats.verbatimBlocks)++;
+        for (const Token& t : tokens) {
+            if (t.length != 0) {
+                stats.matches++;
+                stats.repeatedOffsetMatches += t.value < 3 ? 1 : 0;
+            }
+        }
         WriteBlockHeader(type, size);
         if (type == kBlockAligned) {
             for (int i = 0; i < kAlignedSymbols; ++i)

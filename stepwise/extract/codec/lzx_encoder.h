@@ -30,6 +30,16 @@ public:
     void Write(const uint8_t* data, size_t size) override;
     void Finish() override;
 
+    // How the blocks coded so far were coded, for tests and tuning.
+    struct Stats {
+        int verbatimBlocks = 0;
+        int alignedBlocks = 0;
+        int uncompressedBlocks = 0;
+        uint64_t matches = 0;
+        uint64_t repeatedOffsetMatches = 0;
+    };
+    const Stats& stats() const;
+
     // The translation size written in the stream header when calls are translated.
     static constexpr uint32_t kTranslationSize = 12000000;
 
