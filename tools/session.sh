@@ -39,9 +39,12 @@ session_start() {
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "-- creating Wine prefix in $WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true
+        # Let the server that created the prefix save it and end before starting ours.
+        wineserver -w >/dev/null 2>&1 || true
     fi
     # A persistent wineserver keeps every later Wine start warm (milliseconds, not seconds).
-    wineserver -p
+    # It fails only when a server for this prefix already runs, which serves as well.
+    wineserver -p >/dev/null 2>&1 || true
     wine cmd /c exit >/dev/null 2>&1 || true
 }
 
