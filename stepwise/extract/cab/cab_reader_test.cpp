@@ -131,6 +131,23 @@ TEST(CabinetReader, ChecksumsAreVerifiedAndADataErrorSpoilsOnlyItsFolder) {
     EXPECT_EQ(out.errors["one"].code, CabErrc::Checksum);
     EXPECT_EQ(out.files["two"], Sample(1000, 7));
 
+    // Writers that cover the data reserve in the checksum are accepted too.
+    Cab reserved = testing::SingleFolder({{"r", Sample(3000, 8)}}, kMethodMszip);
+    reserved.reserve = true;
+    reserved.dataReserve = 6;
+    std::vector<uint8_t> bytes = Serialize(reserved);
+    const size_t block = bytes.size() - reserved.folders[0].blocks[0].data.size() - 6 - 8;
+    std::vector<uint8_t> covered(bytes.begin() + block + 4, bytes.end());
+    const uint32_t dataSum = Checksum(covered.data() + 4 + 6, covered.size() - 10, 0);
+    const uint32_t sum = Checksum(covered.data(), 4 + 6, dataSum);
+    for (int k = 0; k < 4; ++k)
+        bytes[block + k] = static_cast<uint8_t>(sum >> (8 * k));
+    ASSERT_FALSE(OpenBytes(reader, bytes));
+    EXPECT_FALSE(reader.Test());
+    bytes[block + 5 + 4] ^= 1;  // a reserve byte changed: now neither form matches
+    ASSERT_FALSE(OpenBytes(reader, bytes));
+    EXPECT_EQ(reader.Test().code, CabErrc::Checksum);
+
     // A block without a stored checksum (0) is accepted as it is.
     cab.folders[0].blocks[1].corruptChecksum = false;
     cab.folders[0].blocks[1].storeChecksum = false;
