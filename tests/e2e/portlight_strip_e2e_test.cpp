@@ -119,6 +119,61 @@ BOOL CALLBACK FindMenuWindow(HWND window, LPARAM lp) {
     return TRUE;
 }
 
+struct SecondMenuSearch {
+    DWORD pid;
+    HWND first;
+    HWND found;
+};
+
+BOOL CALLBACK FindSecondMenu(HWND window, LPARAM lp) {
+    auto* search = reinterpret_cast<SecondMenuSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char cls[16] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (owner == search->pid && window != search->first && std::string(cls) == "#32768" &&
+        IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible pop-up menu of process `pid` other than `first` (an open submenu).
+HWND SecondMenu(DWORD pid, HWND first) {
+    SecondMenuSearch search{pid, first, nullptr};
+    EnumWindows(FindSecondMenu, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Text pixels in a horizontal band of a window: near-black (normal text) and mid-grey
+// (greyed text).
+struct RowInk {
+    int black = 0;
+    int grey = 0;
+};
+
+RowInk InkOfRow(HWND window, double from, double to) {
+    RECT r = e2e::WindowRect(window);
+    RowInk ink;
+    HDC screen = GetDC(nullptr);
+    const int top = r.top + static_cast<int>((r.bottom - r.top) * from);
+    const int bottom = r.top + static_cast<int>((r.bottom - r.top) * to);
+    for (int y = top; y < bottom; ++y) {
+        for (int x = r.left + 4; x < r.right - 4; x += 1) {
+            COLORREF c = GetPixel(screen, x, y);
+            int red = GetRValue(c), green = GetGValue(c), blue = GetBValue(c);
+            if (red < 40 && green < 40 && blue < 40)
+                ++ink.black;
+            else if (std::abs(red - 128) < 20 && std::abs(green - 128) < 20 &&
+                     std::abs(blue - 128) < 20)
+                ++ink.grey;
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return ink;
+}
+
 // A visible pop-up menu window of process `pid`.
 HWND OpenMenu(DWORD pid) {
     MenuSearch search{pid, nullptr};
@@ -165,10 +220,11 @@ class StripScenario : public ::testing::Test {
 
     // Starts the bar with these options and waits for the first filled strip.
     HWND StartBar(const std::string& segmentPid, const std::string& unknown) {
-        e2e::WriteTextFile(folder_ / "settings.db",
-                           "[Main]\r\nActive=True\r\nRefresh=3\r\nTrayIcon=False\r\nAutohide=False\r\n"
-                           "Startup=False\r\nSegmentPID=" +
-                               segmentPid + "\r\nUnknown=" + unknown + "\r\n");
+        e2e::WriteTextFile(
+            folder_ / "settings.db",
+            "[Main]\r\nActive=True\r\nRefresh=3\r\nTrayIcon=False\r\nAutohide=False\r\n"
+            "Startup=False\r\nSegmentPID=" +
+                segmentPid + "\r\nUnknown=" + unknown + "\r\n");
         bar_ = e2e::Process::Start(folder_ / "portlight.exe", "", folder_.path());
         HWND bar = e2e::WaitTopWindow(bar_.id(), kBarClass, "", std::chrono::seconds(10));
         if (!bar)
@@ -232,8 +288,8 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
     // The right button on a filled slot opens the icon menu; on an empty slot nothing opens.
     // The menu opens at the pointer: put it on the slot first so the screenshot shows both.
     RECT slotRect = e2e::WindowRect(slots[0].image);
-    e2e::RunHost("xdotool mousemove " + std::to_string((slotRect.left + slotRect.right) / 2) +
-                 " " + std::to_string((slotRect.top + slotRect.bottom) / 2));
+    e2e::RunHost("xdotool mousemove " + std::to_string((slotRect.left + slotRect.right) / 2) + " " +
+                 std::to_string((slotRect.top + slotRect.bottom) / 2));
     PostMessageA(slots[0].image, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
     HWND menu = nullptr;
     EXPECT_TRUE(e2e::WaitFor([&] { return (menu = OpenMenu(bar_.id())) != nullptr; },
@@ -245,6 +301,38 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
         EXPECT_TRUE(
             e2e::WaitFor([&] { return OpenMenu(bar_.id()) == nullptr; }, std::chrono::seconds(5)));
     }
+    // Slot 1 holds one UDP connection: its "Terminate Connection" entry is greyed, the
+    // "Terminate All" below it is not.
+    Sleep(1000);
+    PostMessageA(slots[1].image, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    ASSERT_TRUE(e2e::WaitFor([&] { return (menu = OpenMenu(bar_.id())) != nullptr; },
+                             std::chrono::seconds(5)));
+    Sleep(1500);
+    // Down to "Terminate Connection", open it, and move the highlight off its first entry.
+    for (int key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN}) {
+        PostMessageA(menu, WM_KEYDOWN, key, 0);
+        Sleep(300);
+    }
+    HWND submenu = nullptr;
+    e2e::WaitFor(
+        [&] {
+            submenu = SecondMenu(bar_.id(), menu);
+            return submenu != nullptr;
+        },
+        std::chrono::seconds(5));
+    Sleep(1500);
+    e2e::Screenshot("portlight-strip-connection-menu");
+    ASSERT_TRUE(submenu) << "the connection submenu did not open";
+    RowInk first = InkOfRow(submenu, 0.0, 0.3);
+    EXPECT_GT(first.grey, 10) << "the UDP entry is drawn greyed";
+    EXPECT_EQ(first.black, 0);
+    while (HWND open = OpenMenu(bar_.id())) {
+        PostMessageA(open, WM_KEYDOWN, VK_ESCAPE, 0);
+        Sleep(300);
+        if (!e2e::WaitFor([&] { return OpenMenu(bar_.id()) != open; }, std::chrono::seconds(3)))
+            break;
+    }
+
     HWND emptyImage = nullptr;
     for (HWND child : e2e::ChildWindows(bar))
         if (GetDlgCtrlID(child) == kSlotImageBase + 7)
