@@ -171,7 +171,11 @@ void CabinetReader::Impl::BuildFiles() {
             e.attributes = f.attributes;
             e.continuedFromPrev = f.ContinuedFromPrev();
             e.continuedToNext = f.ContinuedToNext();
-            e.folder = e.continuedFromPrev ? -1 : firstFolder[k] + cab.FolderOf(f);
+            // The first cabinet's first folder may have begun in a cabinet before it: its
+            // offsets count from there, so none of its files can be decoded.
+            const bool folderBeganEarlier =
+                k == 0 && cab.FolderOf(f) == 0 && cab.FirstFolderContinued();
+            e.folder = folderBeganEarlier ? -1 : firstFolder[k] + cab.FolderOf(f);
             files.push_back(std::move(e));
         }
     }
@@ -254,7 +258,7 @@ CabError CabinetReader::Extract(size_t fileIndex, ByteSink& sink) {
     const FileEntry& file = impl_->files[fileIndex];
     if (file.folder < 0)
         return MakeError(CabErrc::MissingCabinet,
-                         "\"" + file.name + "\" starts in a previous cabinet, which was not opened");
+                         "\"" + file.name + "\" needs data from a previous cabinet, which was not opened");
     std::unique_ptr<FolderStream> stream = impl_->OpenFolder(file.folder);
     return impl_->CopyFile(*stream, file, &sink);
 }
@@ -282,7 +286,7 @@ CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& don
         if (file.folder < 0) {
             report(file, MakeError(CabErrc::MissingCabinet,
                                    "\"" + file.name +
-                                       "\" starts in a previous cabinet, which was not opened"));
+                                       "\" needs data from a previous cabinet, which was not opened"));
             continue;
         }
         ByteSink* sink = openSink ? openSink(file) : nullptr;

@@ -326,10 +326,14 @@ TEST(CabinetReader, FollowsChainsThroughSplitBlocks) {
     EXPECT_EQ(out.files["head"], head);
     EXPECT_EQ(out.errors["span"].code, CabErrc::MissingCabinet);
 
-    // Opening the second cabinet alone lists "span" as starting elsewhere.
+    // Opening the second cabinet alone lists "span" as starting elsewhere, and "tail", whose
+    // folder began in the first cabinet, cannot be decoded either (its offset counts from
+    // there): an error, not wrong bytes.
     ASSERT_FALSE(reader.Open(Source(bytesTwo), "disk2.cab"));
     out = ExtractEverything(reader);
     EXPECT_EQ(out.errors["span"].code, CabErrc::MissingCabinet);
+    EXPECT_EQ(out.errors["tail"].code, CabErrc::MissingCabinet);
+    EXPECT_TRUE(out.files.empty());
 }
 
 TEST(CabinetReader, DecodesLzxFoldersWhoseFrameIsSplitAcrossCabinets) {

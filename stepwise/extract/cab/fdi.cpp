@@ -353,7 +353,12 @@ bool CopyRun::Run(const std::string& name, const std::string& folder) {
         if (CabError e = Notify(FdiNotificationType::Enumerate, n, nullptr))
             return ctx_.Fail(e);
         for (const CabFile& file : c.cab.files) {
-            if (file.ContinuedFromPrev()) {
+            // In the first cabinet, a first folder that began in an earlier cabinet cannot
+            // be decoded: its files are reported as partial, like the split ones.
+            const bool partial = file.ContinuedFromPrev() ||
+                                 (k == 0 && c.cab.FolderOf(file) == 0 &&
+                                  c.cab.FirstFolderContinued());
+            if (partial) {
                 if (k > 0)
                     continue;  // written from the cabinet it starts in
                 FdiNotification p = Base(c);
