@@ -45,7 +45,9 @@ struct FdiCabinetInfo {
 
 enum class FdiNotificationType : int {
     CabinetInfo = 0,    // name1 = next cabinet, name2 = next disk, name3 = cabinet folder
-    PartialFile = 1,    // name1 = file continued from a cabinet before this one
+    PartialFile = 1,    // name1 = a file that needs a cabinet before this one (it is
+                        // continued from there, or its folder began there); name2, name3 =
+                        // previous cabinet and disk; not extracted
     CopyFile = 2,       // name1 = stored name, size = uncompressed size; return a handle,
                         // 0 to skip the file, -1 to abort
     CloseFileInfo = 3,  // handle, date, time, attributes of a file just written; return
@@ -113,8 +115,8 @@ bool FdiIsCabinet(FdiContext* context, intptr_t handle, FdiCabinetInfo* info);
 // `decrypt` is reserved and must be nullptr.
 //
 // Notifications, in order, for each cabinet of the chain:
-//   CabinetInfo; Enumerate; then per file of its table: PartialFile for a file continued
-//   from a cabinet before the first one (only in the first cabinet); otherwise CopyFile
+//   CabinetInfo; Enumerate; then per file of its table: PartialFile for a file that needs
+//   a cabinet before the first one (only in the first cabinet); otherwise CopyFile
 //   and, when it returned a handle, the file's data through `write` and CloseFileInfo.
 //   Files continued from a cabinet this call already read were extracted there and are
 //   passed over silently. Enumerate again after the last file. When a file's data goes
