@@ -62,9 +62,11 @@ std::string ModulePathByModules(uint32_t pid) {
     return TrimSpaces(std::string_view(path, length));
 }
 
+}  // namespace
+
 // A 32-bit program cannot list the modules of a 64-bit process, and protected processes
 // refuse the read rights; the image name needs only the limited query right.
-std::string ModulePathByImageName(uint32_t pid) {
+std::string Win32ProcessSystem::ReadImageName(uint32_t pid) {
     QueryFullProcessImageNameAFn query = QueryFullProcessImageNameAPtr();
     if (!query)
         return {};
@@ -77,8 +79,6 @@ std::string ModulePathByImageName(uint32_t pid) {
         return {};
     return TrimSpaces(std::string_view(path, length));
 }
-
-}  // namespace
 
 std::vector<uint32_t> Win32ProcessSystem::EnumerateProcessIds() {
     // Grow the buffer until a call leaves part of it empty: only then is the list complete.
@@ -100,7 +100,7 @@ std::vector<uint32_t> Win32ProcessSystem::EnumerateProcessIds() {
 std::string Win32ProcessSystem::ReadMainModulePath(uint32_t pid) {
     std::string path = ModulePathByModules(pid);
     if (path.empty())
-        path = ModulePathByImageName(pid);
+        path = ReadImageName(pid);
     return path;
 }
 

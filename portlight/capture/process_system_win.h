@@ -12,6 +12,10 @@ class Win32ProcessSystem : public ProcessSystem {
     std::vector<uint32_t> EnumerateProcessIds() override;
     std::string ReadMainModulePath(uint32_t pid) override;
     std::vector<std::pair<uint32_t, std::string>> SnapshotProcessNames() override;
+
+    // The fallback of ReadMainModulePath: the image name through QueryFullProcessImageNameA
+    // with the limited query right (empty before Vista, where the call does not exist).
+    static std::string ReadImageName(uint32_t pid);
 };
 
 }  // namespace portlight

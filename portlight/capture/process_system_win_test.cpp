@@ -38,6 +38,10 @@ TEST(Win32ProcessSystem, IdentifiesRunningPrograms) {
     EXPECT_EQ(owner.category, "Normal");
     EXPECT_TRUE(SamePath(owner.path, plain.path()));
 
+    // The image-name fallback for processes whose modules cannot be listed.
+    EXPECT_TRUE(SamePath(Win32ProcessSystem::ReadImageName(app.pid()), app.path()))
+        << Win32ProcessSystem::ReadImageName(app.pid());
+
     SnapshotProcessLookup snapshot(system);
     EXPECT_TRUE(SamePath(snapshot.GetProcessPath(app.pid()), app.path()));
     EXPECT_EQ(snapshot.GetProcessName(plain.pid()), "portlight-sample-plain.exe");

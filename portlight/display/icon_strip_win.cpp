@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
+
 #include "display/icon_menu_win.h"
 #include "display/icon_slots.h"
 
