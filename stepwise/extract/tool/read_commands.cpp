@@ -3,6 +3,7 @@
 
 #include "cab/byte_io.h"
 #include "cab/cab_reader.h"
+#include "tool/async_file_writer.h"
 #include "tool/commands.h"
 #include "tool/file_system.h"
 
@@ -60,23 +61,17 @@ std::string AttributeText(uint16_t a) {
     return s;
 }
 
-class FileSink final : public cab::ByteSink {
+// Hands an extracted file's bytes to the writer thread.
+class QueuedSink final : public cab::ByteSink {
 public:
-    explicit FileSink(std::FILE* file) : file_(file) {}
-    ~FileSink() override { Close(); }
+    explicit QueuedSink(AsyncFileWriter& writer) : writer_(writer) {}
     bool Write(const uint8_t* data, size_t size) override {
-        return std::fwrite(data, 1, size, file_) == size;
-    }
-    bool Close() {
-        bool ok = true;
-        if (file_)
-            ok = std::fclose(file_) == 0;
-        file_ = nullptr;
-        return ok;
+        writer_.Write(data, size);
+        return true;
     }
 
 private:
-    std::FILE* file_;
+    AsyncFileWriter& writer_;
 };
 
 // A stored name as a path below `directory`, with '/' separators. The reader has already
@@ -155,39 +150,30 @@ int RunExtract(const std::string& cabinet, const std::string& directory) {
     if (!OpenChain(reader, cabinet))
         return kExitFailed;
     size_t failures = 0;
-    std::unique_ptr<FileSink> sink;
-    std::string path;
+    AsyncFileWriter writer;
+    QueuedSink sink(writer);
     auto open = [&](const cab::FileEntry& f) -> cab::ByteSink* {
+        std::string path;
         if (!Destination(directory, f.name, &path)) {
             ++failures;
             ReportError("refusing unsafe name \"" + f.name + "\"");
             return nullptr;
         }
-        MakeParentDirectories(path);
-        MakeWritable(path);
-        // "wb" truncates: no stale tail of an older, longer file survives.
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (!file) {
-            ++failures;
-            ReportError("cannot create \"" + path + "\"");
-            return nullptr;
-        }
-        sink = std::make_unique<FileSink>(file);
-        return sink.get();
+        writer.Open(path);
+        return &sink;
     };
     auto done = [&](const cab::FileEntry& f, const cab::CabError& e) {
-        bool closed = sink && sink->Close();
-        sink.reset();
-        if (e || !closed) {
+        if (e) {
             ++failures;
-            ReportError(f.name + ": " + (e ? e.message : "could not finish writing"));
-            std::remove(path.c_str());  // no half-written file is left behind
-            return;
+            ReportError(f.name + ": " + e.message);
         }
-        if (!ApplyStoredFacts(path, f.date, f.time, f.attributes))
-            ReportError("warning: could not set the time or attributes of \"" + path + "\"");
+        writer.Close(!e, f.date, f.time, f.attributes);
     };
     cab::CabError result = reader.ExtractAll(open, done);
+    for (const std::string& message : writer.Finish()) {
+        ++failures;
+        ReportError(message);
+    }
     if (result && failures == 0)
         ReportError(cabinet + ": " + result.message);
     return result || failures ? kExitFailed : kExitOk;
