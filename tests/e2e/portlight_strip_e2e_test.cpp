@@ -297,6 +297,8 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
     Sleep(1500);  // Wine paints a new menu a moment after showing it
     e2e::Screenshot("portlight-strip-icon-menu");
     if (menu) {
+        // The last row, "Terminate Process", is enabled for a program's own slot.
+        EXPECT_GT(InkOfRow(menu, 0.82, 0.98).black, 10);
         PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
         EXPECT_TRUE(
             e2e::WaitFor([&] { return OpenMenu(bar_.id()) == nullptr; }, std::chrono::seconds(5)));
@@ -332,6 +334,21 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
         if (!e2e::WaitFor([&] { return OpenMenu(bar_.id()) != open; }, std::chrono::seconds(3)))
             break;
     }
+
+    // The owner-0 slot offers no process to end: "Terminate Process" is greyed.
+    Sleep(1000);
+    PostMessageA(slots[3].image, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+    ASSERT_TRUE(e2e::WaitFor([&] { return (menu = OpenMenu(bar_.id())) != nullptr; },
+                             std::chrono::seconds(5)));
+    Sleep(1500);
+    e2e::Screenshot("portlight-strip-unknown-menu");
+    RowInk lastRow = InkOfRow(menu, 0.82, 0.98);
+    EXPECT_GT(lastRow.grey, 10);
+    EXPECT_EQ(lastRow.black, 0);
+    PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_TRUE(
+        e2e::WaitFor([&] { return OpenMenu(bar_.id()) == nullptr; }, std::chrono::seconds(5)));
+    Sleep(1000);
 
     HWND emptyImage = nullptr;
     for (HWND child : e2e::ChildWindows(bar))
