@@ -82,6 +82,15 @@ methods)
         "$tool" extract "$work/$tag.cab" "$work/o-$tag" || fail "our extract of $m"
         compare in "$work/o-$tag"
     done
+    # Stored times (two-second DOS steps) and the read-only attribute come back.
+    touch -d '2021-03-04 05:06:08' in/records.dat
+    chmod a-w in/records.dat
+    (cd in && "$tool" create "$work/stamp.cab" records.dat) || fail "create stamp.cab"
+    "$tool" extract "$work/stamp.cab" "$work/stamp" || fail "extract stamp.cab"
+    [ "$(stat -c %Y "$work/stamp/records.dat")" = "$(stat -c %Y in/records.dat)" ] ||
+        fail "the stored time was not set"
+    [ -z "$(find "$work/stamp/records.dat" -perm /222)" ] ||
+        fail "the read-only attribute was not applied"
     ;;
 folders)
     # Several folders with different methods in one cabinet.
