@@ -405,11 +405,40 @@ TEST_F(StepwiseRun, SetupFolderAtDriveRoot) {
 }
 
 // Started without data.tag the program says so and ends.
+// An earlier run's readme and license go first, read-only or not.
 TEST_F(StepwiseRun, MissingScript) {
+    const std::string readme = TempPath() + "readme.txt";
+    const std::string license = TempPath() + "license.txt";
+    e2e::WriteTextFile(readme, "old readme");
+    e2e::WriteTextFile(license, "old license");
+    SetFileAttributesA(license.c_str(), FILE_ATTRIBUTE_READONLY);
     e2e::Process process = Start();
     HWND box = WaitMessageBox(process.id(), "Data file not found...", 15s);
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(WaitPreparingWindow(process.id(), 0s), nullptr);
+    ClickButton(box, IDOK);
+    EXPECT_EQ(process.Wait(10s), 0);
+    EXPECT_FALSE(e2e::FileExists(readme));
+    EXPECT_FALSE(e2e::FileExists(license));
+    RemoveFile(license);
+}
+
+// After preparation the screen, colour and memory checks warn in that order with the
+// script's messages and the program goes on; a 24-bit display meets the true-colour need.
+TEST_F(StepwiseRun, MachineWarningsInOrder) {
+    std::string name = Payload("F0_checks", ".txt");
+    e2e::WriteTextFile(Source(name), "checks");
+    MakeCabinet(setup / "file1.cab", setup / "src", {name});
+    WriteScript(
+        "[APPINFO]\r\n1=Acme\r\n[SYSTEM]\r\n6=9999x9999\r\n4=Screen warning\r\n"
+        "5=16M TrueColor (24-Bit)\r\n3=Colour warning\r\n1=2000000000\r\n"
+        "2=Memory warning\r\n");
+    e2e::Process process = Start();
+    HWND box = WaitMessageBox(process.id(), "Screen warning", 30s);
+    ASSERT_NE(box, nullptr);
+    ClickButton(box, IDOK);
+    box = WaitMessageBox(process.id(), "Memory warning", 10s);
+    ASSERT_NE(box, nullptr);
     ClickButton(box, IDOK);
     EXPECT_EQ(process.Wait(10s), 0);
 }
