@@ -185,8 +185,8 @@ struct CabinetWriter::Impl {
 
     CabError Begin(const NewFile& file, uint64_t size) {
         if (file.name.empty() || file.name.size() > kMaxStoredName)
-            return MakeError(CabErrc::Corrupt, "stored names must be 1 to 255 bytes long: \"" +
-                                                   file.name + "\"");
+            return MakeError(CabErrc::Corrupt,
+                             "stored names must be 1 to 255 bytes long: \"" + file.name + "\"");
         if (size > kMaxFolderBytes)
             return MakeError(CabErrc::Corrupt,
                              "\"" + file.name + "\" is too large for a cabinet (2 GB at most)");
@@ -314,7 +314,8 @@ bool CabinetWriter::Impl::CutIsNear(const NewFile& next) {
         return false;
     const int current = static_cast<int>(folders.size() - 1);
     const Folder& folder = folders.back();
-    if (std::none_of(files.begin(), files.end(), [&](const File& f) { return f.folder == current; }))
+    if (std::none_of(files.begin(), files.end(),
+                     [&](const File& f) { return f.folder == current; }))
         return false;
     std::vector<LayoutCabinet> plan;
     uint64_t used = 0;
@@ -331,7 +332,8 @@ bool CabinetWriter::Impl::CutIsNear(const NewFile& next) {
         emitted += block.uncompressedSize;
     uint64_t pending = folder.size - emitted;
     // No encoder expands a block by more than its headers and padding.
-    uint64_t margin = pending + (pending / kFrame + 2) * 64 + kFileEntrySize + next.name.size() + 64;
+    uint64_t margin =
+        pending + (pending / kFrame + 2) * 64 + kFileEntrySize + next.name.size() + 64;
     for (const File& f : files) {
         if (f.folder == current && f.offset + static_cast<uint64_t>(f.size) > emitted)
             margin += kFileEntrySize + f.info.name.size() + 1;
@@ -374,8 +376,8 @@ CabError CabinetWriter::Impl::Plan(std::vector<LayoutCabinet>* plan, uint64_t* l
         return static_cast<uint32_t>(size);
     };
 
-    if (CabError e = LayOutCabinets(layoutFolders, layoutFiles, options.maxCabinetSize,
-                                    fixedHeader, plan, lastUsed))
+    if (CabError e = LayOutCabinets(layoutFolders, layoutFiles, options.maxCabinetSize, fixedHeader,
+                                    plan, lastUsed))
         return e;
     names.resize(plan->size());
     return {};
@@ -390,8 +392,8 @@ CabError CabinetWriter::Impl::Write(CabinetSink& sink) {
         std::vector<uint8_t> header;
         Serialize(plan[i], i, header);
         if (!sink.Open(names[i]))
-            return MakeError(CabErrc::WriteFailed, "could not create \"" + names[i] +
-                                                       "\": " + std::strerror(errno));
+            return MakeError(CabErrc::WriteFailed,
+                             "could not create \"" + names[i] + "\": " + std::strerror(errno));
         bool ok = sink.Write(header.data(), header.size());
         for (const LayoutCabinetFolder& part : plan[i].folders) {
             const Folder& folder = folders[part.folder];
@@ -414,7 +416,8 @@ CabError CabinetWriter::Impl::Write(CabinetSink& sink) {
     return {};
 }
 
-void CabinetWriter::Impl::Serialize(const LayoutCabinet& cab, size_t index,
+void CabinetWriter::Impl::Serialize(const LayoutCabinet& cab,
+                                    size_t index,
                                     std::vector<uint8_t>& out) {
     uint16_t flags = (index > 0 ? 0x0001 : 0) | (cab.hasNext ? 0x0002 : 0);
     size_t headerSize = kFixedHeaderSize;

@@ -38,15 +38,15 @@ struct Compression {
 };
 
 struct NewFile {
-    std::string name;          // stored name; '\' separates folders
-    uint16_t date = 0;         // DOS date
-    uint16_t time = 0;         // DOS time
-    uint16_t attributes = 0;   // read-only, hidden, system, archive, execute, UTF-8 name
+    std::string name;         // stored name; '\' separates folders
+    uint16_t date = 0;        // DOS date
+    uint16_t time = 0;        // DOS time
+    uint16_t attributes = 0;  // read-only, hidden, system, archive, execute, UTF-8 name
 };
 
 // Receives the cabinets of a chain, one after the other.
 class CabinetSink {
-public:
+  public:
     virtual ~CabinetSink() = default;
     virtual bool Open(const std::string& cabinetName) = 0;
     virtual bool Write(const uint8_t* data, size_t size) = 0;
@@ -54,7 +54,7 @@ public:
 };
 
 class MemoryCabinetSink final : public CabinetSink {
-public:
+  public:
     bool Open(const std::string& cabinetName) override;
     bool Write(const uint8_t* data, size_t size) override;
     bool Close() override { return true; }
@@ -66,14 +66,14 @@ public:
 // Writes each cabinet as a file in `directory` (empty: the current directory), replacing
 // what is there.
 class DirectoryCabinetSink final : public CabinetSink {
-public:
+  public:
     explicit DirectoryCabinetSink(std::string directory) : directory_(std::move(directory)) {}
     ~DirectoryCabinetSink() override;
     bool Open(const std::string& cabinetName) override;
     bool Write(const uint8_t* data, size_t size) override;
     bool Close() override;
 
-private:
+  private:
     std::string directory_;
     std::FILE* file_ = nullptr;
 };
@@ -92,7 +92,7 @@ struct WriterOptions {
 constexpr uint32_t kMinCabinetSize = 40960;
 
 class CabinetWriter {
-public:
+  public:
     explicit CabinetWriter(std::string firstCabinetName, WriterOptions options = {});
     ~CabinetWriter();
     CabinetWriter(const CabinetWriter&) = delete;
@@ -118,7 +118,7 @@ public:
     // ("setup.cab" -> "setup2.cab").
     static std::string NextCabinetName(const std::string& name);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -43,8 +43,9 @@ void ExpectReadsBack(const MemoryCabinetSink& sink, const std::vector<Input>& in
         return std::make_unique<MemorySource>(it->second.data(), it->second.size());
     };
     CabinetReader reader;
-    CabError e = reader.Open(open(sink.order[0]), sink.order[0],
-                             [&](const std::string& name, const std::string&) { return open(name); });
+    CabError e =
+        reader.Open(open(sink.order[0]), sink.order[0],
+                    [&](const std::string& name, const std::string&) { return open(name); });
     ASSERT_TRUE(e.ok()) << e.message;
     ASSERT_EQ(reader.Files().size(), in.size());
     for (size_t i = 0; i < in.size(); ++i) {

@@ -25,9 +25,11 @@ CabError TooSmall(uint32_t maxSize) {
 
 // Lays out one cabinet starting at folder `f`, block `b`, byte `o` of that block.
 class CabinetFiller {
-public:
-    CabinetFiller(const std::vector<LayoutFolder>& folders, const std::vector<LayoutFile>& files,
-                  const std::vector<std::vector<int>>& folderFiles, uint64_t limit)
+  public:
+    CabinetFiller(const std::vector<LayoutFolder>& folders,
+                  const std::vector<LayoutFile>& files,
+                  const std::vector<std::vector<int>>& folderFiles,
+                  uint64_t limit)
         : folders_(folders), files_(files), folderFiles_(folderFiles), limit_(limit) {}
 
     // Fills `cab` from (f, b, o) on and advances them. Returns false when nothing fit.
@@ -57,7 +59,7 @@ public:
         return true;
     }
 
-private:
+  private:
     // Adds blocks of folder f; returns false when the cabinet is full.
     bool FillFolder(size_t f, int& b, uint32_t& o, LayoutCabinetFolder& part) {
         const LayoutFolder& folder = folders_[f];
@@ -82,8 +84,8 @@ private:
             while (take < ff.size() && files_[ff[take]].firstBlock <= b)
                 entries += files_[ff[take++]].entrySize;
             uint32_t remaining = folder.blockSizes[b] - o;
-            uint64_t overhead = (part.pieces.empty() ? kFolderEntrySize : 0) + entries +
-                                kDataHeaderSize;
+            uint64_t overhead =
+                (part.pieces.empty() ? kFolderEntrySize : 0) + entries + kDataHeaderSize;
             if (used_ + overhead + remaining <= limit_) {
                 part.pieces.push_back({b, o, remaining, false});
                 used_ += overhead + remaining;
@@ -142,8 +144,8 @@ void MarkFiles(const std::vector<LayoutFile>& files, LayoutCabinet& cab) {
         bool endsInside = !part.pieces.empty() && part.pieces.back().splitToNext;
         for (int index : part.files) {
             const LayoutFile& file = files[index];
-            bool fromPrev = file.firstBlock < firstBlock ||
-                            (file.firstBlock == firstBlock && startsInside);
+            bool fromPrev =
+                file.firstBlock < firstBlock || (file.firstBlock == firstBlock && startsInside);
             bool toNext = file.lastBlock > lastBlock || (file.lastBlock == lastBlock && endsInside);
             uint16_t mark = 0;
             if (fromPrev && toNext)
@@ -160,9 +162,11 @@ void MarkFiles(const std::vector<LayoutFile>& files, LayoutCabinet& cab) {
 }  // namespace
 
 CabError LayOutCabinets(const std::vector<LayoutFolder>& folders,
-                        const std::vector<LayoutFile>& files, uint32_t maxSize,
+                        const std::vector<LayoutFile>& files,
+                        uint32_t maxSize,
                         const std::function<uint32_t(size_t)>& fixedHeader,
-                        std::vector<LayoutCabinet>* out, uint64_t* lastUsed) {
+                        std::vector<LayoutCabinet>* out,
+                        uint64_t* lastUsed) {
     out->clear();
     std::vector<std::vector<int>> folderFiles(folders.size());
     for (size_t i = 0; i < files.size(); ++i)

@@ -28,14 +28,14 @@ struct LayoutFolder {
 
 struct LayoutFile {
     int folder = 0;
-    int firstBlock = 0;    // the blocks holding the file's bytes (an empty file: the block
-    int lastBlock = 0;     // at its offset, or the folder's last block)
+    int firstBlock = 0;      // the blocks holding the file's bytes (an empty file: the block
+    int lastBlock = 0;       // at its offset, or the folder's last block)
     uint32_t entrySize = 0;  // CFFILE bytes including the name
 };
 
 struct LayoutPiece {
     int block = 0;
-    uint32_t offset = 0;       // first byte of the block stored here
+    uint32_t offset = 0;  // first byte of the block stored here
     uint32_t size = 0;
     bool splitToNext = false;  // the rest of the block is in the next cabinet
 };
@@ -43,8 +43,8 @@ struct LayoutPiece {
 struct LayoutCabinetFolder {
     int folder = 0;
     std::vector<LayoutPiece> pieces;
-    std::vector<int> files;        // indices into the file list, in order
-    std::vector<uint16_t> marks;   // per file: 0 or kFolderContinued* of cab_format.h
+    std::vector<int> files;       // indices into the file list, in order
+    std::vector<uint16_t> marks;  // per file: 0 or kFolderContinued* of cab_format.h
 };
 
 struct LayoutCabinet {
@@ -57,8 +57,10 @@ struct LayoutCabinet {
 // the next-cabinet names (they are dropped from the last cabinet, which only shrinks it).
 // maxSize 0 means one cabinet without a limit.
 CabError LayOutCabinets(const std::vector<LayoutFolder>& folders,
-                        const std::vector<LayoutFile>& files, uint32_t maxSize,
+                        const std::vector<LayoutFile>& files,
+                        uint32_t maxSize,
                         const std::function<uint32_t(size_t)>& fixedHeader,
-                        std::vector<LayoutCabinet>* out, uint64_t* lastUsed = nullptr);
+                        std::vector<LayoutCabinet>* out,
+                        uint64_t* lastUsed = nullptr);
 
 }  // namespace cab

@@ -8,9 +8,11 @@ namespace cab {
 namespace {
 
 std::vector<LayoutCabinet> Lay(const std::vector<LayoutFolder>& folders,
-                               const std::vector<LayoutFile>& files, uint32_t maxSize) {
+                               const std::vector<LayoutFile>& files,
+                               uint32_t maxSize) {
     std::vector<LayoutCabinet> out;
-    CabError e = LayOutCabinets(folders, files, maxSize, [](size_t) { return 100u; }, &out);
+    CabError e = LayOutCabinets(
+        folders, files, maxSize, [](size_t) { return 100u; }, &out);
     EXPECT_TRUE(e.ok()) << e.message;
     return out;
 }
@@ -63,11 +65,15 @@ TEST(CabinetLayout, HandlesNoLimitAndImpossibleLimits) {
     EXPECT_TRUE(cabs[0].folders[1].pieces.empty());
 
     std::vector<LayoutCabinet> out;
-    EXPECT_FALSE(LayOutCabinets(folders, files, 120, [](size_t) { return 100u; }, &out).ok());
+    EXPECT_FALSE(LayOutCabinets(
+                     folders, files, 120, [](size_t) { return 100u; }, &out)
+                     .ok());
     // A block's second part must fit one cabinet whole.
     std::vector<LayoutFolder> big = {{{5000}}};
     std::vector<LayoutFile> one = {{0, 0, 0, 20}};
-    EXPECT_FALSE(LayOutCabinets(big, one, 2000, [](size_t) { return 100u; }, &out).ok());
+    EXPECT_FALSE(LayOutCabinets(
+                     big, one, 2000, [](size_t) { return 100u; }, &out)
+                     .ok());
 }
 
 }  // namespace

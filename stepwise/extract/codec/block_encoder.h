@@ -15,12 +15,12 @@ namespace cab::codec {
 constexpr size_t kEncodeFrameSize = 32768;
 
 struct EncodedBlock {
-    std::vector<uint8_t> data;       // compressed bytes of one CFDATA entry
-    uint32_t uncompressedSize = 0;   // at most kEncodeFrameSize
+    std::vector<uint8_t> data;      // compressed bytes of one CFDATA entry
+    uint32_t uncompressedSize = 0;  // at most kEncodeFrameSize
 };
 
 class BlockEncoder {
-public:
+  public:
     virtual ~BlockEncoder() = default;
 
     // Appends uncompressed bytes of the folder.
@@ -36,17 +36,17 @@ public:
         return out;
     }
 
-protected:
+  protected:
     std::vector<EncodedBlock> blocks_;
 };
 
 // Cuts the stream into 32 KB blocks stored as they are: the "none" method.
 class StoredEncoder final : public BlockEncoder {
-public:
+  public:
     void Write(const uint8_t* data, size_t size) override;
     void Finish() override;
 
-private:
+  private:
     std::vector<uint8_t> pending_;
 };
 

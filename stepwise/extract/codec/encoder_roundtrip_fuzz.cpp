@@ -48,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             block.data.size() > kMaxBlockInput)
             std::abort();
         std::vector<uint8_t> frame(block.uncompressedSize);
-        if (!decoder->DecodeBlock(block.data.data(), block.data.size(), frame.data(),
-                                  frame.size()))
+        if (!decoder->DecodeBlock(block.data.data(), block.data.size(), frame.data(), frame.size()))
             std::abort();
         output.insert(output.end(), frame.begin(), frame.end());
     }

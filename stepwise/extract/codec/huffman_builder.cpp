@@ -8,13 +8,14 @@ namespace {
 
 struct Node {
     uint64_t weight;
-    int left;   // child node index, or -1 for a leaf
+    int left;  // child node index, or -1 for a leaf
     int right;
     int symbol;
 };
 
 // Plain Huffman code lengths for the used symbols (at least two).
-int HuffmanLengths(const std::vector<uint32_t>& freq, const std::vector<int>& used,
+int HuffmanLengths(const std::vector<uint32_t>& freq,
+                   const std::vector<int>& used,
                    uint8_t* lengths) {
     std::vector<Node> nodes;
     nodes.reserve(used.size() * 2);
@@ -55,8 +56,7 @@ int HuffmanLengths(const std::vector<uint32_t>& freq, const std::vector<int>& us
 
 }  // namespace
 
-void BuildCodeLengths(const uint32_t* frequencies, size_t count, int maxLength,
-                      uint8_t* lengths) {
+void BuildCodeLengths(const uint32_t* frequencies, size_t count, int maxLength, uint8_t* lengths) {
     std::fill(lengths, lengths + count, 0);
     std::vector<uint32_t> freq(frequencies, frequencies + count);
     std::vector<int> used;

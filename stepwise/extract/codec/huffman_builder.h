@@ -11,8 +11,7 @@ namespace cab::codec {
 // Fills `lengths[0..count)`. Unused symbols get 0. The code is always complete: when fewer
 // than two symbols are used, a second symbol gets a length of 1 as well, because table-driven
 // decoders reject a code with a single one-bit entry. `maxLength` must allow `count` symbols.
-void BuildCodeLengths(const uint32_t* frequencies, size_t count, int maxLength,
-                      uint8_t* lengths);
+void BuildCodeLengths(const uint32_t* frequencies, size_t count, int maxLength, uint8_t* lengths);
 
 // Assigns canonical codes (MSB-first values) for `lengths`.
 void BuildCanonicalCodes(const uint8_t* lengths, size_t count, uint16_t* codes);

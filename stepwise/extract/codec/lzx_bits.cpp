@@ -49,7 +49,8 @@ struct PreSymbol {
     uint8_t extra;
 };
 
-std::vector<PreSymbol> PretreeSymbols(const uint8_t* lengths, const uint8_t* previous,
+std::vector<PreSymbol> PretreeSymbols(const uint8_t* lengths,
+                                      const uint8_t* previous,
                                       size_t count) {
     std::vector<PreSymbol> out;
     auto delta = [&](size_t i, uint8_t value) {
@@ -101,8 +102,7 @@ void EmitLengths(Writer& out, const std::vector<PreSymbol>& symbols) {
 
 }  // namespace
 
-void WriteLengths(BitWriter& out, const uint8_t* lengths, const uint8_t* previous,
-                  size_t count) {
+void WriteLengths(BitWriter& out, const uint8_t* lengths, const uint8_t* previous, size_t count) {
     EmitLengths(out, PretreeSymbols(lengths, previous, count));
 }
 

@@ -18,9 +18,9 @@ constexpr int kMinMatch = 2;
 constexpr int kMaxMatch = 257;
 constexpr int kPretreeSymbols = 20;
 constexpr int kAlignedSymbols = 8;
-constexpr int kMaxCodeLength = 16;      // main and length trees
-constexpr int kMaxPretreeLength = 15;   // a pretree length is a 4-bit field
-constexpr int kMaxAlignedLength = 7;    // an aligned length is a 3-bit field
+constexpr int kMaxCodeLength = 16;     // main and length trees
+constexpr int kMaxPretreeLength = 15;  // a pretree length is a 4-bit field
+constexpr int kMaxAlignedLength = 7;   // an aligned length is a 3-bit field
 constexpr int kMaxPositionSlots = 50;
 constexpr int kMaxMainSymbols = kNumChars + kMaxPositionSlots * 8;
 
@@ -38,7 +38,7 @@ int SlotExtraBits(int slot);
 
 // Writes bits MSB-first into 16-bit little-endian words appended to `out`.
 class BitWriter {
-public:
+  public:
     explicit BitWriter(std::vector<uint8_t>* out) : out_(out) {}
 
     void Put(uint32_t value, int bits) {
@@ -64,7 +64,7 @@ public:
     // Raw bytes; only valid on a word boundary.
     void PutByte(uint8_t b) { out_->push_back(b); }
 
-private:
+  private:
     std::vector<uint8_t>* out_;
     uint64_t acc_ = 0;
     int count_ = 0;
@@ -72,11 +72,11 @@ private:
 
 // Counts the bits a write would take, for choosing between block kinds.
 class BitCounter {
-public:
+  public:
     void Put(uint32_t, int bits) { bits_ += static_cast<uint64_t>(bits); }
     uint64_t bits() const { return bits_; }
 
-private:
+  private:
     uint64_t bits_ = 0;
 };
 

@@ -99,9 +99,9 @@ struct LzxEncoder::State {
 
     std::vector<uint8_t> frameIn;  // input of the frame being filled, not yet translated
     uint32_t framesAdded = 0;
-    std::vector<uint8_t> window;   // translated stream bytes from `base` on
+    std::vector<uint8_t> window;  // translated stream bytes from `base` on
     uint32_t base = 0;
-    uint32_t parsePos = 0;         // everything before it is coded
+    uint32_t parsePos = 0;  // everything before it is coded
 
     uint32_t repeated[3] = {1, 1, 1};
     uint8_t previousMain[kMaxMainSymbols] = {};
@@ -110,7 +110,7 @@ struct LzxEncoder::State {
 
     std::vector<uint8_t> frameOut;  // compressed bytes of the current frame
     BitWriter bits;
-    uint32_t outPos = 0;            // uncompressed position the output has reached
+    uint32_t outPos = 0;  // uncompressed position the output has reached
     uint32_t frameStart = 0;
     bool headerWritten = false;
     std::vector<EncodedBlock>* blocks = nullptr;
@@ -209,10 +209,10 @@ void LzxEncoder::State::EncodeBlock(uint32_t blockEnd) {
     BuildCodeLengths(lengthFreq, kSecondaryLengths, kMaxCodeLength, lengthLens);
     BuildCodeLengths(alignedFreq, kAlignedSymbols, kMaxAlignedLength, alignedLens);
 
-    uint64_t common = LengthsCost(mainLens, previousMain, kNumChars) +
-                      LengthsCost(mainLens + kNumChars, previousMain + kNumChars,
-                                  mainSymbols - kNumChars) +
-                      LengthsCost(lengthLens, previousLength, kSecondaryLengths);
+    uint64_t common =
+        LengthsCost(mainLens, previousMain, kNumChars) +
+        LengthsCost(mainLens + kNumChars, previousMain + kNumChars, mainSymbols - kNumChars) +
+        LengthsCost(lengthLens, previousLength, kSecondaryLengths);
     for (int s = 0; s < mainSymbols; ++s)
         common += static_cast<uint64_t>(mainFreq[s]) * mainLens[s];
     for (int s = 0; s < kSecondaryLengths; ++s)
@@ -224,8 +224,8 @@ void LzxEncoder::State::EncodeBlock(uint32_t blockEnd) {
         int slot = SlotOf(t.value);
         int extra = SlotExtraBits(slot);
         verbatimExtra += extra;
-        alignedExtra += extra >= 3 ? extra - 3 + alignedLens[(t.value - SlotBase(slot)) & 7]
-                                   : extra;
+        alignedExtra +=
+            extra >= 3 ? extra - 3 + alignedLens[(t.value - SlotBase(slot)) & 7] : extra;
     }
     uint32_t size = blockEnd - parsePos;
     uint64_t verbatim = common + verbatimExtra;
@@ -253,8 +253,7 @@ void LzxEncoder::State::EncodeBlock(uint32_t blockEnd) {
                 bits.Put(alignedLens[i], 3);
         }
         WriteLengths(bits, mainLens, previousMain, kNumChars);
-        WriteLengths(bits, mainLens + kNumChars, previousMain + kNumChars,
-                     mainSymbols - kNumChars);
+        WriteLengths(bits, mainLens + kNumChars, previousMain + kNumChars, mainSymbols - kNumChars);
         WriteLengths(bits, lengthLens, previousLength, kSecondaryLengths);
         std::copy(mainLens, mainLens + mainSymbols, previousMain);
         std::copy(lengthLens, lengthLens + kSecondaryLengths, previousLength);
@@ -379,8 +378,8 @@ void LzxEncoder::State::Parse(uint32_t blockEnd) {
 Choice LzxEncoder::State::Best(uint32_t pos, uint32_t blockEnd) {
     finder.InsertUpTo(pos);
     uint32_t frameEnd = (pos / kFrame + 1) * kFrame;
-    uint32_t maxLength = std::min({static_cast<uint32_t>(kMaxMatch), frameEnd - pos,
-                                   blockEnd - pos});
+    uint32_t maxLength =
+        std::min({static_cast<uint32_t>(kMaxMatch), frameEnd - pos, blockEnd - pos});
     Choice best;
     if (maxLength < static_cast<uint32_t>(kMinMatch))
         return best;

@@ -13,15 +13,15 @@
 namespace cab::codec {
 
 struct LzxEncoderOptions {
-    int windowBits = 21;           // 15..21
-    bool translateCalls = true;    // E8 call translation, a gain on x86 code
-    int framesPerBlock = 4;        // frames coded with one set of trees (1..64)
-    int maxChain = 64;             // hash-chain links followed per search
-    int niceLength = 96;           // a match this long ends the search
+    int windowBits = 21;         // 15..21
+    bool translateCalls = true;  // E8 call translation, a gain on x86 code
+    int framesPerBlock = 4;      // frames coded with one set of trees (1..64)
+    int maxChain = 64;           // hash-chain links followed per search
+    int niceLength = 96;         // a match this long ends the search
 };
 
 class LzxEncoder final : public BlockEncoder {
-public:
+  public:
     explicit LzxEncoder(const LzxEncoderOptions& options = {});
     ~LzxEncoder() override;
     LzxEncoder(const LzxEncoder&) = delete;
@@ -43,7 +43,7 @@ public:
     // The translation size written in the stream header when calls are translated.
     static constexpr uint32_t kTranslationSize = 12000000;
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -11,8 +11,8 @@ namespace cab::codec {
 namespace {
 
 std::vector<uint8_t> Text(size_t size) {
-    static const char* words[] = {"cabinet ", "folder ", "frame ", "window ", "the ", "of ",
-                                  "match ",   "offset ", "tree\n", "block ", "data ", "a "};
+    static const char* words[] = {"cabinet ", "folder ", "frame ", "window ", "the ",  "of ",
+                                  "match ",   "offset ", "tree\n", "block ",  "data ", "a "};
     std::vector<uint8_t> out;
     uint32_t x = 1;
     while (out.size() < size) {
@@ -57,9 +57,16 @@ std::vector<uint8_t> Calls(size_t size) {
         x = x * 1103515245 + 12345;
         int32_t target = static_cast<int32_t>(1000 + (x >> 16) % 8 * 4096);
         int32_t rel = target - static_cast<int32_t>(out.size());
-        const uint8_t code[] = {0x55, 0x8B, 0xEC, 0xE8, static_cast<uint8_t>(rel),
-                                static_cast<uint8_t>(rel >> 8), static_cast<uint8_t>(rel >> 16),
-                                static_cast<uint8_t>(rel >> 24), 0x5D, 0xC3};
+        const uint8_t code[] = {0x55,
+                                0x8B,
+                                0xEC,
+                                0xE8,
+                                static_cast<uint8_t>(rel),
+                                static_cast<uint8_t>(rel >> 8),
+                                static_cast<uint8_t>(rel >> 16),
+                                static_cast<uint8_t>(rel >> 24),
+                                0x5D,
+                                0xC3};
         out.insert(out.end(), code, code + sizeof(code));
     }
     out.resize(size, 0xE8);  // E8 bytes in the last ten of a frame stay untranslated
@@ -72,8 +79,7 @@ struct Encoded {
     size_t size = 0;
 };
 
-Encoded Encode(const std::vector<uint8_t>& data, LzxEncoderOptions options = {},
-               size_t chunk = 0) {
+Encoded Encode(const std::vector<uint8_t>& data, LzxEncoderOptions options = {}, size_t chunk = 0) {
     LzxEncoder encoder(options);
     if (chunk == 0)
         chunk = data.size() ? data.size() : 1;
@@ -165,6 +171,24 @@ TEST(LzxEncoder, CutsWordAlignedFramesAndUsesTheWindow) {
             EXPECT_LT(e.size, data.size() * 6 / 10);
         }
     }
+}
+
+// Matches reach exactly as far back as the window allows (its size minus 3), and no further.
+TEST(LzxEncoder, ReachesTheWindowEdge) {
+    const size_t reach = 32768 - 3;
+    std::vector<uint8_t> part = Noise(reach, 21);
+    std::vector<uint8_t> data = part;
+    data.insert(data.end(), part.begin(), part.end());  // repeats at exactly the reach
+    Encoded edge = Encode(data, {.windowBits = 15});
+    EXPECT_LT(edge.size, data.size() * 6 / 10);
+    EXPECT_EQ(Decode(15, edge.blocks), data);
+
+    std::vector<uint8_t> beyond = Noise(reach + 1, 22);
+    std::vector<uint8_t> far = beyond;
+    far.insert(far.end(), beyond.begin(), beyond.end());  // one byte too far
+    Encoded out = Encode(far, {.windowBits = 15});
+    EXPECT_GT(out.size, far.size() * 9 / 10);
+    EXPECT_EQ(Decode(15, out.blocks), far);
 }
 
 // Call translation makes repeated calls to one function identical, and undoes exactly.

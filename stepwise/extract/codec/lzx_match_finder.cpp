@@ -9,8 +9,7 @@ constexpr int kHashBits = 17;
 
 }  // namespace
 
-MatchFinder::MatchFinder(int windowBits, uint32_t maxDistance, int maxChain,
-                         uint32_t niceLength)
+MatchFinder::MatchFinder(int windowBits, uint32_t maxDistance, int maxChain, uint32_t niceLength)
     : maxDistance_(maxDistance),
       maxChain_(maxChain),
       niceLength_(niceLength),

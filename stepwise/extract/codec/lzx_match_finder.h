@@ -14,7 +14,7 @@ struct Match {
 };
 
 class MatchFinder {
-public:
+  public:
     // `maxDistance` is the largest offset the window allows; `maxChain` bounds the links
     // followed per search, `niceLength` stops a search early once a match is that long.
     MatchFinder(int windowBits, uint32_t maxDistance, int maxChain, uint32_t niceLength);
@@ -36,7 +36,7 @@ public:
     // Length of the common run at `pos` and `pos - distance`, at most `maxLength`.
     uint32_t MatchLength(uint32_t pos, uint32_t distance, uint32_t maxLength) const;
 
-private:
+  private:
     uint32_t Hash(uint32_t pos) const;
 
     const uint8_t* data_ = nullptr;

@@ -11,7 +11,7 @@
 namespace cab::codec {
 
 class MszipEncoder final : public BlockEncoder {
-public:
+  public:
     // `level` is zlib's 1..9.
     explicit MszipEncoder(int level = 9);
     ~MszipEncoder() override;
@@ -21,7 +21,7 @@ public:
     void Write(const uint8_t* data, size_t size) override;
     void Finish() override;
 
-private:
+  private:
     void EncodePending();
 
     struct Stream;

@@ -15,7 +15,7 @@
 namespace cabtool {
 
 class AsyncFileWriter {
-public:
+  public:
     AsyncFileWriter();
     ~AsyncFileWriter();
     AsyncFileWriter(const AsyncFileWriter&) = delete;
@@ -31,7 +31,7 @@ public:
     // Waits for every request and returns one message per failure.
     std::vector<std::string> Finish();
 
-private:
+  private:
     enum class Kind { Open, Data, Close };
     struct Request {
         Kind kind;

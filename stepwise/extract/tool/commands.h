@@ -26,7 +26,8 @@ struct CreateRequest {
 
 // create [--compress none|mszip|lzx[:WINDOW]] [--max-size BYTES] CAB FILE...
 // A --compress among the files starts a new folder for the files after it.
-bool ParseCreateArgs(const std::vector<std::string>& args, CreateRequest* request,
+bool ParseCreateArgs(const std::vector<std::string>& args,
+                     CreateRequest* request,
                      std::string* error);
 
 // The name a file is stored under: the path as given, with '\' separators, without "./" or

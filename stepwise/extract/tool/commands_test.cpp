@@ -9,8 +9,8 @@ namespace {
 TEST(CreateArgs, ParsesOptionsAndFolders) {
     CreateRequest r;
     std::string error;
-    ASSERT_TRUE(ParseCreateArgs({"--max-size", "1440k", "out.cab", "a", "--compress", "lzx:18",
-                                 "b", "c", "--compress", "none", "d"},
+    ASSERT_TRUE(ParseCreateArgs({"--max-size", "1440k", "out.cab", "a", "--compress", "lzx:18", "b",
+                                 "c", "--compress", "none", "d"},
                                 &r, &error))
         << error;
     EXPECT_EQ(r.cabinet, "out.cab");

@@ -16,7 +16,11 @@ bool IsUtf8BeyondAscii(const std::string& s) {
     bool beyondAscii = false;
     for (size_t i = 0; i < s.size();) {
         unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : 4;
+        size_t extra = c < 0x80         ? 0
+                       : (c >> 5) == 6  ? 1
+                       : (c >> 4) == 14 ? 2
+                       : (c >> 3) == 30 ? 3
+                                        : 4;
         if (extra == 4 || i + extra >= s.size() + (extra == 0))
             return false;
         for (size_t k = 1; k <= extra; ++k) {
@@ -45,7 +49,8 @@ bool Expand(const std::string& path, std::vector<Input>* out, std::string* error
     }
     if (facts.isDirectory) {
         for (const std::string& name : ListDirectory(path)) {
-            std::string child = path.empty() || path.back() == '/' ? path + name : path + "/" + name;
+            std::string child =
+                path.empty() || path.back() == '/' ? path + name : path + "/" + name;
             if (!Expand(child, out, error))
                 return false;
         }
@@ -108,7 +113,8 @@ bool StoredNameFor(const std::string& path, std::string* name, std::string* erro
         if (part.empty() || part == ".")
             continue;
         if (part == "..") {
-            *error = "\"" + path + "\" climbs out with \"..\"; give a path below the current folder";
+            *error =
+                "\"" + path + "\" climbs out with \"..\"; give a path below the current folder";
             return false;
         }
         if (!out.empty())
@@ -123,7 +129,8 @@ bool StoredNameFor(const std::string& path, std::string* name, std::string* erro
     return true;
 }
 
-bool ParseCreateArgs(const std::vector<std::string>& args, CreateRequest* request,
+bool ParseCreateArgs(const std::vector<std::string>& args,
+                     CreateRequest* request,
                      std::string* error) {
     cab::Compression compression;
     bool pendingFolder = true;

@@ -65,8 +65,7 @@ FileFacts Inspect(const std::string& path) {
     return facts;
 }
 
-bool ApplyStoredFacts(const std::string& path, uint16_t date, uint16_t time,
-                      uint16_t attributes) {
+bool ApplyStoredFacts(const std::string& path, uint16_t date, uint16_t time, uint16_t attributes) {
     bool ok = true;
     time_t t;
     if (FromDos(date, time, &t)) {

@@ -7,11 +7,11 @@
 namespace cabtool {
 namespace {
 
-constexpr uint16_t kStoredAttributeMask =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+constexpr uint16_t kStoredAttributeMask = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                          FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 class FileHandle {
-public:
+  public:
     explicit FileHandle(HANDLE h) : h_(h) {}
     ~FileHandle() {
         if (h_ != INVALID_HANDLE_VALUE)
@@ -22,7 +22,7 @@ public:
     HANDLE get() const { return h_; }
     bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
 
-private:
+  private:
     HANDLE h_;
 };
 
@@ -47,8 +47,7 @@ FileFacts Inspect(const std::string& path) {
     return facts;
 }
 
-bool ApplyStoredFacts(const std::string& path, uint16_t date, uint16_t time,
-                      uint16_t attributes) {
+bool ApplyStoredFacts(const std::string& path, uint16_t date, uint16_t time, uint16_t attributes) {
     bool ok = true;
     FILETIME local, utc;
     // Like the installer: creation and last-write time from the stored local time, skipped

@@ -63,14 +63,14 @@ std::string AttributeText(uint16_t a) {
 
 // Hands an extracted file's bytes to the writer thread.
 class QueuedSink final : public cab::ByteSink {
-public:
+  public:
     explicit QueuedSink(AsyncFileWriter& writer) : writer_(writer) {}
     bool Write(const uint8_t* data, size_t size) override {
         writer_.Write(data, size);
         return true;
     }
 
-private:
+  private:
     AsyncFileWriter& writer_;
 };
 
@@ -103,8 +103,8 @@ int RunList(const std::string& cabinet) {
     if (!OpenChain(reader, cabinet))
         return kExitFailed;
     for (const cab::CabinetEntry& c : reader.Cabinets()) {
-        std::printf("Cabinet %s: set %u, number %u, %u bytes\n", c.displayName.c_str(),
-                    c.setId, c.index + 1, c.size);
+        std::printf("Cabinet %s: set %u, number %u, %u bytes\n", c.displayName.c_str(), c.setId,
+                    c.index + 1, c.size);
     }
     const std::vector<cab::FolderEntry>& folders = reader.Folders();
     for (size_t i = 0; i < folders.size(); ++i)
