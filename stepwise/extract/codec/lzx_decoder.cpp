@@ -126,7 +126,7 @@ LzxDecoder::LzxDecoder(int windowBits)
     : windowBits_(std::clamp(windowBits, kLzxMinWindowBits, kLzxMaxWindowBits)),
       windowSize_(1u << windowBits_),
       mainTreeSize_(kLzxNumChars + LzxPositionSlots(windowBits_) * 8),
-      window_(windowSize_) {
+      window_(new uint8_t[windowSize_]) {
     if (windowBits != windowBits_)
         Fail("LZX: window of 2^" + std::to_string(windowBits) + " bytes is not supported");
 }
@@ -223,7 +223,7 @@ bool LzxDecoder::ReadBlockHeader(Bits& bits) {
 
 bool LzxDecoder::DecodeCompressed(Bits& bits, int64_t* run) {
     const uint32_t mask = windowSize_ - 1;
-    uint8_t* window = window_.data();
+    uint8_t* window = window_.get();
     const bool aligned = blockType_ == kBlockAligned;
     while (*run > 0) {
         int used = 0;
@@ -308,7 +308,7 @@ bool LzxDecoder::CopyUncompressed(const uint8_t* in, size_t inSize, size_t* pos,
     while (run > 0) {
         const uint32_t dest = static_cast<uint32_t>(decoded_ & mask);
         const size_t n = std::min<uint64_t>(static_cast<uint64_t>(run), windowSize_ - dest);
-        std::memcpy(window_.data() + dest, in + *pos, n);
+        std::memcpy(window_.get() + dest, in + *pos, n);
         *pos += n;
         decoded_ += n;
         run -= static_cast<int64_t>(n);
@@ -386,7 +386,7 @@ bool LzxDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, siz
     for (size_t done = 0; done < outSize;) {
         const uint32_t from = static_cast<uint32_t>((frameStart_ + done) & mask);
         const size_t n = std::min<size_t>(outSize - done, windowSize_ - from);
-        std::memcpy(out + done, window_.data() + from, n);
+        std::memcpy(out + done, window_.get() + from, n);
         done += n;
     }
     TranslateE8(out, outSize);

@@ -159,7 +159,7 @@ private:
 QuantumDecoder::QuantumDecoder(int windowBits)
     : windowBits_(std::clamp(windowBits, kQuantumMinWindowBits, kQuantumMaxWindowBits)),
       windowSize_(1u << windowBits_),
-      window_(windowSize_) {
+      window_(new uint8_t[windowSize_]) {
     Reset();
     if (windowBits != windowBits_)
         Fail("Quantum: window of 2^" + std::to_string(windowBits) + " bytes is not supported");
@@ -185,7 +185,7 @@ bool QuantumDecoder::CopyMatch(uint32_t offset, uint32_t length, uint64_t frameE
     if (decoded_ + length > frameEnd)
         return Fail("Quantum: match runs past the end of the frame");
     const uint32_t mask = windowSize_ - 1;
-    uint8_t* window = window_.data();
+    uint8_t* window = window_.get();
     uint32_t dest = static_cast<uint32_t>(decoded_ & mask);
     uint32_t src = (dest - offset) & mask;
     if (dest + length <= windowSize_ && src + length <= windowSize_ &&

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "codec/block_decoder.h"
@@ -52,7 +53,9 @@ private:
 
     int windowBits_;
     uint32_t windowSize_;
-    std::vector<uint8_t> window_;
+    // Not cleared: only bytes already decoded are ever read back (offsets are checked
+    // against decoded_), and clearing 2 MB per folder costs more than small folders do.
+    std::unique_ptr<uint8_t[]> window_;
     uint64_t decoded_ = 0;
     QuantumModel selector_;
     QuantumModel literal_[4];
