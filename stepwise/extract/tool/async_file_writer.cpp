@@ -8,7 +8,8 @@ namespace cabtool {
 namespace {
 
 // Writes are handed over in pieces of this size, and at most this much waits in the queue.
-constexpr size_t kChunk = 256 * 1024;
+// Below malloc's mmap threshold, so buffers come from the heap and are reused.
+constexpr size_t kChunk = 64 * 1024;
 constexpr size_t kMaxQueued = 16 * 1024 * 1024;
 
 }  // namespace
@@ -45,6 +46,15 @@ void AsyncFileWriter::FlushPending() {
         return;
     Request r{Kind::Data, {}, {}};
     r.data.swap(pending_);
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (!spare_.empty()) {
+            pending_.swap(spare_.back());
+            spare_.pop_back();
+        }
+    }
+    pending_.clear();
+    pending_.reserve(kChunk);
     Push(std::move(r));
 }
 
@@ -84,7 +94,23 @@ void AsyncFileWriter::Run() {
             changed_.notify_all();
         }
         Handle(request);
+        if (request.kind == Kind::Data) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (spare_.size() < kMaxQueued / kChunk)
+                spare_.push_back(std::move(request.data));
+        }
     }
+}
+
+void AsyncFileWriter::MakeFolderFor(const std::string& path) {
+    size_t slash = path.find_last_of("/\\");
+    if (slash == std::string::npos)
+        return;
+    std::string folder = path.substr(0, slash);
+    if (madeFolders_.count(folder))
+        return;
+    if (MakeParentDirectories(path))
+        madeFolders_.insert(folder);
 }
 
 void AsyncFileWriter::Handle(Request& r) {
@@ -92,10 +118,14 @@ void AsyncFileWriter::Handle(Request& r) {
         case Kind::Open:
             path_ = r.path;
             fileFailed_ = false;
-            MakeParentDirectories(path_);
-            MakeWritable(path_);
-            // "wb" truncates: no stale tail of an older, longer file survives.
+            MakeFolderFor(path_);
+            // "wb" truncates: no stale tail of an older, longer file survives. A read-only
+            // file in the way is made writable first.
             file_ = std::fopen(path_.c_str(), "wb");
+            if (!file_) {
+                MakeWritable(path_);
+                file_ = std::fopen(path_.c_str(), "wb");
+            }
             opened_ = file_ != nullptr;
             if (!file_) {
                 fileFailed_ = true;

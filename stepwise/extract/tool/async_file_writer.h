@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -45,6 +46,7 @@ class AsyncFileWriter {
     void FlushPending();
     void Run();
     void Handle(Request& request);
+    void MakeFolderFor(const std::string& path);
 
     std::mutex mutex_;
     std::condition_variable changed_;
@@ -52,6 +54,9 @@ class AsyncFileWriter {
     size_t queuedBytes_ = 0;
     bool finishing_ = false;
     std::vector<uint8_t> pending_;  // small writes gathered on the caller's side
+    // Emptied buffers handed back by the writer thread: reusing them spares a fresh
+    // allocation (and its page faults) for every chunk.
+    std::vector<std::vector<uint8_t>> spare_;
 
     // Writer thread state.
     std::FILE* file_ = nullptr;
@@ -59,6 +64,7 @@ class AsyncFileWriter {
     bool opened_ = false;  // this file was created here, so a failure may remove it
     bool fileFailed_ = false;
     std::vector<std::string> failures_;
+    std::set<std::string> madeFolders_;  // folders known to exist, to skip mkdir calls
 
     std::thread thread_;
 };

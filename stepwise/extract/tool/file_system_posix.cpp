@@ -72,6 +72,8 @@ bool ApplyStoredFacts(const std::string& path, uint16_t date, uint16_t time, uin
         struct timeval tv[2] = {{t, 0}, {t, 0}};
         ok = utimes(path.c_str(), tv) == 0;
     }
+    if ((attributes & (kReadOnly | kExecute)) == 0)
+        return ok;  // a fresh file already has the default permissions
     struct stat st {};
     if (stat(path.c_str(), &st) != 0)
         return false;
