@@ -41,7 +41,10 @@ struct Input {
 };
 
 // Expands folders given on the command line into the files below them, in name order.
-bool Expand(const std::string& path, std::vector<Input>* out, std::string* error) {
+// `skip` is the stored-name form of the cabinet being written, which must not swallow an
+// older copy of itself when its folder is packed.
+bool Expand(const std::string& path, const std::string& skip, std::vector<Input>* out,
+            std::string* error) {
     FileFacts facts = Inspect(path);
     if (!facts.exists) {
         *error = "cannot find \"" + path + "\"";
@@ -51,7 +54,7 @@ bool Expand(const std::string& path, std::vector<Input>* out, std::string* error
         for (const std::string& name : ListDirectory(path)) {
             std::string child =
                 path.empty() || path.back() == '/' ? path + name : path + "/" + name;
-            if (!Expand(child, out, error))
+            if (!Expand(child, skip, out, error))
                 return false;
         }
         return true;
@@ -61,7 +64,8 @@ bool Expand(const std::string& path, std::vector<Input>* out, std::string* error
     input.facts = facts;
     if (!StoredNameFor(path, &input.storedName, error))
         return false;
-    out->push_back(std::move(input));
+    if (input.storedName != skip)
+        out->push_back(std::move(input));
     return true;
 }
 
@@ -192,11 +196,13 @@ int RunCreate(const CreateRequest& request) {
     cab::WriterOptions options;
     options.maxCabinetSize = request.maxSize;
     cab::CabinetWriter writer(name, options);
-    std::string error;
+    std::string error, skip;
+    if (!StoredNameFor(request.cabinet, &skip, &error))
+        skip.clear();
     for (const CreateRequest::Folder& folder : request.folders) {
         std::vector<Input> inputs;
         for (const std::string& path : folder.inputs) {
-            if (!Expand(path, &inputs, &error)) {
+            if (!Expand(path, skip, &inputs, &error)) {
                 ReportError(error);
                 return kExitFailed;
             }

@@ -202,6 +202,9 @@ errors)
     chmod a-w "$work/over/sub dir/tiny.txt"
     "$tool" extract "$work/t.cab" "$work/over" || fail "extract over existing files"
     cmp "in/sub dir/tiny.txt" "$work/over/sub dir/tiny.txt" || fail "stale bytes survived"
+    # Packing a folder again does not swallow the cabinet written into it the first time.
+    (cd in && "$tool" create self.cab . && "$tool" create self.cab .) || fail "create self.cab"
+    if "$tool" list in/self.cab | grep -q 'self\.cab$'; then fail "the cabinet packed itself"; fi
     ;;
 *)
     fail "unknown case $case_name"
