@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <thread>
+#include <utility>
 
 #include "extract/cabinet_paths.h"
 #include "extract/dos_time.h"
@@ -156,35 +157,72 @@ bool PromptNextDisk(const std::string& missingPath) {
     return true;
 }
 
+namespace {
+
+// Owns a decoder context; Destroy() reports the decoder's own verdict, the destructor only
+// cleans up after an earlier failure.
+class Decoder {
+  public:
+    explicit Decoder(cab::FdiContext* context) : context_(context) {}
+    ~Decoder() {
+        if (context_)
+            cab::FdiDestroy(context_);
+    }
+    Decoder(const Decoder&) = delete;
+    Decoder& operator=(const Decoder&) = delete;
+    cab::FdiContext* get() const { return context_; }
+    bool Destroy() { return cab::FdiDestroy(std::exchange(context_, nullptr)); }
+
+  private:
+    cab::FdiContext* context_;
+};
+
+// A C runtime file descriptor closed at the end of its scope.
+class CrtFile {
+  public:
+    explicit CrtFile(int fd) : fd_(fd) {}
+    ~CrtFile() { Close(); }
+    CrtFile(const CrtFile&) = delete;
+    CrtFile& operator=(const CrtFile&) = delete;
+    int get() const { return fd_; }
+    void Close() {
+        if (fd_ != -1)
+            _close(std::exchange(fd_, -1));
+    }
+
+  private:
+    int fd_;
+};
+
+}  // namespace
+
 bool ExtractCabinet(const std::string& cabinetPath, ExtractionJob& job) {
     cab::FdiError error;
-    cab::FdiContext* context = CreateDecoder(&error);
-    if (!context) {
+    Decoder decoder(CreateDecoder(&error));
+    if (!decoder.get()) {
         ShowMessage(nullptr, "error fdiNULL...");
         return false;
     }
-    int handle = _open(cabinetPath.c_str(), _O_RDONLY | _O_BINARY | _O_SEQUENTIAL);
-    if (handle == -1) {
-        cab::FdiDestroy(context);
+    CrtFile cabinet(_open(cabinetPath.c_str(), _O_RDONLY | _O_BINARY | _O_SEQUENTIAL));
+    if (cabinet.get() == -1) {
+        decoder.Destroy();
         ShowMessage(nullptr, "error destroy...");
         return false;
     }
     cab::FdiCabinetInfo info;
-    if (!cab::FdiIsCabinet(context, handle, &info)) {
-        _close(handle);
+    bool isCabinet = cab::FdiIsCabinet(decoder.get(), cabinet.get(), &info);
+    cabinet.Close();
+    if (!isCabinet) {
         ShowMessage(nullptr, "error, it's not DDC...");
-        cab::FdiDestroy(context);
         return false;
     }
-    _close(handle);
     CabinetLocation location = SplitCabinetPath(cabinetPath);
-    if (!cab::FdiCopy(context, location.name.c_str(), location.folder.c_str(), 0, ExtractionNotify,
-                      nullptr, &job)) {
+    if (!cab::FdiCopy(decoder.get(), location.name.c_str(), location.folder.c_str(), 0,
+                      ExtractionNotify, nullptr, &job)) {
         ShowMessage(nullptr, "error...");
-        cab::FdiDestroy(context);
         return false;
     }
-    if (!cab::FdiDestroy(context)) {
+    if (!decoder.Destroy()) {
         ShowMessage(nullptr, "error...");
         return false;
     }
