@@ -197,6 +197,32 @@ bool ShowsLook(HWND image, Look look) {
                         std::chrono::seconds(4));
 }
 
+struct ClassSearch {
+    DWORD pid;
+    const char* cls;
+    HWND found;
+};
+
+BOOL CALLBACK FindVisibleOfClass(HWND window, LPARAM lp) {
+    auto* search = reinterpret_cast<ClassSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char cls[64] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (owner == search->pid && _stricmp(cls, search->cls) == 0 && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible top-level window of process `pid` with class `cls`.
+HWND VisibleWindowOf(DWORD pid, const char* cls) {
+    ClassSearch search{pid, cls, nullptr};
+    EnumWindows(FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 // A visible pop-up menu window of process `pid`.
 HWND OpenMenu(DWORD pid) {
     MenuSearch search{pid, nullptr};
@@ -322,6 +348,22 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
     EXPECT_TRUE(ShowsLook(slots[2].image, Look::kApplication)) << "no icon: the default picture";
     EXPECT_TRUE(ShowsLook(slots[3].image, Look::kGreyQuestion));
     EXPECT_TRUE(ShowsLook(slots[4].image, Look::kGreyQuestion));
+
+    // Resting the pointer on a slot shows its hover text as a tool-tip.
+    RECT plainRect = e2e::WindowRect(slots[2].image);
+    e2e::RunHost("xdotool mousemove " + std::to_string(plainRect.left + 3) + " " +
+                 std::to_string(plainRect.top + 3) + " sleep 0.2 mousemove " +
+                 std::to_string((plainRect.left + plainRect.right) / 2) + " " +
+                 std::to_string((plainRect.top + plainRect.bottom) / 2));
+    HWND tip = nullptr;
+    EXPECT_TRUE(e2e::WaitFor(
+        [&] {
+            tip = VisibleWindowOf(bar_.id(), "tooltips_class32");
+            return tip && e2e::WindowText(tip) == slots[2].hover;
+        },
+        std::chrono::seconds(5)))
+        << (tip ? e2e::WindowText(tip) : "no tool-tip");
+    e2e::Screenshot("portlight-strip-hover");
 
     // The right button on a filled slot opens the icon menu; on an empty slot nothing opens.
     // The menu opens at the pointer: put it on the slot first so the screenshot shows both.
