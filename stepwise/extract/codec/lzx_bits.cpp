@@ -66,7 +66,6 @@ std::vector<PreSymbol> PretreeSymbols(const uint8_t* lengths,
         if (value == 0 && run >= 20) {
             out.push_back({18, 5, static_cast<uint8_t>(run - 20)});
         } else if (value == 0 && run >= 4) {
-            run = run > 19 ? 19 : run;
             out.push_back({17, 4, static_cast<uint8_t>(run - 4)});
         } else if (value != 0 && run >= 4) {
             // One pretree symbol sets the whole run; it is taken relative to the first
