@@ -202,6 +202,14 @@ errors)
     chmod a-w "$work/over/sub dir/tiny.txt"
     "$tool" extract "$work/t.cab" "$work/over" || fail "extract over existing files"
     cmp "in/sub dir/tiny.txt" "$work/over/sub dir/tiny.txt" || fail "stale bytes survived"
+    # A damaged data block: test fails naming the file, extract leaves no partial file.
+    (cd in && "$tool" create --compress mszip "$work/bad.cab" licences.txt) || fail "create"
+    size=$(stat -c %s "$work/bad.cab")
+    printf '\377\377\377\377' | dd of="$work/bad.cab" bs=1 seek=$((size / 2)) conv=notrunc 2> /dev/null
+    if "$tool" test "$work/bad.cab" > /dev/null 2> "$work/err"; then fail "a damaged cabinet passed"; fi
+    grep -q licences.txt "$work/err" || fail "the message does not name the damaged file"
+    if "$tool" extract "$work/bad.cab" "$work/bad" 2> /dev/null; then fail "damaged data extracted"; fi
+    [ ! -e "$work/bad/licences.txt" ] || fail "a partial file was left behind"
     # Packing a folder again does not swallow the cabinet written into it the first time.
     (cd in && "$tool" create self.cab . && "$tool" create self.cab .) || fail "create self.cab"
     if "$tool" list in/self.cab | grep -q 'self\.cab$'; then fail "the cabinet packed itself"; fi
