@@ -5,7 +5,11 @@
 namespace cab::codec::lzx {
 namespace {
 
-constexpr int kHashBits = 17;
+// About one bucket per two window positions keeps chains short even on data without
+// repeats, where every link is a cache miss.
+int HashBitsFor(int windowBits) {
+    return windowBits - 1 < 15 ? 15 : windowBits - 1;
+}
 
 }  // namespace
 
@@ -14,13 +18,14 @@ MatchFinder::MatchFinder(int windowBits, uint32_t maxDistance, int maxChain, uin
       maxChain_(maxChain),
       niceLength_(niceLength),
       windowMask_((1u << windowBits) - 1),
-      head_(1u << kHashBits, 0),
+      hashShift_(32 - HashBitsFor(windowBits)),
+      head_(1u << HashBitsFor(windowBits), 0),
       prev_(1u << windowBits, 0) {}
 
 uint32_t MatchFinder::Hash(uint32_t pos) const {
     const uint8_t* p = data_ + (pos - base_);
     uint32_t v = (static_cast<uint32_t>(p[0]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[2];
-    return (v * 2654435761u) >> (32 - kHashBits);
+    return (v * 2654435761u) >> hashShift_;
 }
 
 void MatchFinder::InsertUpTo(uint32_t pos) {

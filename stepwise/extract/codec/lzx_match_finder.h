@@ -47,6 +47,7 @@ class MatchFinder {
     int maxChain_;
     uint32_t niceLength_;
     uint32_t windowMask_;
+    int hashShift_;
     std::vector<uint32_t> head_;  // position + 1 of the newest entry per hash, 0 = none
     std::vector<uint32_t> prev_;  // position + 1 of the next older entry, by position
 };
