@@ -193,6 +193,11 @@ int RunCreate(const CreateRequest& request) {
         ReportError("\"" + request.cabinet + "\" is not a usable cabinet name");
         return kExitUsage;
     }
+    if (!directory.empty() && !Inspect(directory).isDirectory) {
+        // Checked first: compressing everything only to fail at the end wastes the user's time.
+        ReportError("the folder \"" + directory + "\" for the cabinet does not exist");
+        return kExitFailed;
+    }
     cab::WriterOptions options;
     options.maxCabinetSize = request.maxSize;
     cab::CabinetWriter writer(name, options);

@@ -178,6 +178,8 @@ errors)
     if "$tool" test "$work/zip.cab" 2> "$work/err"; then fail "a ZIP file passed the test"; fi
     [ "$(wc -l < "$work/err")" -ge 1 ] || fail "no message for a ZIP file"
     if "$tool" list "$work/missing.cab" 2> /dev/null; then fail "a missing cabinet listed"; fi
+    if "$tool" create "$work/no/such/x.cab" in 2> "$work/err"; then fail "created in a missing folder"; fi
+    grep -q 'no/such' "$work/err" || fail "the message does not name the missing folder"
     if "$tool" create --compress lzx:22 "$work/x.cab" in 2> /dev/null; then
         fail "lzx:22 accepted"
     fi
