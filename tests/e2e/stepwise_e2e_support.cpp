@@ -37,40 +37,6 @@ void MakeCabinet(const std::string& cabinet,
         throw std::runtime_error("stepwise-cab " + args + " failed with " + std::to_string(code));
 }
 
-int RunHostAndWait(const std::string& shellCommand, std::chrono::milliseconds limit) {
-    const std::string marker = "/tmp/" + UniqueName("stepwise-host", ".status");
-    const std::string markerWindows = "Z:" + marker;
-    e2e::RunHost("(" + shellCommand + "); echo $? > '" + marker + ".part' && mv '" + marker +
-                 ".part' '" + marker + "'");
-    if (!e2e::WaitFor([&] { return e2e::FileExists(markerWindows); }, limit))
-        return -1;
-    std::string status = e2e::ReadTextFile(markerWindows);
-    DeleteFileA(markerWindows.c_str());
-    return status.empty() ? -1 : std::stoi(status);
-}
-
-void ScreenshotNow(const std::string& name) {
-    std::string screens = UnixPath(e2e::BinFolder()) + "/../../screens";
-    RunHostAndWait("mkdir -p '" + screens + "' && import -window root '" + screens + "/" + name +
-                   ".png'");
-}
-
-std::string UnixPath(const std::string& windowsPath) {
-    // Wine's own export: takes a wide DOS path, returns a heap-allocated Unix path.
-    using Convert = char*(CDECL*)(const wchar_t*);
-    auto convert = reinterpret_cast<Convert>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-    if (!convert)
-        throw std::runtime_error("not running under Wine");
-    std::wstring wide(windowsPath.begin(), windowsPath.end());
-    char* unix = convert(wide.c_str());
-    if (!unix)
-        throw std::runtime_error("no Unix path for " + windowsPath);
-    std::string result = unix;
-    HeapFree(GetProcessHeap(), 0, unix);
-    return result;
-}
-
 void WriteStampedFile(const std::string& path,
                       const std::string& content,
                       const SYSTEMTIME& localTime,

@@ -27,15 +27,6 @@ void MakeCabinet(const std::string& cabinet,
                  const std::string& folder,
                  const std::vector<std::string>& names,
                  const std::string& options = "");
-// Runs a Linux shell command and waits for it through a marker file: Wine hands back no
-// waitable handle for a Unix child, so WaitForSingleObject on it fails at once. Returns the
-// command's exit status, or -1 when it did not finish within `limit`.
-int RunHostAndWait(const std::string& shellCommand,
-                   std::chrono::milliseconds limit = std::chrono::seconds(30));
-// A screenshot into build/screens/<name>.png, taken before this returns.
-void ScreenshotNow(const std::string& name);
-// The Unix path of an existing Windows folder, for host tools.
-std::string UnixPath(const std::string& windowsPath);
 
 // Writes a file with the given local modification time and attributes.
 void WriteStampedFile(const std::string& path,

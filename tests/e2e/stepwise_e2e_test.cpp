@@ -183,10 +183,10 @@ TEST_F(StepwiseRun, PayloadFromGcab) {
     const std::string hostWindows = "Z:" + host;
     ASSERT_TRUE(CreateDirectoryA(hostWindows.c_str(), nullptr));
     WriteStampedFile(hostWindows + "\\" + name, data, stamp, FILE_ATTRIBUTE_ARCHIVE);
-    int made = RunHostAndWait("cd '" + host + "' && gcab -c -z -n file1.cab '" + name + "'");
+    int made = e2e::RunHost("cd '" + host + "' && gcab -c -z -n file1.cab '" + name + "'");
     if (made == 0)
         e2e::CopyFileOrFail(hostWindows + "\\file1.cab", setup / "file1.cab");
-    RunHostAndWait("rm -rf '" + host + "'");
+    e2e::RunHost("rm -rf '" + host + "'");
     ASSERT_EQ(made, 0);
     WriteScript("[APPINFO]\r\n1=Acme\r\n");
 
@@ -278,7 +278,7 @@ TEST_F(StepwiseRun, ZipInsteadOfCabinet) {
     Sleep(3500);  // past the animation: the failed stage keeps the window open
     EXPECT_TRUE(process.running());
     EXPECT_TRUE(IsWindow(window));
-    ScreenshotNow("stepwise-not-a-cabinet");
+    e2e::Screenshot("stepwise-not-a-cabinet");
     ClickButton(window, IDCANCEL);
     EXPECT_EQ(process.Wait(5s), 0);
 }
@@ -339,7 +339,7 @@ TEST_F(StepwiseRun, PictureWindowWhilePreparing) {
     GetClientRect(splash, &client);
     EXPECT_EQ(client.right, 160);
     EXPECT_EQ(client.bottom, 90);
-    ScreenshotNow("stepwise-picture-window");
+    e2e::Screenshot("stepwise-picture-window");
 
     HWND box = WaitMessageBox(process.id(), "Too small", 30s);
     ASSERT_NE(box, nullptr);
@@ -387,11 +387,11 @@ TEST_F(StepwiseRun, SetupFolderAtDriveRoot) {
     while (letter <= 'Y' && (used & (1u << (letter - 'A'))))
         ++letter;
     ASSERT_LE(letter, 'Y') << "no free drive letter";
-    std::string drives = UnixPath("C:\\");  // <prefix>/dosdevices/c:/
+    std::string drives = e2e::UnixPath("C:\\");  // <prefix>/dosdevices/c:/
     drives = drives.substr(0, drives.find_last_of('/', drives.size() - 2) + 1);
     std::string link = drives + static_cast<char>(letter - 'A' + 'a') + ":";
     ASSERT_EQ(
-        RunHostAndWait("ln -s \"$(readlink -f '" + UnixPath(setup.path()) + "')\" '" + link + "'"),
+        e2e::RunHost("ln -s \"$(readlink -f '" + e2e::UnixPath(setup.path()) + "')\" '" + link + "'"),
         0);
     std::string root = std::string(1, letter) + ":\\";
     long code = -1;
@@ -399,7 +399,7 @@ TEST_F(StepwiseRun, SetupFolderAtDriveRoot) {
         e2e::Process process = e2e::Process::Start(StepwiseExe(), "", root);
         code = process.Wait(30s);
     }
-    RunHostAndWait("rm -f '" + link + "'");
+    e2e::RunHost("rm -f '" + link + "'");
     EXPECT_EQ(code, 0);
     EXPECT_EQ(e2e::ReadTextFile(TempPath() + name), "from the root");
 }
@@ -491,7 +491,7 @@ TEST_F(StepwiseRun, BackgroundWindowShowsTitle) {
     EXPECT_TRUE(GetWindowLongA(background, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetWindow(box, GW_OWNER), background);
     Sleep(500);
-    ScreenshotNow("stepwise-background");
+    e2e::Screenshot("stepwise-background");
 
     // The fill below the title is blue; the title strip holds white text and its black
     // shadow.

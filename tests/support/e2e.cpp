@@ -247,11 +247,32 @@ RECT WindowRect(HWND window) {
     return r;
 }
 
+std::string UnixPath(const std::string& windowsPath) {
+    // Wine's own export: takes a wide DOS path, returns a heap-allocated Unix path.
+    using Convert = char*(CDECL*)(const wchar_t*);
+    auto convert = reinterpret_cast<Convert>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    if (!convert)
+        throw std::runtime_error("not running under Wine");
+    std::wstring wide(windowsPath.begin(), windowsPath.end());
+    char* unix = convert(wide.c_str());
+    if (!unix)
+        throw std::runtime_error("no Unix path for " + windowsPath);
+    std::string result = unix;
+    HeapFree(GetProcessHeap(), 0, unix);
+    return result;
+}
+
 int RunHost(const std::string& shellCommand, std::chrono::milliseconds limit) {
-    // Wine starts a Unix executable given by its Unix path; the command line is split
-    // into argv with the usual Windows quoting rules.
+    // Wine starts a Unix executable given by its Unix path, but the handle it returns for
+    // it cannot be waited on: the command reports its exit status through a marker file.
+    static int counter = 0;
+    std::string marker = "/tmp/e2e-host-" + std::to_string(GetCurrentProcessId()) + "-" +
+                         std::to_string(GetTickCount()) + "-" + std::to_string(++counter);
+    std::string script = "(" + shellCommand + "); echo $? > '" + marker + ".part' && mv '" +
+                         marker + ".part' '" + marker + "'";
     std::string escaped;
-    for (char c : shellCommand) {
+    for (char c : script) {
         if (c == '"' || c == '\\')
             escaped += '\\';
         escaped += c;
@@ -264,28 +285,20 @@ int RunHost(const std::string& shellCommand, std::chrono::milliseconds limit) {
                         &pi))
         return -1;
     CloseHandle(pi.hThread);
-    DWORD code = static_cast<DWORD>(-1);
-    if (WaitForSingleObject(pi.hProcess, static_cast<DWORD>(limit.count())) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &code);
-    else
-        TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hProcess);
-    return static_cast<int>(code);
-}
-
-static std::string UnixPath(const std::string& windowsPath) {
-    // Wine maps drive Z: to the Unix root.
-    std::string p = windowsPath;
-    if (p.size() >= 2 && (p[0] == 'Z' || p[0] == 'z') && p[1] == ':')
-        p = p.substr(2);
-    for (char& c : p)
-        if (c == '\\')
-            c = '/';
-    return p;
+    std::string windowsMarker = "Z:" + marker;
+    for (char& c : windowsMarker)
+        if (c == '/')
+            c = '\\';
+    if (!WaitFor([&] { return FileExists(windowsMarker); }, limit))
+        return -1;
+    std::string status = ReadTextFile(windowsMarker);
+    DeleteFileA(windowsMarker.c_str());
+    return status.empty() ? -1 : std::stoi(status);
 }
 
 void Screenshot(const std::string& name) {
-    std::string screens = UnixPath(BinFolder()) + "../../screens";
+    std::string screens = UnixPath(BinFolder()) + "/../../screens";
     RunHost("mkdir -p '" + screens + "' && import -window root '" + screens + "/" + name +
             ".png'");
 }

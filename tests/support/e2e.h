@@ -69,11 +69,15 @@ std::vector<HWND> ChildWindows(HWND parent);
 RECT WindowRect(HWND window);
 
 // Runs a Linux command line through /bin/sh (Wine starts Unix programs directly) and
-// waits for it; returns its exit code, or -1 when it could not be started.
+// waits for it; returns its exit code, or -1 when it could not be started or ran past
+// `limit`.
 int RunHost(const std::string& shellCommand, std::chrono::milliseconds limit =
                                                  std::chrono::seconds(20));
 
-// Saves a PNG of the whole virtual screen to build/screens/<name>.png.
+// The Unix path of a Windows path (Wine's own mapping).
+std::string UnixPath(const std::string& windowsPath);
+
+// Saves a PNG of the whole virtual screen to build/screens/<name>.png, and waits for it.
 void Screenshot(const std::string& name);
 
 }  // namespace e2e
