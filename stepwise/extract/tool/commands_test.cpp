@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "tool/async_file_writer.h"
+
 namespace cabtool {
 namespace {
 
@@ -60,6 +66,55 @@ TEST(CreateArgs, DerivesSafeStoredNames) {
     EXPECT_FALSE(ParseSize("2147483648", &size));
     EXPECT_FALSE(ParseSize("k", &size));
     EXPECT_FALSE(ParseSize("10kb", &size));
+}
+
+}  // namespace
+}  // namespace cabtool
+
+namespace cabtool {
+namespace {
+
+std::string ReadAll(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Files land in order with their bytes; a refused file is kept out, a failed one removed,
+// and something else in the way (a folder) is reported and left alone.
+TEST(AsyncFileWriter, WritesInOrderAndReportsFailures) {
+    namespace fs = std::filesystem;
+    fs::path dir =
+        fs::temp_directory_path() /
+        ("cabtool-writer-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+    fs::remove_all(dir);
+    fs::create_directories(dir / "blocker");
+    {
+        std::ofstream old(dir / "a.txt");
+        old << std::string(1000, 'x');  // longer than the new content
+    }
+    AsyncFileWriter writer;
+    const std::string big(300000, 'b');
+    writer.Open((dir / "a.txt").string());
+    writer.Write(reinterpret_cast<const uint8_t*>("new"), 3);
+    writer.Close(true, 0x5921, 0x6000, 0x20);
+    writer.Open((dir / "sub" / "b.bin").string());
+    writer.Write(reinterpret_cast<const uint8_t*>(big.data()), big.size());
+    writer.Close(true, 0x5921, 0x6000, 0x20);
+    writer.Open((dir / "bad.txt").string());
+    writer.Write(reinterpret_cast<const uint8_t*>("half"), 4);
+    writer.Close(false, 0, 0, 0);
+    writer.Open((dir / "blocker").string());
+    writer.Write(reinterpret_cast<const uint8_t*>("x"), 1);
+    writer.Close(true, 0, 0, 0);
+    std::vector<std::string> failures = writer.Finish();
+
+    EXPECT_EQ(ReadAll(dir / "a.txt"), "new");
+    EXPECT_EQ(ReadAll(dir / "sub" / "b.bin"), big);
+    EXPECT_FALSE(fs::exists(dir / "bad.txt"));
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("blocker"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(dir / "blocker"));
+    fs::remove_all(dir);
 }
 
 }  // namespace
