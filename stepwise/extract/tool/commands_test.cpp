@@ -7,6 +7,7 @@
 #include <iterator>
 
 #include "tool/async_file_writer.h"
+#include "tool/file_system.h"
 
 namespace cabtool {
 namespace {
@@ -78,6 +79,15 @@ std::string ReadAll(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
+
+#ifndef _WIN32
+// Names not flagged as UTF-8 come from Windows code pages and are read as Latin-1.
+TEST(LocalName, GivesUtf8FileNames) {
+    EXPECT_EQ(LocalName("caf\xE9.txt", false), "caf\xC3\xA9.txt");
+    EXPECT_EQ(LocalName("caf\xC3\xA9.txt", true), "caf\xC3\xA9.txt");
+    EXPECT_EQ(LocalName("plain\\name", false), "plain\\name");
+}
+#endif
 
 // Files land in order with their bytes; a refused file is kept out, a failed one removed,
 // and something else in the way (a folder) is reported and left alone.

@@ -43,7 +43,9 @@ struct Input {
 // Expands folders given on the command line into the files below them, in name order.
 // `skip` is the stored-name form of the cabinet being written, which must not swallow an
 // older copy of itself when its folder is packed.
-bool Expand(const std::string& path, const std::string& skip, std::vector<Input>* out,
+bool Expand(const std::string& path,
+            const std::string& skip,
+            std::vector<Input>* out,
             std::string* error) {
     FileFacts facts = Inspect(path);
     if (!facts.exists) {

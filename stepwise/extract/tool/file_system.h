@@ -31,6 +31,11 @@ void MakeWritable(const std::string& path);
 // Creates every missing folder of `path` (not the last component).
 bool MakeParentDirectories(const std::string& path);
 
+// A stored name in the form this platform's file names take: on POSIX, UTF-8 (names that are
+// not flagged as UTF-8 are taken as Latin-1, as cabextract does); on Windows, the ANSI code
+// page (UTF-8 names are converted).
+std::string LocalName(const std::string& stored, bool storedAsUtf8);
+
 // The entries of a folder, sorted by name, without "." and "..".
 std::vector<std::string> ListDirectory(const std::string& path);
 

@@ -106,6 +106,23 @@ bool MakeParentDirectories(const std::string& path) {
     return true;
 }
 
+std::string LocalName(const std::string& stored, bool storedAsUtf8) {
+    if (storedAsUtf8)
+        return stored;
+    std::string out;
+    out.reserve(stored.size());
+    for (char ch : stored) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out += ch;
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 std::vector<std::string> ListDirectory(const std::string& path) {
     std::vector<std::string> names;
     DIR* dir = opendir(path.c_str());

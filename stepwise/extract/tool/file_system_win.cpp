@@ -82,6 +82,23 @@ bool MakeParentDirectories(const std::string& path) {
     return true;
 }
 
+std::string LocalName(const std::string& stored, bool storedAsUtf8) {
+    if (!storedAsUtf8 || stored.empty())
+        return stored;
+    int wide =
+        MultiByteToWideChar(CP_UTF8, 0, stored.data(), static_cast<int>(stored.size()), nullptr, 0);
+    if (wide <= 0)
+        return stored;
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, stored.data(), static_cast<int>(stored.size()), w.data(), wide);
+    int ansi = WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
+    if (ansi <= 0)
+        return stored;
+    std::string out(static_cast<size_t>(ansi), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w.data(), wide, out.data(), ansi, nullptr, nullptr);
+    return out;
+}
+
 std::vector<std::string> ListDirectory(const std::string& path) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;

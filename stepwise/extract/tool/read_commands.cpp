@@ -154,7 +154,7 @@ int RunExtract(const std::string& cabinet, const std::string& directory) {
     QueuedSink sink(writer);
     auto open = [&](const cab::FileEntry& f) -> cab::ByteSink* {
         std::string path;
-        if (!Destination(directory, f.name, &path)) {
+        if (!Destination(directory, LocalName(f.name, f.nameIsUtf8()), &path)) {
             ++failures;
             ReportError("refusing unsafe name \"" + f.name + "\"");
             return nullptr;
