@@ -116,9 +116,13 @@ bool MainForm::Create(HINSTANCE instance) {
         return false;
 
     int width = GetSystemMetrics(SM_CXSCREEN);
-    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW, PORTLIGHT_BAR_CLASS, "Kestro - Portlight",
-                            WS_POPUP | WS_CLIPCHILDREN, 0, 0, width, kInitialBarHeightPixels,
-                            nullptr, nullptr, instance, this);
+    // The frame is the non-client strip a hidden auto-hide bar leaves on screen: the pointer
+    // over it is what slides the bar back in. An extended-style frame survives the docking
+    // object's caption changes and, unlike a sizing frame, keeps Wine from handing the bar to
+    // a window manager.
+    hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME, PORTLIGHT_BAR_CLASS,
+                            "Kestro - Portlight", WS_POPUP | WS_CLIPCHILDREN, 0, 0, width,
+                            kInitialBarHeightPixels, nullptr, nullptr, instance, this);
     if (!hwnd_)
         return false;
     Load();
@@ -204,7 +208,8 @@ void MainForm::Load() {
     // 1. Guards start clear.
     SnapshotBusy = false;
     exitRequested_ = false;
-    // 2. (the docking object attaches here)
+    // 2. The docking object: top edge, auto-hide, always on top, no taskbar button.
+    AttachDocking();
     // 3. Child areas.
     CreateChildren();
     LayOut();
@@ -313,6 +318,7 @@ bool MainForm::Unload() {
         exitRequested_ = true;
         return false;
     }
+    DetachDocking();
     if (options.TrayIcon == "True")
         RemoveTrayIcon();
     if (about_)

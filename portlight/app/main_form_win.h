@@ -16,6 +16,7 @@
 #include "app/options.h"
 #include "app/settings_store_win.h"
 #include "app/tray_icon_win.h"
+#include "appbar/tappbar_win.h"
 #include "capture/connection_table.h"
 #include "capture/icon_grouping.h"
 #include "capture/netstat_command.h"
@@ -53,6 +54,11 @@ public:
     void ShowAbout() override;
     void Exit() override { cmdExit_Click(); }
     void PopupSettings() override;
+    void DockingAutoHide(bool on) override;
+    void DockingAlwaysOnTop(bool on) override;
+    void DockingSlideEffect(bool on) override;
+    void DockingSlideTime(int milliseconds) override;
+    void DockingUpdateBar() override;
 
     // HousekeepingHost
     bool ExitRequested() override { return exitRequested_; }
@@ -76,6 +82,8 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wp, LPARAM lp);
     void Load();
+    void AttachDocking();  // the docking object with the bar's configuration
+    void DetachDocking();
     void CreateChildren();
     void LayOut();
     // Unloads the window unless a snapshot runs; then the exit is deferred.
@@ -120,6 +128,7 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<IconStrip> iconStrip_;
+    std::unique_ptr<appbar::AppBarWin> appbar_;  // the docking object, load to unload
 };
 
 }  // namespace portlight

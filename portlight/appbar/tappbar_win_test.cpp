@@ -200,6 +200,26 @@ TEST(TAppBarWin, DocksAtTopAndFollowsAlwaysOnTop) {
     bar.Detach();
 }
 
+// A second space-reserving bar on the same edge is docked below the first, as the shell
+// trims the space the first one holds. (Wine's shell does this but leaves the desktop work
+// area whole.)
+TEST(TAppBarWin, SecondReservingBarStacksBelowTheFirst) {
+    Window first;
+    QuietHost firstHost(first.hwnd);
+    TAppBar firstBar(firstHost);
+    DockTop(firstBar, false);
+    Window second;
+    QuietHost secondHost(second.hwnd);
+    TAppBar secondBar(secondHost);
+    secondBar.SetDockedHeight(50);
+    DockTop(secondBar, false);
+    EXPECT_EQ(second.Rect().top, 80);
+    EXPECT_EQ(second.Rect().bottom, 130);
+    EXPECT_EQ(second.Rect().right, ScreenW());
+    secondBar.Detach();
+    firstBar.Detach();
+}
+
 // An auto-hide bar hides with 2 x SM_CYBORDER rows on screen and slides in and out.
 TEST(TAppBarWin, AutoHideLeavesTwoBorderRows) {
     Window w;

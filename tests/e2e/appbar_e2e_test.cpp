@@ -2,8 +2,9 @@
 // its two-row strip, sliding in under the pointer and out again, the always-on-top command
 // and the auto-hide conflict. Each test starts portlight.exe in a fresh folder beside the
 // fake netstat, with "Active" off so no snapshot competes for the window.
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -141,6 +142,12 @@ TEST(AppBarE2e, AutoHideSlidesInAndOut) {
 
 // "Always On Top" switches the topmost style off and on again, and is saved.
 TEST(AppBarE2e, AlwaysOnTopCommand) {
+    // A real desktop always holds a topmost window (the taskbar); Xvfb holds none. Without
+    // one, Wine leaves an owner non-topmost when asked to make it topmost while its own
+    // topmost pop-up (here the icon strip's tool-tip) sits directly above it.
+    HWND desktopTopmost =
+        CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, "STATIC", "", WS_POPUP, 0, 0, 1, 1,
+                        nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     Bar bar("Autohide=False\r\n");
     bar.Start();
     ASSERT_NE(bar.hwnd(), nullptr);
@@ -157,6 +164,7 @@ TEST(AppBarE2e, AlwaysOnTopCommand) {
     bar.Command(kCmdAutohide);
     EXPECT_TRUE(bar.WaitRect(0, HiddenStrip() - kDockedHeight, ScreenWidth(), HiddenStrip()))
         << Describe(bar.Rect());
+    DestroyWindow(desktopTopmost);
 }
 
 // Another program's auto-hide bar holds the top edge: the bar says so in a message box
