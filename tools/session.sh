@@ -46,6 +46,14 @@ session_start() {
     # It fails only when a server for this prefix already runs, which serves as well.
     wineserver -p >/dev/null 2>&1 || true
     wine cmd /c exit >/dev/null 2>&1 || true
+    # Our own Xvfb runs no window manager, and Wine would wait up to 2 s for one whenever a
+    # window it hands to the manager (any window that ever had a caption, such as the docked
+    # bar) is mapped, unmapped or destroyed. Without a manager Wine places windows itself.
+    if [ -n "$SESSION_XVFB_PID" ]; then
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    else
+        wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+    fi
 }
 
 session_stop() {

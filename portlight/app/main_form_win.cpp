@@ -118,8 +118,8 @@ bool MainForm::Create(HINSTANCE instance) {
     int width = GetSystemMetrics(SM_CXSCREEN);
     // The frame is the non-client strip a hidden auto-hide bar leaves on screen: the pointer
     // over it is what slides the bar back in. An extended-style frame survives the docking
-    // object's caption changes and, unlike a sizing frame, keeps Wine from handing the bar to
-    // a window manager.
+    // object's caption changes (WS_CAPTION takes WS_BORDER and WS_DLGFRAME with it) and,
+    // unlike a sizing frame, offers no sizing borders.
     hwnd_ = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_DLGMODALFRAME, PORTLIGHT_BAR_CLASS,
                             "Kestro - Portlight", WS_POPUP | WS_CLIPCHILDREN, 0, 0, width,
                             kInitialBarHeightPixels, nullptr, nullptr, instance, this);

@@ -293,9 +293,14 @@ class StripScenario : public ::testing::Test {
         HWND bar = e2e::WaitTopWindow(bar_.id(), kBarClass, "", std::chrono::seconds(10));
         if (!bar)
             return nullptr;
-        HWND label = CountLabel(bar);
-        bool filled = e2e::WaitFor([&] { return label && e2e::WindowText(label) == "6"; },
-                                   std::chrono::seconds(15));
+        // The window exists before its load step has made the children: look the label up
+        // while waiting.
+        bool filled = e2e::WaitFor(
+            [&] {
+                HWND label = CountLabel(bar);
+                return label && e2e::WindowText(label) == "6";
+            },
+            std::chrono::seconds(15));
         // The strip is drawn right after the count is set.
         e2e::WaitFor([&] { return !VisibleSlots(bar).empty(); }, std::chrono::seconds(2));
         Sleep(300);
