@@ -13,7 +13,7 @@ namespace cab {
 
 // Random-access input.
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     // Reads up to `count` bytes at `offset`. Returns the number read, fewer only at the end of
     // the data, or -1 on an I/O error.
@@ -22,14 +22,14 @@ public:
 
 // Bytes in memory, owned or borrowed.
 class MemorySource final : public ByteSource {
-public:
+  public:
     explicit MemorySource(std::vector<uint8_t> bytes)
         : owned_(std::move(bytes)), data_(owned_.data()), size_(owned_.size()) {}
     // Borrows `data`: it must outlive the source.
     MemorySource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
     int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override;
 
-private:
+  private:
     std::vector<uint8_t> owned_;
     const uint8_t* data_;
     size_t size_;
@@ -37,13 +37,13 @@ private:
 
 // A file opened read-only in binary mode.
 class FileSource final : public ByteSource {
-public:
+  public:
     // Returns nullptr when the file cannot be opened.
     static std::unique_ptr<FileSource> Open(const std::string& path);
     ~FileSource() override;
     int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override;
 
-private:
+  private:
     explicit FileSource(std::FILE* file) : file_(file) {}
     std::FILE* file_;
     uint64_t position_ = 0;  // where the stream is, to skip seeks on sequential reads
@@ -51,14 +51,14 @@ private:
 
 // Output of one extracted file.
 class ByteSink {
-public:
+  public:
     virtual ~ByteSink() = default;
     // Returns false when the bytes could not be stored; extraction of the file then fails.
     virtual bool Write(const uint8_t* data, size_t size) = 0;
 };
 
 class VectorSink final : public ByteSink {
-public:
+  public:
     bool Write(const uint8_t* data, size_t size) override {
         bytes.insert(bytes.end(), data, data + size);
         return true;
@@ -68,7 +68,7 @@ public:
 
 // Counts bytes and drops them, for testing a cabinet without writing anything.
 class NullSink final : public ByteSink {
-public:
+  public:
     bool Write(const uint8_t*, size_t size) override {
         count += size;
         return true;

@@ -17,8 +17,8 @@ TEST(ByteSources, ReadWithinAndPastTheEnd) {
     std::unique_ptr<FileSource> file = FileSource::Open(path);
     ASSERT_NE(file, nullptr);
     MemorySource memory(reinterpret_cast<const uint8_t*>("0123456789"), 10);
-    for (ByteSource* source : {static_cast<ByteSource*>(file.get()),
-                               static_cast<ByteSource*>(&memory)}) {
+    for (ByteSource* source :
+         {static_cast<ByteSource*>(file.get()), static_cast<ByteSource*>(&memory)}) {
         char buffer[8] = {};
         EXPECT_EQ(source->ReadAt(7, buffer, 8), 3);  // short at the end
         EXPECT_EQ(std::string(buffer, 3), "789");

@@ -9,18 +9,18 @@ namespace cab {
 
 enum class CabErrc {
     Ok = 0,
-    Io,                 // the byte source failed to read
-    NotACabinet,        // no "MSCF" signature, or too short to hold a header
-    UnsupportedVersion, // not version 1.3
-    Corrupt,            // a field out of bounds, truncated data, inconsistent tables
-    Checksum,           // a data block's stored checksum does not match (data error)
-    UnsupportedMethod,  // compression method or parameters this decoder does not know
-    DecodeFailed,       // compressed data that does not decode (data error)
-    UnsafeName,         // a stored name that would leave the extraction folder
-    MissingCabinet,     // the next cabinet of a chain could not be found
-    WrongCabinet,       // the next cabinet does not continue this one
-    WriteFailed,        // a sink refused the bytes
-    Aborted,            // the caller asked to stop
+    Io,                  // the byte source failed to read
+    NotACabinet,         // no "MSCF" signature, or too short to hold a header
+    UnsupportedVersion,  // not version 1.3
+    Corrupt,             // a field out of bounds, truncated data, inconsistent tables
+    Checksum,            // a data block's stored checksum does not match (data error)
+    UnsupportedMethod,   // compression method or parameters this decoder does not know
+    DecodeFailed,        // compressed data that does not decode (data error)
+    UnsafeName,          // a stored name that would leave the extraction folder
+    MissingCabinet,      // the next cabinet of a chain could not be found
+    WrongCabinet,        // the next cabinet does not continue this one
+    WriteFailed,         // a sink refused the bytes
+    Aborted,             // the caller asked to stop
 };
 
 struct CabError {

@@ -38,13 +38,13 @@ constexpr size_t kFolderBlockCount = 4;   // u16 cCFData
 constexpr size_t kFolderCompression = 6;  // u16 typeCompress
 
 // CFFILE
-constexpr size_t kFileSize = 16;          // fixed part, followed by the name
-constexpr size_t kFileLength = 0;         // u32 cbFile
-constexpr size_t kFileFolderOffset = 4;   // u32 uoffFolderStart
-constexpr size_t kFileFolderIndex = 8;    // u16 iFolder
-constexpr size_t kFileDate = 10;          // u16
-constexpr size_t kFileTime = 12;          // u16
-constexpr size_t kFileAttributes = 14;    // u16
+constexpr size_t kFileSize = 16;         // fixed part, followed by the name
+constexpr size_t kFileLength = 0;        // u32 cbFile
+constexpr size_t kFileFolderOffset = 4;  // u32 uoffFolderStart
+constexpr size_t kFileFolderIndex = 8;   // u16 iFolder
+constexpr size_t kFileDate = 10;         // u16
+constexpr size_t kFileTime = 12;         // u16
+constexpr size_t kFileAttributes = 14;   // u16
 
 // iFolder values that mark files split across cabinets.
 constexpr uint16_t kFolderContinuedFromPrev = 0xFFFD;
@@ -52,10 +52,10 @@ constexpr uint16_t kFolderContinuedToNext = 0xFFFE;
 constexpr uint16_t kFolderContinuedPrevAndNext = 0xFFFF;
 
 // CFDATA
-constexpr size_t kDataSize = 8;               // fixed part
-constexpr size_t kDataChecksum = 0;           // u32 csum (0: none stored)
-constexpr size_t kDataCompressedSize = 4;     // u16 cbData
-constexpr size_t kDataUncompressedSize = 6;   // u16 cbUncomp (0: continues in next cabinet)
+constexpr size_t kDataSize = 8;              // fixed part
+constexpr size_t kDataChecksum = 0;          // u32 csum (0: none stored)
+constexpr size_t kDataCompressedSize = 4;    // u16 cbData
+constexpr size_t kDataUncompressedSize = 6;  // u16 cbUncomp (0: continues in next cabinet)
 
 // typeCompress
 constexpr uint16_t kMethodMask = 0x000F;
@@ -63,9 +63,9 @@ constexpr uint16_t kMethodNone = 0;
 constexpr uint16_t kMethodMszip = 1;
 constexpr uint16_t kMethodQuantum = 2;
 constexpr uint16_t kMethodLzx = 3;
-constexpr uint16_t kQuantumLevelMask = 0x00F0;   // level in bits 4..7
+constexpr uint16_t kQuantumLevelMask = 0x00F0;  // level in bits 4..7
 constexpr int kQuantumLevelShift = 4;
-constexpr uint16_t kWindowBitsMask = 0x1F00;     // LZX and Quantum window bits in 8..12
+constexpr uint16_t kWindowBitsMask = 0x1F00;  // LZX and Quantum window bits in 8..12
 constexpr int kWindowBitsShift = 8;
 
 // File attributes (see also fdi.h).

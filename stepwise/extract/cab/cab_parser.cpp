@@ -8,7 +8,7 @@ namespace {
 
 // Buffered sequential reads over a ByteSource, bounded by the cabinet's declared size.
 class Cursor {
-public:
+  public:
     Cursor(ByteSource& source, uint64_t position, uint64_t limit)
         : source_(source), position_(position), limit_(limit) {}
 
@@ -46,7 +46,7 @@ public:
     void Seek(uint64_t position) { position_ = position; }
     uint64_t position() const { return position_; }
 
-private:
+  private:
     static constexpr size_t kChunk = 4096;
 
     CabError Fill(size_t count, const char* what) {
@@ -173,8 +173,8 @@ CabError CheckFile(const Cabinet& cab, const CabFile& file, size_t index) {
                        (cab.FolderOf(file) + 1 == static_cast<int>(cab.folders.size()) &&
                         cab.LastFolderContinues());
     if (!spans && end > uint64_t{folder.blockCount} * kMaxDataUncompressed)
-        return Corrupt(which + " ends at byte " + std::to_string(end) + ", past the end of folder " +
-                       std::to_string(cab.FolderOf(file)) + " (" +
+        return Corrupt(which + " ends at byte " + std::to_string(end) +
+                       ", past the end of folder " + std::to_string(cab.FolderOf(file)) + " (" +
                        std::to_string(folder.blockCount) + " blocks)");
     return {};
 }
@@ -206,7 +206,6 @@ CabError ParseFiles(Cursor& in, Cabinet* cab, uint32_t filesOffset, uint16_t cou
 CabError Parse(ByteSource& source, Cabinet* cab, bool tables);
 
 }  // namespace
-
 
 int Cabinet::FolderOf(const CabFile& file) const {
     switch (file.folderIndex) {

@@ -33,8 +33,7 @@ struct CabFile {
                folderIndex == kFolderContinuedPrevAndNext;
     }
     bool ContinuedToNext() const {
-        return folderIndex == kFolderContinuedToNext ||
-               folderIndex == kFolderContinuedPrevAndNext;
+        return folderIndex == kFolderContinuedToNext || folderIndex == kFolderContinuedPrevAndNext;
     }
 };
 

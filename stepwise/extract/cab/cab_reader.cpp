@@ -45,19 +45,32 @@ std::string FolderEntry::MethodName() const {
 
 const char* CabErrcName(CabErrc code) {
     switch (code) {
-        case CabErrc::Ok: return "no error";
-        case CabErrc::Io: return "read error";
-        case CabErrc::NotACabinet: return "not a cabinet";
-        case CabErrc::UnsupportedVersion: return "unsupported cabinet version";
-        case CabErrc::Corrupt: return "corrupt cabinet";
-        case CabErrc::Checksum: return "bad checksum";
-        case CabErrc::UnsupportedMethod: return "unsupported compression";
-        case CabErrc::DecodeFailed: return "bad compressed data";
-        case CabErrc::UnsafeName: return "unsafe file name";
-        case CabErrc::MissingCabinet: return "missing cabinet";
-        case CabErrc::WrongCabinet: return "wrong cabinet";
-        case CabErrc::WriteFailed: return "write failed";
-        case CabErrc::Aborted: return "aborted";
+        case CabErrc::Ok:
+            return "no error";
+        case CabErrc::Io:
+            return "read error";
+        case CabErrc::NotACabinet:
+            return "not a cabinet";
+        case CabErrc::UnsupportedVersion:
+            return "unsupported cabinet version";
+        case CabErrc::Corrupt:
+            return "corrupt cabinet";
+        case CabErrc::Checksum:
+            return "bad checksum";
+        case CabErrc::UnsupportedMethod:
+            return "unsupported compression";
+        case CabErrc::DecodeFailed:
+            return "bad compressed data";
+        case CabErrc::UnsafeName:
+            return "unsafe file name";
+        case CabErrc::MissingCabinet:
+            return "missing cabinet";
+        case CabErrc::WrongCabinet:
+            return "wrong cabinet";
+        case CabErrc::WriteFailed:
+            return "write failed";
+        case CabErrc::Aborted:
+            return "aborted";
     }
     return "unknown error";
 }
@@ -71,7 +84,8 @@ struct CabinetReader::Impl {
     // Per chain folder: the (cabinet, folder) parts it is made of, in order.
     std::vector<std::vector<std::pair<int, int>>> segments;
 
-    CabError OpenChain(std::unique_ptr<ByteSource> source, const std::string& name,
+    CabError OpenChain(std::unique_ptr<ByteSource> source,
+                       const std::string& name,
                        const Resolver& resolver);
     CabError CheckNames() const;
     void BuildFolders();
@@ -81,7 +95,8 @@ struct CabinetReader::Impl {
 };
 
 CabError CabinetReader::Impl::OpenChain(std::unique_ptr<ByteSource> source,
-                                        const std::string& name, const Resolver& resolver) {
+                                        const std::string& name,
+                                        const Resolver& resolver) {
     if (!source)
         return MakeError(CabErrc::MissingCabinet, "cabinet \"" + name + "\" could not be opened");
     std::string current = name;
@@ -90,9 +105,9 @@ CabError CabinetReader::Impl::OpenChain(std::unique_ptr<ByteSource> source,
         if (CabError e = ParseCabinet(*source, cab.get()))
             return InCabinet(e, current);
         if (!parsed.empty() && !IsNextInSet(*parsed.back(), *cab))
-            return MakeError(CabErrc::WrongCabinet,
-                             "\"" + current + "\" does not follow \"" +
-                                 cabinets.back().displayName + "\" in its cabinet set");
+            return MakeError(CabErrc::WrongCabinet, "\"" + current + "\" does not follow \"" +
+                                                        cabinets.back().displayName +
+                                                        "\" in its cabinet set");
         cabinets.push_back(ToEntry(*cab, current));
         sources.push_back(std::move(source));
         parsed.push_back(std::move(cab));
@@ -198,13 +213,14 @@ std::unique_ptr<FolderStream> CabinetReader::Impl::OpenFolder(int folder) {
             return CabError{};
         }
         const Cabinet& cab = *parsed[lastCabinet];
-        return MakeError(CabErrc::MissingCabinet,
-                         "the folder continues in \"" + cab.nextCabinet + "\", which was not opened");
+        return MakeError(CabErrc::MissingCabinet, "the folder continues in \"" + cab.nextCabinet +
+                                                      "\", which was not opened");
     };
     return std::make_unique<FolderStream>(segmentAt(0), next);
 }
 
-CabError CabinetReader::Impl::CopyFile(FolderStream& stream, const FileEntry& file,
+CabError CabinetReader::Impl::CopyFile(FolderStream& stream,
+                                       const FileEntry& file,
                                        ByteSink* sink) {
     if (CabError e = stream.Skip(file.folderOffset - stream.position()))
         return e;
@@ -227,7 +243,8 @@ CabError CabinetReader::Impl::CopyFile(FolderStream& stream, const FileEntry& fi
 CabinetReader::CabinetReader() : impl_(std::make_unique<Impl>()) {}
 CabinetReader::~CabinetReader() = default;
 
-CabError CabinetReader::Open(std::unique_ptr<ByteSource> source, const std::string& displayName,
+CabError CabinetReader::Open(std::unique_ptr<ByteSource> source,
+                             const std::string& displayName,
                              Resolver resolver) {
     impl_ = std::make_unique<Impl>();
     CabError e = impl_->OpenChain(std::move(source), displayName, resolver);
@@ -257,8 +274,9 @@ CabError CabinetReader::Extract(size_t fileIndex, ByteSink& sink) {
         return MakeError(CabErrc::Corrupt, "no file " + std::to_string(fileIndex));
     const FileEntry& file = impl_->files[fileIndex];
     if (file.folder < 0)
-        return MakeError(CabErrc::MissingCabinet,
-                         "\"" + file.name + "\" needs data from a previous cabinet, which was not opened");
+        return MakeError(
+            CabErrc::MissingCabinet,
+            "\"" + file.name + "\" needs data from a previous cabinet, which was not opened");
     std::unique_ptr<FolderStream> stream = impl_->OpenFolder(file.folder);
     return impl_->CopyFile(*stream, file, &sink);
 }
@@ -284,9 +302,10 @@ CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& don
     for (size_t index : order) {
         const FileEntry& file = impl_->files[index];
         if (file.folder < 0) {
-            report(file, MakeError(CabErrc::MissingCabinet,
-                                   "\"" + file.name +
-                                       "\" needs data from a previous cabinet, which was not opened"));
+            report(file,
+                   MakeError(CabErrc::MissingCabinet,
+                             "\"" + file.name +
+                                 "\" needs data from a previous cabinet, which was not opened"));
             continue;
         }
         ByteSink* sink = openSink ? openSink(file) : nullptr;

@@ -31,11 +31,11 @@
 namespace cab {
 
 struct CabinetEntry {
-    std::string displayName;     // as given to Open or the resolver's name
-    uint32_t size = 0;           // cbCabinet
+    std::string displayName;  // as given to Open or the resolver's name
+    uint32_t size = 0;        // cbCabinet
     uint16_t setId = 0;
-    uint16_t index = 0;          // iCabinet, 0-based number in the set
-    uint16_t flags = 0;          // kFlag* of cab_format.h
+    uint16_t index = 0;  // iCabinet, 0-based number in the set
+    uint16_t flags = 0;  // kFlag* of cab_format.h
     std::string prevCabinet, prevDisk, nextCabinet, nextDisk;  // empty when absent
     std::vector<uint8_t> headerReserve;
     uint8_t folderReserveSize = 0;
@@ -43,30 +43,30 @@ struct CabinetEntry {
 };
 
 struct FolderEntry {
-    uint16_t compression = 0;    // typeCompress: method, Quantum level, window bits
-    uint32_t blockCount = 0;     // data blocks over all cabinets the folder spans
-    int firstCabinet = 0;        // index into Cabinets()
-    int cabinetCount = 1;        // how many cabinets hold part of it
+    uint16_t compression = 0;        // typeCompress: method, Quantum level, window bits
+    uint32_t blockCount = 0;         // data blocks over all cabinets the folder spans
+    int firstCabinet = 0;            // index into Cabinets()
+    int cabinetCount = 1;            // how many cabinets hold part of it
     std::string MethodName() const;  // "none", "MSZIP", "LZX:21", "Quantum:4:20", ...
 };
 
 struct FileEntry {
     std::string name;
     uint32_t size = 0;
-    uint32_t folderOffset = 0;   // uoffFolderStart
-    int folder = -1;             // index into Folders(); -1 when it starts in an earlier
-                                 // cabinet than the first one opened
-    int cabinet = 0;             // the cabinet whose file table lists it first
-    uint16_t date = 0;           // DOS date
-    uint16_t time = 0;           // DOS time
-    uint16_t attributes = 0;     // as stored (0x80: name is UTF-8)
+    uint32_t folderOffset = 0;  // uoffFolderStart
+    int folder = -1;            // index into Folders(); -1 when it starts in an earlier
+                                // cabinet than the first one opened
+    int cabinet = 0;            // the cabinet whose file table lists it first
+    uint16_t date = 0;          // DOS date
+    uint16_t time = 0;          // DOS time
+    uint16_t attributes = 0;    // as stored (0x80: name is UTF-8)
     bool continuedFromPrev = false;
     bool continuedToNext = false;
     bool nameIsUtf8() const { return (attributes & 0x80) != 0; }
 };
 
 class CabinetReader {
-public:
+  public:
     // Finds the next cabinet of a chain by its stored name and disk name; returns nullptr
     // when it is not there.
     using Resolver = std::function<std::unique_ptr<ByteSource>(const std::string& cabinet,
@@ -83,7 +83,8 @@ public:
 
     // Parses the cabinet and, with a resolver, every next cabinet of its chain. A missing
     // or mismatched next cabinet fails with MissingCabinet or WrongCabinet.
-    CabError Open(std::unique_ptr<ByteSource> source, const std::string& displayName = "",
+    CabError Open(std::unique_ptr<ByteSource> source,
+                  const std::string& displayName = "",
                   Resolver resolver = nullptr);
 
     const std::vector<CabinetEntry>& Cabinets() const;
@@ -102,7 +103,7 @@ public:
     // Decodes every file and checks every checksum without writing anything.
     CabError Test(const FileDone& done = nullptr);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -29,14 +29,13 @@ struct Extracted {
 Extracted ExtractEverything(CabinetReader& reader) {
     Extracted out;
     std::map<std::string, VectorSink> sinks;
-    out.result = reader.ExtractAll(
-        [&](const FileEntry& f) -> ByteSink* { return &sinks[f.name]; },
-        [&](const FileEntry& f, const CabError& e) {
-            if (e)
-                out.errors[f.name] = e;
-            else
-                out.files[f.name] = sinks[f.name].bytes;
-        });
+    out.result = reader.ExtractAll([&](const FileEntry& f) -> ByteSink* { return &sinks[f.name]; },
+                                   [&](const FileEntry& f, const CabError& e) {
+                                       if (e)
+                                           out.errors[f.name] = e;
+                                       else
+                                           out.files[f.name] = sinks[f.name].bytes;
+                                   });
     return out;
 }
 
@@ -46,15 +45,16 @@ CabError OpenBytes(CabinetReader& reader, const std::vector<uint8_t>& bytes) {
 
 // A source that fails its Nth read, to prove every read error surfaces.
 class FailingSource final : public ByteSource {
-public:
-    FailingSource(std::vector<uint8_t> bytes, int failAt) : inner_(std::move(bytes)), failAt_(failAt) {}
+  public:
+    FailingSource(std::vector<uint8_t> bytes, int failAt)
+        : inner_(std::move(bytes)), failAt_(failAt) {}
     int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override {
         if (++reads_ == failAt_)
             return -1;
         return inner_.ReadAt(offset, buffer, count);
     }
 
-private:
+  private:
     MemorySource inner_;
     int failAt_;
     int reads_ = 0;
@@ -235,8 +235,8 @@ TEST(CabinetReader, RejectsInconsistentTablesAndBlocks) {
 }
 
 TEST(CabinetReader, NamesTheMethodItCannotDecode) {
-    for (uint16_t compression : {0x0007, 0x0F03 /* LZX:15 is fine */, 0x1603, 0x0E03, 0x0002,
-                                 0x1582}) {
+    for (uint16_t compression :
+         {0x0007, 0x0F03 /* LZX:15 is fine */, 0x1603, 0x0E03, 0x0002, 0x1582}) {
         Cab cab = testing::SingleFolder({{"f", Sample(10, 1)}}, kMethodNone);
         cab.folders[0].compression = compression;
         CabinetReader reader;
@@ -247,8 +247,7 @@ TEST(CabinetReader, NamesTheMethodItCannotDecode) {
             continue;
         }
         EXPECT_EQ(e.code, CabErrc::UnsupportedMethod) << compression;
-        EXPECT_NE(e.message.find(reader.Folders()[0].MethodName()), std::string::npos)
-            << e.message;
+        EXPECT_NE(e.message.find(reader.Folders()[0].MethodName()), std::string::npos) << e.message;
     }
 }
 
@@ -264,7 +263,8 @@ TEST(CabinetReader, RefusesCabinetsWithUnsafeNames) {
 }
 
 // Two cabinets: file "span" starts in the first, its data block is split across both.
-std::pair<Cab, Cab> SpannedPair(const std::vector<uint8_t>& head, const std::vector<uint8_t>& span,
+std::pair<Cab, Cab> SpannedPair(const std::vector<uint8_t>& head,
+                                const std::vector<uint8_t>& span,
                                 const std::vector<uint8_t>& tail) {
     std::vector<uint8_t> all = head;
     all.insert(all.end(), span.begin(), span.end());
@@ -365,8 +365,9 @@ TEST(CabinetReader, DecodesLzxFoldersWhoseFrameIsSplitAcrossCabinets) {
     two.files.push_back({"whole", 149000, 1000, kFolderContinuedFromPrev});
     const auto second = Serialize(two);
     CabinetReader reader;
-    ASSERT_FALSE(reader.Open(Source(Serialize(one)), "1.cab",
-                             [&](const std::string&, const std::string&) { return Source(second); }));
+    ASSERT_FALSE(
+        reader.Open(Source(Serialize(one)), "1.cab",
+                    [&](const std::string&, const std::string&) { return Source(second); }));
     EXPECT_EQ(reader.Folders()[0].MethodName(), "LZX:17");
     Extracted out = ExtractEverything(reader);
     EXPECT_FALSE(out.result) << out.result.message;

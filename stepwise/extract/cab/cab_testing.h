@@ -29,8 +29,8 @@ struct Folder {
 struct File {
     std::string name;
     uint32_t size = 0;
-    uint32_t offset = 0;  // in the folder's uncompressed data
-    uint16_t folder = 0;  // iFolder, markers included
+    uint32_t offset = 0;     // in the folder's uncompressed data
+    uint16_t folder = 0;     // iFolder, markers included
     uint16_t date = 0x5921;  // 2024-09-01
     uint16_t time = 0x6000;  // 12:00:00
     uint16_t attributes = 0x20;
@@ -186,8 +186,9 @@ inline std::vector<Block> MszipBlocks(const std::vector<uint8_t>& data) {
 
 // Text-like, compressible bytes with some noise: words from a small vocabulary.
 inline std::vector<uint8_t> Sample(size_t size, uint32_t seed) {
-    static const char* const kWords[] = {"cabinet ", "folder ", "data ", "block ", "window ",
-                                         "frame\n", "LZX ", "\xE8\x10\x00\x00\x00", "0123 "};
+    static const char* const kWords[] = {"cabinet ", "folder ", "data ", "block ",
+                                         "window ",  "frame\n", "LZX ",  "\xE8\x10\x00\x00\x00",
+                                         "0123 "};
     std::vector<uint8_t> out;
     uint32_t x = seed * 2654435761u + 1;
     while (out.size() < size) {

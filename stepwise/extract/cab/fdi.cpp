@@ -27,7 +27,7 @@ constexpr size_t kWriteChunk = kMaxDataUncompressed;
 
 // A ByteSource over the caller's seek and read callbacks on one handle.
 class HandleSource final : public ByteSource {
-public:
+  public:
     HandleSource(FdiRead read, FdiSeek seek, intptr_t handle, int64_t base)
         : read_(read), seek_(seek), handle_(handle), base_(base) {}
 
@@ -50,7 +50,7 @@ public:
         return static_cast<int64_t>(done);
     }
 
-private:
+  private:
     FdiRead read_;
     FdiSeek seek_;
     intptr_t handle_;
@@ -59,19 +59,30 @@ private:
 
 FdiErrorCode ToFdiCode(CabErrc code) {
     switch (code) {
-        case CabErrc::Ok: return FdiErrorCode::None;
-        case CabErrc::NotACabinet: return FdiErrorCode::NotACabinet;
-        case CabErrc::UnsupportedVersion: return FdiErrorCode::UnknownCabinetVersion;
-        case CabErrc::UnsupportedMethod: return FdiErrorCode::BadCompressionType;
-        case CabErrc::DecodeFailed: return FdiErrorCode::MdiFail;
-        case CabErrc::UnsafeName: return FdiErrorCode::UnsafeName;
-        case CabErrc::MissingCabinet: return FdiErrorCode::CabinetNotFound;
-        case CabErrc::WrongCabinet: return FdiErrorCode::WrongCabinet;
-        case CabErrc::WriteFailed: return FdiErrorCode::TargetFile;
-        case CabErrc::Aborted: return FdiErrorCode::UserAbort;
+        case CabErrc::Ok:
+            return FdiErrorCode::None;
+        case CabErrc::NotACabinet:
+            return FdiErrorCode::NotACabinet;
+        case CabErrc::UnsupportedVersion:
+            return FdiErrorCode::UnknownCabinetVersion;
+        case CabErrc::UnsupportedMethod:
+            return FdiErrorCode::BadCompressionType;
+        case CabErrc::DecodeFailed:
+            return FdiErrorCode::MdiFail;
+        case CabErrc::UnsafeName:
+            return FdiErrorCode::UnsafeName;
+        case CabErrc::MissingCabinet:
+            return FdiErrorCode::CabinetNotFound;
+        case CabErrc::WrongCabinet:
+            return FdiErrorCode::WrongCabinet;
+        case CabErrc::WriteFailed:
+            return FdiErrorCode::TargetFile;
+        case CabErrc::Aborted:
+            return FdiErrorCode::UserAbort;
         case CabErrc::Io:
         case CabErrc::Corrupt:
-        case CabErrc::Checksum: return FdiErrorCode::CorruptCabinet;
+        case CabErrc::Checksum:
+            return FdiErrorCode::CorruptCabinet;
     }
     return FdiErrorCode::CorruptCabinet;
 }
@@ -116,7 +127,7 @@ namespace {
 // One FdiCopy call: the cabinets opened so far (kept open while a folder may still need
 // them), the folder being decoded and the notifications.
 class CopyRun {
-public:
+  public:
     CopyRun(FdiContext& ctx, FdiNotify notify, void* user)
         : ctx_(ctx), notify_(notify), user_(user) {}
     ~CopyRun() {
@@ -126,7 +137,7 @@ public:
 
     bool Run(const std::string& name, const std::string& folder);
 
-private:
+  private:
     struct Opened {
         intptr_t handle = -1;
         std::unique_ptr<HandleSource> source;
@@ -141,7 +152,8 @@ private:
         int folder;
     };
 
-    CabError OpenCabinet(const std::string& folder, const std::string& name,
+    CabError OpenCabinet(const std::string& folder,
+                         const std::string& name,
                          std::unique_ptr<Opened>* out);
     void AddCabinet(std::unique_ptr<Opened> opened);
     CabError OpenNext();
@@ -177,7 +189,8 @@ CabError CopyRun::Notify(FdiNotificationType type, FdiNotification& n, intptr_t*
     return {};
 }
 
-CabError CopyRun::OpenCabinet(const std::string& folder, const std::string& name,
+CabError CopyRun::OpenCabinet(const std::string& folder,
+                              const std::string& name,
                               std::unique_ptr<Opened>* out) {
     const std::string path = folder + name;
     const intptr_t handle = ctx_.open(path.c_str(), kOpenReadBinary, 0);
@@ -200,8 +213,8 @@ CabError CopyRun::OpenCabinet(const std::string& folder, const std::string& name
 
 void CopyRun::AddCabinet(std::unique_ptr<Opened> c) {
     const int k = static_cast<int>(cabs_.size());
-    const bool merged = k > 0 && (cabs_.back()->cab.LastFolderContinues() ||
-                                  c->cab.FirstFolderContinued());
+    const bool merged =
+        k > 0 && (cabs_.back()->cab.LastFolderContinues() || c->cab.FirstFolderContinued());
     for (size_t j = 0; j < c->cab.folders.size(); ++j) {
         if (j == 0 && merged) {
             c->folderIds.push_back(cabs_.back()->folderIds.back());
@@ -315,8 +328,8 @@ CabError CopyRun::ExtractFile(int cabinet, const CabFile& file) {
     intptr_t handle = 0;
     Notify(FdiNotificationType::CopyFile, n, &handle);
     if (handle == -1)
-        return MakeError(CabErrc::Aborted, "the copy-file notification refused \"" + file.name +
-                                               "\"");
+        return MakeError(CabErrc::Aborted,
+                         "the copy-file notification refused \"" + file.name + "\"");
     if (handle == 0)
         return {};  // the caller skips this file
     if (CabError e = WriteFile(cabinet, file, handle)) {
@@ -355,9 +368,8 @@ bool CopyRun::Run(const std::string& name, const std::string& folder) {
         for (const CabFile& file : c.cab.files) {
             // In the first cabinet, a first folder that began in an earlier cabinet cannot
             // be decoded: its files are reported as partial, like the split ones.
-            const bool partial = file.ContinuedFromPrev() ||
-                                 (k == 0 && c.cab.FolderOf(file) == 0 &&
-                                  c.cab.FirstFolderContinued());
+            const bool partial = file.ContinuedFromPrev() || (k == 0 && c.cab.FolderOf(file) == 0 &&
+                                                              c.cab.FirstFolderContinued());
             if (partial) {
                 if (k > 0)
                     continue;  // written from the cabinet it starts in
@@ -386,8 +398,15 @@ bool CopyRun::Run(const std::string& name, const std::string& folder) {
 
 }  // namespace
 
-FdiContext* FdiCreate(FdiAlloc alloc, FdiFree free, FdiOpen open, FdiRead read, FdiWrite write,
-                      FdiClose close, FdiSeek seek, int cpuType, FdiError* error) {
+FdiContext* FdiCreate(FdiAlloc alloc,
+                      FdiFree free,
+                      FdiOpen open,
+                      FdiRead read,
+                      FdiWrite write,
+                      FdiClose close,
+                      FdiSeek seek,
+                      int cpuType,
+                      FdiError* error) {
     if (error)
         *error = FdiError{};
     auto fail = [error](FdiErrorCode code, const char* message) -> FdiContext* {
@@ -437,8 +456,13 @@ bool FdiIsCabinet(FdiContext* ctx, intptr_t handle, FdiCabinetInfo* info) {
     return true;
 }
 
-bool FdiCopy(FdiContext* ctx, const char* cabinetName, const char* cabinetFolder, int flags,
-             FdiNotify notify, void* decrypt, void* user) {
+bool FdiCopy(FdiContext* ctx,
+             const char* cabinetName,
+             const char* cabinetFolder,
+             int flags,
+             FdiNotify notify,
+             void* decrypt,
+             void* user) {
     if (!ctx)
         return false;
     ctx->Reset();
@@ -474,8 +498,11 @@ const FdiError& FdiLastError(const FdiContext* ctx) {
     return *ctx->error;
 }
 
-bool FdiDestinationPath(const char* folder, const char* storedName, uint16_t attributes,
-                        char* out, uint32_t outSize) {
+bool FdiDestinationPath(const char* folder,
+                        const char* storedName,
+                        uint16_t attributes,
+                        char* out,
+                        uint32_t outSize) {
     if (!out || outSize == 0)
         return false;
     out[0] = '\0';

@@ -11,18 +11,18 @@ namespace cab {
 // Error record filled by every call (sticky per call: the first error wins).
 enum class FdiErrorCode : int {
     None = 0,
-    CabinetNotFound = 1,    // open callback failed for a cabinet
-    NotACabinet = 2,        // no "MSCF" signature or a header that cannot be read
+    CabinetNotFound = 1,  // open callback failed for a cabinet
+    NotACabinet = 2,      // no "MSCF" signature or a header that cannot be read
     UnknownCabinetVersion = 3,
-    CorruptCabinet = 4,     // a field is out of bounds, a checksum is wrong, a block is bad
+    CorruptCabinet = 4,  // a field is out of bounds, a checksum is wrong, a block is bad
     AllocFail = 5,
-    BadCompressionType = 6, // the folder's method is not one this decoder knows
-    MdiFail = 7,            // the compressed data could not be decoded
-    TargetFile = 8,         // a notification refused or failed to write a file
+    BadCompressionType = 6,  // the folder's method is not one this decoder knows
+    MdiFail = 7,             // the compressed data could not be decoded
+    TargetFile = 8,          // a notification refused or failed to write a file
     ReserveMismatch = 9,
-    WrongCabinet = 10,      // the next cabinet does not continue this chain
-    UserAbort = 11,         // a notification returned -1
-    UnsafeName = 12,        // a stored name would leave the extraction folder
+    WrongCabinet = 10,  // the next cabinet does not continue this chain
+    UserAbort = 11,     // a notification returned -1
+    UnsafeName = 12,    // a stored name would leave the extraction folder
 };
 
 struct FdiError {
@@ -37,7 +37,7 @@ struct FdiCabinetInfo {
     uint16_t folderCount = 0;
     uint16_t fileCount = 0;
     uint16_t setId = 0;
-    uint16_t cabinetIndex = 0;   // 0-based number of this cabinet in its set
+    uint16_t cabinetIndex = 0;  // 0-based number of this cabinet in its set
     bool hasReserve = false;
     bool hasPrevious = false;
     bool hasNext = false;
@@ -68,14 +68,14 @@ constexpr uint16_t kAttribExecute = 0x40;
 constexpr uint16_t kAttribNameIsUtf8 = 0x80;
 
 struct FdiNotification {
-    int32_t size = 0;          // CopyFile: uncompressed file size
+    int32_t size = 0;  // CopyFile: uncompressed file size
     const char* name1 = nullptr;
     const char* name2 = nullptr;
-    char* name3 = nullptr;     // NextCabinet: writable buffer of kFdiMaxPath bytes
-    void* user = nullptr;      // the user pointer given to FdiCopy
-    intptr_t handle = 0;       // CloseFileInfo: the handle CopyFile returned
-    uint16_t date = 0;         // DOS date
-    uint16_t time = 0;         // DOS time
+    char* name3 = nullptr;  // NextCabinet: writable buffer of kFdiMaxPath bytes
+    void* user = nullptr;   // the user pointer given to FdiCopy
+    intptr_t handle = 0;    // CloseFileInfo: the handle CopyFile returned
+    uint16_t date = 0;      // DOS date
+    uint16_t time = 0;      // DOS time
     uint16_t attributes = 0;
     uint16_t setId = 0;
     uint16_t cabinetIndex = 0;
@@ -104,8 +104,15 @@ constexpr int kCpuTypeI386 = 1;  // accepted and ignored: the decoder is portabl
 struct FdiContext;
 
 // Returns nullptr and fills `error` when the context cannot be made.
-FdiContext* FdiCreate(FdiAlloc alloc, FdiFree free, FdiOpen open, FdiRead read, FdiWrite write,
-                      FdiClose close, FdiSeek seek, int cpuType, FdiError* error);
+FdiContext* FdiCreate(FdiAlloc alloc,
+                      FdiFree free,
+                      FdiOpen open,
+                      FdiRead read,
+                      FdiWrite write,
+                      FdiClose close,
+                      FdiSeek seek,
+                      int cpuType,
+                      FdiError* error);
 
 // Reads the header at the handle's current position (the handle stays open).
 bool FdiIsCabinet(FdiContext* context, intptr_t handle, FdiCabinetInfo* info);
@@ -126,8 +133,13 @@ bool FdiIsCabinet(FdiContext* context, intptr_t handle, FdiCabinetInfo* info);
 // Every stored name of a cabinet is checked before the first CopyFile of that cabinet: an
 // unsafe name (see FdiDestinationPath) fails the call with UnsafeName. On any failure the
 // handle of a file being written is closed through `close` and the call returns false.
-bool FdiCopy(FdiContext* context, const char* cabinetName, const char* cabinetFolder, int flags,
-             FdiNotify notify, void* decrypt, void* user);
+bool FdiCopy(FdiContext* context,
+             const char* cabinetName,
+             const char* cabinetFolder,
+             int flags,
+             FdiNotify notify,
+             void* decrypt,
+             void* user);
 
 bool FdiDestroy(FdiContext* context);
 
@@ -142,8 +154,11 @@ constexpr int kFdiDestinationOpenMode = 0x0100 | 0x0080;
 // the name would leave the folder (absolute path, drive letter, "..", alternate data
 // stream, device name such as CON or LPT1.txt, malformed UTF-8 when `attributes` flag UTF-8)
 // or the path does not fit in `outSize` bytes with its terminator.
-bool FdiDestinationPath(const char* folder, const char* storedName, uint16_t attributes,
-                        char* out, uint32_t outSize);
+bool FdiDestinationPath(const char* folder,
+                        const char* storedName,
+                        uint16_t attributes,
+                        char* out,
+                        uint32_t outSize);
 
 // The error record the context was created with, for callers that want the message.
 const FdiError& FdiLastError(const FdiContext* context);

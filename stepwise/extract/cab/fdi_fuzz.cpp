@@ -11,8 +11,12 @@ const uint8_t* g_data;
 size_t g_size;
 size_t g_position;
 
-void* Alloc(uint32_t size) { return operator new(size); }
-void Free(void* p) { operator delete(p); }
+void* Alloc(uint32_t size) {
+    return operator new(size);
+}
+void Free(void* p) {
+    operator delete(p);
+}
 intptr_t Open(const char*, int flags, int) {
     if (flags & 0x0003)
         return 2;  // a destination
@@ -25,11 +29,16 @@ uint32_t Read(intptr_t, void* buffer, uint32_t count) {
     g_position += n;
     return static_cast<uint32_t>(n);
 }
-uint32_t Write(intptr_t, const void*, uint32_t count) { return count; }
-int Close(intptr_t) { return 0; }
+uint32_t Write(intptr_t, const void*, uint32_t count) {
+    return count;
+}
+int Close(intptr_t) {
+    return 0;
+}
 int32_t Seek(intptr_t, int32_t offset, int origin) {
-    const int64_t base = origin == 0 ? 0 : origin == 1 ? static_cast<int64_t>(g_position)
-                                                       : static_cast<int64_t>(g_size);
+    const int64_t base = origin == 0   ? 0
+                         : origin == 1 ? static_cast<int64_t>(g_position)
+                                       : static_cast<int64_t>(g_size);
     if (base + offset < 0)
         return -1;
     g_position = static_cast<size_t>(base + offset);

@@ -36,8 +36,12 @@ intptr_t g_nextHandle = 100;
 int g_failWritesAfter = -1;  // -1: never
 std::vector<std::string> g_log;
 
-void* Alloc(uint32_t size) { return std::malloc(size); }
-void Free(void* p) { std::free(p); }
+void* Alloc(uint32_t size) {
+    return std::malloc(size);
+}
+void Free(void* p) {
+    std::free(p);
+}
 intptr_t Open(const char* path, int flags, int) {
     if (!g_files.count(path)) {
         if (!(flags & 0x0100))
@@ -54,7 +58,8 @@ uint32_t Read(intptr_t h, void* buffer, uint32_t count) {
     if (it == g_open.end())
         return static_cast<uint32_t>(-1);
     const auto& data = g_files[it->second.path];
-    const size_t n = std::min<size_t>(count, data.size() - std::min(data.size(), it->second.position));
+    const size_t n =
+        std::min<size_t>(count, data.size() - std::min(data.size(), it->second.position));
     std::memcpy(buffer, data.data() + it->second.position, n);
     it->second.position += n;
     return static_cast<uint32_t>(n);
@@ -72,7 +77,9 @@ uint32_t Write(intptr_t h, const void* buffer, uint32_t count) {
     it->second.position += count;
     return count;
 }
-int Close(intptr_t h) { return g_open.erase(h) ? 0 : -1; }
+int Close(intptr_t h) {
+    return g_open.erase(h) ? 0 : -1;
+}
 int32_t Seek(intptr_t h, int32_t offset, int origin) {
     auto it = g_open.find(h);
     if (it == g_open.end())
@@ -88,7 +95,7 @@ int32_t Seek(intptr_t h, int32_t offset, int origin) {
 int g_nextCabinetAnswer = 0;
 std::string g_insertOnPrompt;  // a cabinet that appears when NextCabinet is asked
 std::vector<uint8_t> g_insertBytes;
-intptr_t g_copyAnswer = 1;     // 1: open a file; otherwise returned as is
+intptr_t g_copyAnswer = 1;  // 1: open a file; otherwise returned as is
 
 intptr_t Notify(FdiNotificationType type, FdiNotification* n) {
     switch (type) {
@@ -108,8 +115,8 @@ intptr_t Notify(FdiNotificationType type, FdiNotification* n) {
             return Open(path, kFdiDestinationOpenFlags, kFdiDestinationOpenMode);
         }
         case FdiNotificationType::CloseFileInfo:
-            g_log.push_back("close " + std::string(n->name1) + " " + std::to_string(n->date) +
-                            " " + std::to_string(n->time) + " " + std::to_string(n->attributes));
+            g_log.push_back("close " + std::string(n->name1) + " " + std::to_string(n->date) + " " +
+                            std::to_string(n->time) + " " + std::to_string(n->attributes));
             Close(n->handle);
             return 1;
         case FdiNotificationType::NextCabinet:
@@ -128,7 +135,7 @@ intptr_t Notify(FdiNotificationType type, FdiNotification* n) {
 }
 
 class Fdi : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         g_files.clear();
         g_open.clear();
@@ -151,7 +158,6 @@ protected:
     FdiError error_;
     FdiContext* context_ = nullptr;
 };
-
 
 TEST_F(Fdi, IsCabinetReadsTheHeaderAndRejectsOtherFiles) {
     Cab cab = testing::SingleFolder({{"a.txt", Sample(100, 1)}, {"b.txt", Sample(10, 2)}}, 1);
@@ -191,12 +197,9 @@ TEST_F(Fdi, CopyNotifiesInOrderAndWritesEveryFile) {
     ASSERT_TRUE(Copy("c.cab")) << error_.message;
     EXPECT_FALSE(error_.failed);
     const std::vector<std::string> expected = {
-        "info |cabs\\",
-        "enumerate",
-        "copy a.txt 70000",
-        "close a.txt 22817 24576 32",
-        "copy dir\\b.txt 10",
-        "close dir\\b.txt 4660 22136 33",
+        "info |cabs\\",       "enumerate",
+        "copy a.txt 70000",   "close a.txt 22817 24576 32",
+        "copy dir\\b.txt 10", "close dir\\b.txt 4660 22136 33",
         "enumerate"};
     EXPECT_EQ(g_log, expected);
     EXPECT_EQ(g_files["out\\a.txt"], Sample(70000, 1));
@@ -236,20 +239,19 @@ TEST_F(Fdi, FollowsTheChainAndAsksForTheNextCabinet) {
     g_insertOnPrompt = "two.cab";  // the user inserts the disk when asked
     g_insertBytes = Serialize(two);
     ASSERT_TRUE(Copy("one.cab")) << error_.message;
-    const std::vector<std::string> expected = {
-        "info two.cab|cabs\\",
-        "enumerate",
-        "copy head 30000",
-        "close head 22817 24576 32",
-        "copy span 20000",
-        "next two.cab|Disk 2|cabs\\|0",
-        "info |cabs\\",
-        "close span 22817 24576 32",
-        "enumerate",
-        "enumerate",
-        "copy tail 5",
-        "close tail 22817 24576 32",
-        "enumerate"};
+    const std::vector<std::string> expected = {"info two.cab|cabs\\",
+                                               "enumerate",
+                                               "copy head 30000",
+                                               "close head 22817 24576 32",
+                                               "copy span 20000",
+                                               "next two.cab|Disk 2|cabs\\|0",
+                                               "info |cabs\\",
+                                               "close span 22817 24576 32",
+                                               "enumerate",
+                                               "enumerate",
+                                               "copy tail 5",
+                                               "close tail 22817 24576 32",
+                                               "enumerate"};
     EXPECT_EQ(g_log, expected);
     EXPECT_EQ(g_files["out\\span"], Sample(20000, 2));
     EXPECT_EQ(g_files["out\\tail"], Sample(5, 3));
@@ -300,8 +302,8 @@ TEST_F(Fdi, AsksAgainWhileTheNextCabinetIsMissingAndStopsOnAbort) {
 }
 
 TEST_F(Fdi, RefusesUnsafeNamesBeforeAnyFileIsCopied) {
-    for (const char* name : {"..\\..\\evil.exe", "c:\\evil.exe", "\\evil.exe", "a.txt:ads",
-                             "AUX", "com1.txt", "dir\\..\\..\\x", ". . \\x"}) {
+    for (const char* name : {"..\\..\\evil.exe", "c:\\evil.exe", "\\evil.exe", "a.txt:ads", "AUX",
+                             "com1.txt", "dir\\..\\..\\x", ". . \\x"}) {
         g_log.clear();
         Cab cab = testing::SingleFolder({{"fine.txt", Sample(10, 1)}, {name, Sample(10, 2)}}, 0);
         g_files["cabs\\bad.cab"] = Serialize(cab);
@@ -362,13 +364,21 @@ TEST(FdiDestinationPath, JoinsSafeNamesAndRefusesTheRest) {
 #ifdef _WIN32
 // The installer's own callbacks are the C runtime's low-level file calls: an existing longer
 // destination must come out with exactly the cabinet's bytes.
-intptr_t CrtOpen(const char* path, int flags, int mode) { return _open(path, flags, mode); }
-uint32_t CrtRead(intptr_t h, void* b, uint32_t n) { return _read(static_cast<int>(h), b, n); }
+intptr_t CrtOpen(const char* path, int flags, int mode) {
+    return _open(path, flags, mode);
+}
+uint32_t CrtRead(intptr_t h, void* b, uint32_t n) {
+    return _read(static_cast<int>(h), b, n);
+}
 uint32_t CrtWrite(intptr_t h, const void* b, uint32_t n) {
     return _write(static_cast<int>(h), b, n);
 }
-int CrtClose(intptr_t h) { return _close(static_cast<int>(h)); }
-int32_t CrtSeek(intptr_t h, int32_t o, int w) { return _lseek(static_cast<int>(h), o, w); }
+int CrtClose(intptr_t h) {
+    return _close(static_cast<int>(h));
+}
+int32_t CrtSeek(intptr_t h, int32_t o, int w) {
+    return _lseek(static_cast<int>(h), o, w);
+}
 intptr_t CrtNotify(FdiNotificationType type, FdiNotification* n) {
     if (type == FdiNotificationType::CopyFile) {
         char path[260];
@@ -385,7 +395,8 @@ intptr_t CrtNotify(FdiNotificationType type, FdiNotification* n) {
 
 TEST(FdiOnTheRuntime, TruncatesAnExistingLongerDestination) {
     _mkdir("fdi_crt_out");
-    const std::vector<uint8_t> bytes = Serialize(testing::SingleFolder({{"f.txt", Sample(100, 1)}}, 1));
+    const std::vector<uint8_t> bytes =
+        Serialize(testing::SingleFolder({{"f.txt", Sample(100, 1)}}, 1));
     FILE* cab = std::fopen("fdi_crt.cab", "wb");
     ASSERT_NE(cab, nullptr);
     std::fwrite(bytes.data(), 1, bytes.size(), cab);
@@ -396,8 +407,8 @@ TEST(FdiOnTheRuntime, TruncatesAnExistingLongerDestination) {
     std::fclose(old);
 
     FdiError error;
-    FdiContext* ctx = FdiCreate(Alloc, Free, CrtOpen, CrtRead, CrtWrite, CrtClose, CrtSeek,
-                                kCpuTypeI386, &error);
+    FdiContext* ctx =
+        FdiCreate(Alloc, Free, CrtOpen, CrtRead, CrtWrite, CrtClose, CrtSeek, kCpuTypeI386, &error);
     ASSERT_NE(ctx, nullptr);
     EXPECT_TRUE(FdiCopy(ctx, "fdi_crt.cab", "", 0, CrtNotify, nullptr, nullptr)) << error.message;
     FdiDestroy(ctx);

@@ -120,10 +120,9 @@ CabError FolderStream::AdvanceSegment() {
         return MakeError(CabErrc::WrongCabinet, "the next cabinet does not continue the folder");
     const CabFolder& folder = next.cabinet->folders[0];
     if (folder.compression != compression_)
-        return MakeError(CabErrc::WrongCabinet,
-                         "the folder continues with compression " +
-                             MethodName(folder.compression) + " instead of " +
-                             MethodName(compression_));
+        return MakeError(CabErrc::WrongCabinet, "the folder continues with compression " +
+                                                    MethodName(folder.compression) +
+                                                    " instead of " + MethodName(compression_));
     segment_ = next;
     blockIndex_ = 0;
     blockOffset_ = folder.dataOffset;
@@ -185,8 +184,8 @@ CabError FolderStream::DecodeNextBlock() {
     while (exhausted()) {
         if (!continues() || !segment_.cabinet->LastFolderContinues())
             return Fail(Corrupt("a file extends past the end of folder " +
-                                std::to_string(segment_.folder) + " (" +
-                                std::to_string(decoded_) + " bytes)"));
+                                std::to_string(segment_.folder) + " (" + std::to_string(decoded_) +
+                                " bytes)"));
         if (++chainSteps > kMaxChainLength)
             return Fail(Corrupt("folder continues through too many empty cabinets"));
         if (CabError e = AdvanceSegment())
@@ -209,8 +208,8 @@ CabError FolderStream::DecodeNextBlock() {
         if (exhausted())
             return Fail(Corrupt("the next cabinet holds no rest of a split data block"));
         size_t more = 0;
-        if (CabError e = ReadBlock(header, input_.data() + compressed,
-                                   input_.size() - compressed, &more))
+        if (CabError e =
+                ReadBlock(header, input_.data() + compressed, input_.size() - compressed, &more))
             return Fail(e);
         compressed += more;
         uncompressed = ReadU16(header + kDataUncompressedSize);

@@ -23,7 +23,7 @@ CabError MakeDecoder(uint16_t compression, std::unique_ptr<codec::BlockDecoder>*
 std::string MethodName(uint16_t compression);
 
 class FolderStream {
-public:
+  public:
     struct Segment {
         ByteSource* source = nullptr;  // borrowed: outlives the stream
         const Cabinet* cabinet = nullptr;
@@ -41,7 +41,7 @@ public:
     CabError Skip(uint64_t size);
     uint64_t position() const { return position_; }
 
-private:
+  private:
     CabError DecodeNextBlock();
     CabError ReadBlock(uint8_t* header, uint8_t* data, size_t room, size_t* size);
     CabError AdvanceSegment();
@@ -51,15 +51,15 @@ private:
     NextSegment next_;
     uint16_t compression_ = 0;
     std::unique_ptr<codec::BlockDecoder> decoder_;
-    uint32_t blockIndex_ = 0;      // within the current segment
-    uint64_t blockOffset_ = 0;     // file position of the segment's next CFDATA
+    uint32_t blockIndex_ = 0;   // within the current segment
+    uint64_t blockOffset_ = 0;  // file position of the segment's next CFDATA
     std::vector<uint8_t> input_;
     std::vector<uint8_t> output_;
     size_t outputSize_ = 0;
     size_t outputPos_ = 0;
-    uint64_t position_ = 0;        // uncompressed bytes handed out so far
-    uint64_t decoded_ = 0;         // uncompressed bytes decoded so far
-    CabError error_;               // sticky
+    uint64_t position_ = 0;  // uncompressed bytes handed out so far
+    uint64_t decoded_ = 0;   // uncompressed bytes decoded so far
+    CabError error_;         // sticky
 };
 
 }  // namespace cab

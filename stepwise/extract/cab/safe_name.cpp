@@ -28,8 +28,8 @@ bool IsDeviceName(std::string_view component) {
     std::string_view base = component.substr(0, component.find('.'));
     while (!base.empty() && base.back() == ' ')
         base.remove_suffix(1);
-    static constexpr std::string_view kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$",
-                                                    "CONOUT$", "CLOCK$"};
+    static constexpr std::string_view kDevices[] = {"CON",    "PRN",     "AUX",   "NUL",
+                                                    "CONIN$", "CONOUT$", "CLOCK$"};
     for (std::string_view device : kDevices) {
         if (EqualsNoCase(base, device))
             return true;
@@ -40,9 +40,7 @@ bool IsDeviceName(std::string_view component) {
     // COM1..COM9, and the superscript digits 1, 2, 3 Windows also takes as ports, in the
     // Western code page or in UTF-8.
     const std::string_view digit = base.substr(3);
-    auto isSuperscript = [](char c) {
-        return c == '\xB9' || c == '\xB2' || c == '\xB3';
-    };
+    auto isSuperscript = [](char c) { return c == '\xB9' || c == '\xB2' || c == '\xB3'; };
     if (digit.size() == 1)
         return (digit[0] >= '1' && digit[0] <= '9') || isSuperscript(digit[0]);
     return digit.size() == 2 && digit[0] == '\xC2' && isSuperscript(digit[1]);

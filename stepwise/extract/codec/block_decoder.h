@@ -20,7 +20,7 @@ constexpr size_t kMaxBlockOutput = 32768;
 constexpr size_t kMaxBlockInput = 32768 + 6144;
 
 class BlockDecoder {
-public:
+  public:
     virtual ~BlockDecoder() = default;
 
     // Decodes one block. `out` receives exactly `outSize` bytes (at most kMaxBlockOutput).
@@ -33,7 +33,7 @@ public:
     bool failed() const { return !error_.empty(); }
     const std::string& error() const { return error_; }
 
-protected:
+  protected:
     // Records the first error only and returns false, so `return Fail("...")` reads well.
     bool Fail(const std::string& message) {
         if (error_.empty())
@@ -42,13 +42,13 @@ protected:
     }
     void ClearError() { error_.clear(); }
 
-private:
+  private:
     std::string error_;
 };
 
 // Copies blocks unchanged; the "none" method.
 class StoredDecoder final : public BlockDecoder {
-public:
+  public:
     bool DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) override;
     void Reset() override { ClearError(); }
 };

@@ -10,7 +10,7 @@
 namespace cab::codec {
 
 class HuffmanTable {
-public:
+  public:
     static constexpr int kMaxCodeLength = 16;
 
     // Builds the table; returns false when the lengths over-subscribe the code space.
@@ -31,7 +31,7 @@ public:
 
     bool empty() const { return symbols_.empty(); }
 
-private:
+  private:
     struct Entry {
         uint16_t symbol = 0;
         uint8_t length = 0;  // 0: longer code or no code; take the slow path

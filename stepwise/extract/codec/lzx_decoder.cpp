@@ -58,7 +58,7 @@ int LzxExtraBits(int slot) {
 // Reads 16-bit little-endian words, most significant bit first. Past the end of the input
 // it supplies zeros and remembers how far it went.
 class LzxDecoder::Bits {
-public:
+  public:
     Bits(const uint8_t* in, size_t size) : in_(in), size_(size) {}
 
     void Refill() {
@@ -114,7 +114,7 @@ public:
         return consumed > uint64_t{size_} * 8 + kAllowedOverrunBits;
     }
 
-private:
+  private:
     const uint8_t* in_;
     size_t size_;
     size_t pos_ = 0;
@@ -356,7 +356,8 @@ bool LzxDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, siz
                 raw = true;
             }
         }
-        const int64_t run = static_cast<int64_t>(std::min<uint64_t>(blockRemaining_, target - decoded_));
+        const int64_t run =
+            static_cast<int64_t>(std::min<uint64_t>(blockRemaining_, target - decoded_));
         const uint64_t start = decoded_;
         if (raw) {
             if (!CopyUncompressed(in, inSize, &rawPos, run))
@@ -410,8 +411,8 @@ void LzxDecoder::TranslateE8(uint8_t* data, size_t size) const {
             break;
         position += static_cast<int32_t>(hit - p);
         p = hit + 1;
-        const int32_t value = static_cast<int32_t>(
-            p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24));
+        const int32_t value = static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) |
+                                                   (static_cast<uint32_t>(p[3]) << 24));
         if (value >= -position && value < fileSize) {
             const int32_t relative = value >= 0 ? value - position : value + fileSize;
             p[0] = static_cast<uint8_t>(relative);

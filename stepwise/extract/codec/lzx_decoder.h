@@ -33,13 +33,13 @@ uint32_t LzxPositionBase(int slot);
 int LzxExtraBits(int slot);
 
 class LzxDecoder final : public BlockDecoder {
-public:
+  public:
     explicit LzxDecoder(int windowBits);
 
     bool DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) override;
     void Reset() override;
 
-private:
+  private:
     class Bits;
     bool ReadBlockHeader(Bits& bits);
     bool ReadLengths(Bits& bits, uint8_t* lengths, int first, int last);
@@ -54,17 +54,17 @@ private:
     // against decoded_), and clearing 2 MB per folder costs more than small folders do.
     std::unique_ptr<uint8_t[]> window_;
 
-    uint64_t decoded_ = 0;      // bytes put into the window since Reset()
-    uint64_t frameStart_ = 0;   // position of the frame being decoded
+    uint64_t decoded_ = 0;     // bytes put into the window since Reset()
+    uint64_t frameStart_ = 0;  // position of the frame being decoded
     uint32_t frameIndex_ = 0;
     bool headerRead_ = false;
-    uint32_t e8FileSize_ = 0;   // 0: no E8 translation
+    uint32_t e8FileSize_ = 0;  // 0: no E8 translation
     uint32_t r0_ = 1, r1_ = 1, r2_ = 1;
 
     int blockType_ = 0;
     uint32_t blockLength_ = 0;
     uint32_t blockRemaining_ = 0;
-    bool padPending_ = false;   // an odd-sized uncompressed block's pad byte is still to skip
+    bool padPending_ = false;  // an odd-sized uncompressed block's pad byte is still to skip
 
     uint8_t mainLengths_[kLzxNumChars + kLzxMaxPositionSlots * 8] = {};
     uint8_t lengthLengths_[kLzxLengthTreeSize] = {};

@@ -8,7 +8,8 @@
 namespace cab::codec {
 namespace {
 
-std::vector<uint8_t> DecodeBlocks(int windowBits, const std::vector<EncodedBlock>& blocks,
+std::vector<uint8_t> DecodeBlocks(int windowBits,
+                                  const std::vector<EncodedBlock>& blocks,
                                   std::string* error = nullptr) {
     LzxDecoder decoder(windowBits);
     std::vector<uint8_t> out;
@@ -59,7 +60,7 @@ namespace {
 
 // Writes an LZX bit stream by hand: 16-bit little-endian words, most significant bit first.
 class StreamWriter {
-public:
+  public:
     void Bits(uint32_t value, int count) {
         for (int i = count - 1; i >= 0; --i) {
             word_ = static_cast<uint16_t>((word_ << 1) | ((value >> i) & 1));
@@ -97,7 +98,7 @@ public:
         Bits(size & 0xFF, 8);
     }
 
-private:
+  private:
     void FlushWord() {
         out_.push_back(static_cast<uint8_t>(word_));
         out_.push_back(static_cast<uint8_t>(word_ >> 8));
@@ -147,7 +148,7 @@ TEST(LzxDecoder, DecodesHandMadeStreamsOfEveryBlockKind) {
     Match(w, 5, 4);  // slot 5: base 6, one extra bit 0 -> offset 4
     w.Bits(0, 1);
     Literals(w, "E");
-    Match(w, 0, 3);  // R0 = 4
+    Match(w, 0, 3);   // R0 = 4
     Match(w, 3, 25);  // slot 3: offset 1; R0=1 R1=4 R2=4
     Match(w, 1, 2);   // R1 = 4, swapped with R0
     expected = "ABCDABCDEBCD" + std::string(25, 'D') + "DD";
@@ -202,11 +203,11 @@ TEST(LzxDecoder, TranslatesCallsAcrossFramesOfAnUncompressedBlock) {
     constexpr int32_t kTranslation = 100000;
     // Stored: absolute targets. Expected after decoding: targets relative to each call.
     std::string stored(40000, 'x'), expected;
-    PutCall(stored, 100, 5000);             // in range: 5000 - 100
-    PutCall(stored, 200, -150);             // negative and >= -position: -150 + 100000
-    PutCall(stored, 300, kTranslation);     // out of range: unchanged
-    PutCall(stored, 32768 + 50, 40000);     // second frame: position counts from the stream
-    PutCall(stored, 32768 - 8, 1234);       // in a frame's last 10 bytes: unchanged
+    PutCall(stored, 100, 5000);          // in range: 5000 - 100
+    PutCall(stored, 200, -150);          // negative and >= -position: -150 + 100000
+    PutCall(stored, 300, kTranslation);  // out of range: unchanged
+    PutCall(stored, 32768 + 50, 40000);  // second frame: position counts from the stream
+    PutCall(stored, 32768 - 8, 1234);    // in a frame's last 10 bytes: unchanged
     expected = stored;
     PutCall(expected, 100, 5000 - 100);
     PutCall(expected, 200, -150 + kTranslation);
@@ -230,7 +231,8 @@ TEST(LzxDecoder, TranslatesCallsAcrossFramesOfAnUncompressedBlock) {
     std::vector<uint8_t> out(40000);
     ASSERT_TRUE(decoder.DecodeBlock(first.data(), first.size(), out.data(), 32768))
         << decoder.error();
-    ASSERT_TRUE(decoder.DecodeBlock(second.data(), second.size(), out.data() + 32768, 40000 - 32768))
+    ASSERT_TRUE(
+        decoder.DecodeBlock(second.data(), second.size(), out.data() + 32768, 40000 - 32768))
         << decoder.error();
     EXPECT_EQ(std::string(out.begin(), out.end()), expected);
 }

@@ -10,14 +10,14 @@
 namespace cab::codec {
 
 class MszipDecoder final : public BlockDecoder {
-public:
+  public:
     MszipDecoder();
     ~MszipDecoder() override;
 
     bool DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) override;
     void Reset() override;
 
-private:
+  private:
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -99,7 +99,7 @@ void QuantumModel::Update(int index) {
 // The bit stream (bytes, most significant bit first, zeros past the end) and the 16-bit
 // arithmetic decoder reading from it.
 class QuantumDecoder::Coder {
-public:
+  public:
     Coder(const uint8_t* in, size_t size) : in_(in), size_(size) {
         code_ = static_cast<uint16_t>(Bits(16));
     }
@@ -147,7 +147,7 @@ public:
 
     bool Overrun() const { return position_ > uint64_t{size_} * 8 + kAllowedOverrunBits; }
 
-private:
+  private:
     const uint8_t* in_;
     size_t size_;
     uint64_t position_ = 0;

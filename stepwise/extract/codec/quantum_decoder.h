@@ -41,13 +41,13 @@ struct QuantumModel {
 };
 
 class QuantumDecoder final : public BlockDecoder {
-public:
+  public:
     explicit QuantumDecoder(int windowBits);
 
     bool DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) override;
     void Reset() override;
 
-private:
+  private:
     class Coder;
     bool CopyMatch(uint32_t offset, uint32_t length, uint64_t frameEnd, uint8_t* out);
 

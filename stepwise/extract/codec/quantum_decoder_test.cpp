@@ -11,7 +11,7 @@ namespace {
 // is the classic 16-bit low/high coder with underflow bits, and extra bits go into the
 // stream where the decoder's 16-bit register will have reached when it reads them.
 class TestEncoder {
-public:
+  public:
     explicit TestEncoder(int windowBits) : windowBits_(windowBits) {
         const int slots = windowBits * 2;
         selector_.Init(0, 7);
@@ -80,7 +80,7 @@ public:
         return out;
     }
 
-private:
+  private:
     struct RawBits {
         size_t at;
         uint32_t value;
@@ -184,8 +184,8 @@ TEST(QuantumDecoder, RoundTripsSmallAndLargeWindows) {
         std::vector<uint8_t> out;
         for (const Frame& f : frames) {
             std::vector<uint8_t> block(f.size);
-            ASSERT_TRUE(decoder.DecodeBlock(f.bytes.data(), f.bytes.size(), block.data(),
-                                            block.size()))
+            ASSERT_TRUE(
+                decoder.DecodeBlock(f.bytes.data(), f.bytes.size(), block.data(), block.size()))
                 << "window " << bits << ": " << decoder.error();
             out.insert(out.end(), block.begin(), block.end());
         }
