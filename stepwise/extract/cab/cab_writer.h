@@ -83,7 +83,7 @@ struct WriterOptions {
     uint16_t setId = 0;           // 0: derived from the names and sizes
     // LZX tuning, for tests and benchmarks; the defaults suit payloads.
     int lzxFramesPerBlock = 4;
-    int lzxMaxChain = 64;
+    int lzxMaxChain = 128;
 };
 
 // The smallest maximum size the tool accepts: the second part of a split data block (up to

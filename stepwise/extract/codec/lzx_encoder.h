@@ -16,7 +16,7 @@ struct LzxEncoderOptions {
     int windowBits = 21;         // 15..21
     bool translateCalls = true;  // E8 call translation, a gain on x86 code
     int framesPerBlock = 4;      // frames coded with one set of trees (1..64)
-    int maxChain = 64;           // hash-chain links followed per search
+    int maxChain = 128;          // hash-chain links followed per search
     int niceLength = 96;         // a match this long ends the search
 };
 
