@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cab/cab_reader.h"
 #include "cab/cab_testing.h"
 
 namespace cab::codec {
@@ -225,6 +226,22 @@ TEST(QuantumDecoder, RejectsMatchesOutsideTheDataAndTheFrame) {
     out.resize(32768);
     EXPECT_FALSE(third.DecodeBlock(frames[0].bytes.data(), frames[0].bytes.size() / 3, out.data(),
                                    out.size()));
+}
+
+TEST(QuantumDecoder, ExtractsAQuantumFolderThroughTheCabinetReader) {
+    const std::vector<uint8_t> data = testing::Sample(70000, 5);
+    testing::Cab cab;
+    cab.folders.push_back({0x1042 /* Quantum, level 4, window 2^16 */, {}});
+    for (const Frame& f : Compress(data, 16))
+        cab.folders[0].blocks.push_back({f.bytes, static_cast<uint16_t>(f.size)});
+    cab.files.push_back({"q.bin", 70000, 0, 0});
+    CabinetReader reader;
+    ASSERT_FALSE(reader.Open(std::make_unique<MemorySource>(testing::Serialize(cab))));
+    EXPECT_EQ(reader.Folders()[0].MethodName(), "Quantum:4:16");
+    VectorSink sink;
+    const CabError e = reader.Extract(0, sink);
+    EXPECT_FALSE(e) << e.message;
+    EXPECT_EQ(sink.bytes, data);
 }
 
 }  // namespace
