@@ -180,6 +180,12 @@ TEST(TAppBarWin, DocksAtTopAndFollowsAlwaysOnTop) {
     EXPECT_EQ(style & WS_CAPTION, 0);
     EXPECT_EQ(ex & WS_EX_APPWINDOW, 0);
     EXPECT_NE(ex & WS_EX_TOPMOST, 0);
+    HMENU system = GetSystemMenu(w.hwnd, FALSE);
+    ASSERT_NE(system, nullptr);
+    for (UINT command : {SC_RESTORE, SC_MINIMIZE, SC_MAXIMIZE}) {
+        EXPECT_EQ(GetMenuState(system, command, MF_BYCOMMAND), static_cast<UINT>(-1)) << command;
+    }
+    EXPECT_NE(GetMenuState(system, SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1));
 
     bar.SetAlwaysOnTop(false);
     bar.UpdateBar();
@@ -319,7 +325,8 @@ struct MessageBoxCloser {
         auto* me = static_cast<MessageBoxCloser*>(self);
         for (int i = 0; i < 200; ++i) {
             HWND box = FindWindowA("#32770", nullptr);
-            if (box && GetWindow(box, GW_OWNER) == me->owner) {
+            // Read it once it is shown: before that its text may not be set yet.
+            if (box && GetWindow(box, GW_OWNER) == me->owner && IsWindowVisible(box)) {
                 char text[512] = {};
                 GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
                 me->text = text;

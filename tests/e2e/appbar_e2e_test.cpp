@@ -46,6 +46,9 @@ class Bar {
     void Start() {
         process_ = e2e::Process::Start(folder_ / "portlight.exe", "", folder_.path());
         hwnd_ = e2e::WaitTopWindow(process_.id(), PORTLIGHT_BAR_CLASS, "", 20s);
+        // The window exists before its load step has docked it (and is made at the docked
+        // place already); it shows once the load step is over.
+        e2e::WaitFor([&] { return hwnd_ && IsWindowVisible(hwnd_); }, 20s);
     }
     HWND hwnd() const { return hwnd_; }
     const e2e::TempFolder& folder() const { return folder_; }
