@@ -143,6 +143,27 @@ TEST(AppBarE2e, AutoHideSlidesInAndOut) {
     EXPECT_EQ(bar.Rect().top, strip - kDockedHeight);
 }
 
+// Only the top edge is allowed: dragging the bar by its background (a caption drag) toward
+// the left edge leaves it docked at the top. (With every edge allowed the same drag docks it
+// on the left, so the drag does take place.)
+TEST(AppBarE2e, DraggingKeepsTheBarOnTop) {
+    Bar bar("Autohide=False\r\n");
+    bar.Start();
+    ASSERT_NE(bar.hwnd(), nullptr);
+    ASSERT_TRUE(bar.WaitRect(0, 0, ScreenWidth(), kDockedHeight)) << Describe(bar.Rect());
+    RECT client{};
+    GetClientRect(bar.hwnd(), &client);
+    POINT background{client.right / 2, client.bottom - 1};  // below the connection area
+    ClientToScreen(bar.hwnd(), &background);
+    const std::string x = std::to_string(background.x);
+    const std::string y = std::to_string(background.y);
+    e2e::RunHost("xdotool mousemove " + x + " " + y + " mousedown 1 sleep 0.3 mousemove 300 " + y +
+                 " sleep 0.3 mousemove 10 400 sleep 0.3 mouseup 1");
+    Sleep(500);
+    EXPECT_TRUE(bar.WaitRect(0, 0, ScreenWidth(), kDockedHeight)) << Describe(bar.Rect());
+    e2e::RunHost("xdotool mousemove 640 500");
+}
+
 // "Always On Top" switches the topmost style off and on again, and is saved.
 TEST(AppBarE2e, AlwaysOnTopCommand) {
     // A real desktop always holds a topmost window (the taskbar); Xvfb holds none. Without
