@@ -5,6 +5,10 @@ namespace appbar {
 TAppBar::TAppBar(AppBarPlatform& platform)
     : platform_(platform), rec_(DefaultRecord(platform.Metrics().screen)) {}
 
+TAppBar::~TAppBar() {
+    Detach();
+}
+
 void TAppBar::Extends() {
     platform_.AttachWindowProc(*this);
     attached_ = true;

@@ -81,6 +81,8 @@ class TAppBar {
   public:
     // Takes the defaults, with size limits from the screen as it is now.
     explicit TAppBar(AppBarPlatform& platform);
+    // Detaches when the owner has not: the hook must not outlive the object it calls.
+    ~TAppBar();
     TAppBar(const TAppBar&) = delete;
     TAppBar& operator=(const TAppBar&) = delete;
 

@@ -284,6 +284,21 @@ TEST_F(TAppBarTest, DetachRemovesOnce) {
     EXPECT_TRUE(fake.shell.empty());
 }
 
+// An object that goes while attached removes its bar and unhooks the window.
+TEST(TAppBarLifetime, DestructionDetaches) {
+    FakePlatform fake;
+    {
+        TAppBar bar(fake);
+        bar.Extends();
+        fake.shell.clear();
+        fake.log.clear();
+    }
+    EXPECT_EQ(fake.Take(abm::Remove).size(), 1u);
+    ASSERT_FALSE(fake.log.empty());
+    EXPECT_EQ(fake.log.back(), "detach");
+    EXPECT_FALSE(fake.timerRunning);
+}
+
 // Z-order follows AlwaysOnTop and, while a full-screen application is open, the bottom.
 TEST_F(TAppBarTest, ZOrderAndFullScreenNotification) {
     ConfigureAsPortlight(true);
