@@ -118,49 +118,12 @@ Look LookOf(HWND image) {
     return Look::kOther;
 }
 
-struct MenuSearch {
-    DWORD pid;
-    HWND found;
-};
-
-BOOL CALLBACK FindMenuWindow(HWND window, LPARAM lp) {
-    auto* search = reinterpret_cast<MenuSearch*>(lp);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char cls[16] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (owner == search->pid && std::string(cls) == "#32768" && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-struct SecondMenuSearch {
-    DWORD pid;
-    HWND first;
-    HWND found;
-};
-
-BOOL CALLBACK FindSecondMenu(HWND window, LPARAM lp) {
-    auto* search = reinterpret_cast<SecondMenuSearch*>(lp);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char cls[16] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (owner == search->pid && window != search->first && std::string(cls) == "#32768" &&
-        IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // A visible pop-up menu of process `pid` other than `first` (an open submenu).
 HWND SecondMenu(DWORD pid, HWND first) {
-    SecondMenuSearch search{pid, first, nullptr};
-    EnumWindows(FindSecondMenu, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    for (HWND menu : e2e::VisibleTopWindows(pid, "#32768"))
+        if (menu != first)
+            return menu;
+    return nullptr;
 }
 
 // Text pixels in a horizontal band of a window: near-black (normal text) and mid-grey
@@ -197,37 +160,15 @@ bool ShowsLook(HWND image, Look look) {
                         std::chrono::seconds(4));
 }
 
-struct ClassSearch {
-    DWORD pid;
-    const char* cls;
-    HWND found;
-};
-
-BOOL CALLBACK FindVisibleOfClass(HWND window, LPARAM lp) {
-    auto* search = reinterpret_cast<ClassSearch*>(lp);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char cls[64] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (owner == search->pid && _stricmp(cls, search->cls) == 0 && IsWindowVisible(window)) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 // A visible top-level window of process `pid` with class `cls`.
 HWND VisibleWindowOf(DWORD pid, const char* cls) {
-    ClassSearch search{pid, cls, nullptr};
-    EnumWindows(FindVisibleOfClass, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    auto windows = e2e::VisibleTopWindows(pid, cls);
+    return windows.empty() ? nullptr : windows.front();
 }
 
 // A visible pop-up menu window of process `pid`.
 HWND OpenMenu(DWORD pid) {
-    MenuSearch search{pid, nullptr};
-    EnumWindows(FindMenuWindow, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return VisibleWindowOf(pid, "#32768");
 }
 
 // Presses the right button on a slot image until its menu opens: a press while a snapshot

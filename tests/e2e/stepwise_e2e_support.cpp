@@ -73,41 +73,15 @@ void RemoveFile(const std::string& path) {
     DeleteFileA(path.c_str());
 }
 
-namespace {
-
-struct BoxSearch {
-    DWORD pid;
-    const std::string* text;
-    HWND found;
-};
-
-BOOL CALLBACK FindBox(HWND window, LPARAM lp) {
-    auto* search = reinterpret_cast<BoxSearch*>(lp);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    char cls[64] = {};
-    GetClassNameA(window, cls, sizeof cls);
-    if (owner != search->pid || std::string(cls) != "#32770" || !IsWindowVisible(window))
-        return TRUE;
-    for (HWND child : e2e::ChildWindows(window)) {
-        if (e2e::WindowText(child) == *search->text) {
-            search->found = window;
-            return FALSE;
-        }
-    }
-    return TRUE;
-}
-
-}  // namespace
-
 HWND WaitMessageBox(DWORD pid, const std::string& text, std::chrono::milliseconds limit) {
     HWND found = nullptr;
     e2e::WaitFor(
         [&] {
-            BoxSearch search{pid, &text, nullptr};
-            EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-            found = search.found;
-            return found != nullptr;
+            for (HWND box : e2e::VisibleTopWindows(pid, "#32770"))
+                for (HWND child : e2e::ChildWindows(box))
+                    if (e2e::WindowText(child) == text)
+                        return (found = box) != nullptr;
+            return false;
         },
         limit);
     return found;

@@ -201,6 +201,31 @@ HWND FindTopWindow(DWORD pid, const std::string& className, const std::string& t
     return a.found;
 }
 
+namespace {
+struct ClassSearch {
+    DWORD pid;
+    const std::string* className;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisibleOfClass(HWND window, LPARAM lp) {
+    auto* s = reinterpret_cast<ClassSearch*>(lp);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char cls[256] = {};
+    GetClassNameA(window, cls, sizeof cls);
+    if (owner == s->pid && IsWindowVisible(window) && _stricmp(cls, s->className->c_str()) == 0)
+        s->found.push_back(window);
+    return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> VisibleTopWindows(DWORD pid, const std::string& className) {
+    ClassSearch search{pid, &className, {}};
+    EnumWindows(CollectVisibleOfClass, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 HWND WaitTopWindow(DWORD pid, const std::string& className, const std::string& title,
                    std::chrono::milliseconds limit) {
     HWND found = nullptr;

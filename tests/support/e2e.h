@@ -60,6 +60,9 @@ bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
 
 // Top-level window of process `pid` whose class (or, when class is empty, title) matches.
 HWND FindTopWindow(DWORD pid, const std::string& className, const std::string& title = "");
+// The visible top-level windows of process `pid` whose class matches (letter case ignored),
+// in z-order; "#32768" finds open menus, "#32770" dialogs and message boxes.
+std::vector<HWND> VisibleTopWindows(DWORD pid, const std::string& className);
 HWND WaitTopWindow(DWORD pid, const std::string& className, const std::string& title,
                    std::chrono::milliseconds limit);
 // Any visible top-level window (of any process) with exactly this title.
