@@ -1,8 +1,7 @@
 #include "app/about_box_win.h"
 
-#include <vector>
-
 #include "app/web_page_win.h"
+#include "display/version_info_win.h"
 #include "resource.h"
 
 namespace portlight {
@@ -12,42 +11,7 @@ namespace {
 constexpr int kIdOk = 1;
 constexpr int kIdLink = 100;
 
-std::string QueryString(const std::vector<char>& data, const char* key) {
-    // Ask for the file's first translation, then fall back to U.S. English, Windows ANSI.
-    std::string block = "040904E4";
-    struct Translation {
-        WORD language;
-        WORD codePage;
-    }* translation = nullptr;
-    UINT size = 0;
-    if (VerQueryValueA(data.data(), "\\VarFileInfo\\Translation",
-                       reinterpret_cast<void**>(&translation), &size) &&
-        size >= sizeof(Translation)) {
-        char hex[9];
-        wsprintfA(hex, "%04X%04X", translation->language, translation->codePage);
-        block = hex;
-    }
-    char* value = nullptr;
-    std::string path = "\\StringFileInfo\\" + block + "\\" + key;
-    if (VerQueryValueA(data.data(), path.c_str(), reinterpret_cast<void**>(&value), &size) && value)
-        return value;
-    return {};
-}
-
 }  // namespace
-
-ProductInfo ReadOwnProductInfo() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(path, &ignored);
-    if (size == 0)
-        return {};
-    std::vector<char> data(size);
-    if (!GetFileVersionInfoA(path, 0, size, data.data()))
-        return {};
-    return {QueryString(data, "ProductName"), QueryString(data, "ProductVersion")};
-}
 
 void AboutBox::Show(HWND owner, HICON icon) {
     if (hwnd_) {
@@ -64,8 +28,12 @@ void AboutBox::Show(HWND owner, HICON icon) {
     wc.lpszClassName = PORTLIGHT_ABOUT_CLASS;
     RegisterClassA(&wc);
 
-    ProductInfo info = ReadOwnProductInfo();
-    std::string title = "About " + info.name;
+    // The program's own version resource names the product.
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    VersionInfo version;
+    version.SetFileName(path);
+    std::string title = "About " + version.ProductName();
     hwnd_ = CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_TOPMOST, PORTLIGHT_ABOUT_CLASS,
                             title.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU, CW_USEDEFAULT,
                             CW_USEDEFAULT, 340, 170, owner, nullptr, instance, this);
@@ -83,8 +51,8 @@ void AboutBox::Show(HWND owner, HICON icon) {
     };
     HWND iconControl = child("STATIC", "", SS_ICON, 16, 16, 32, 32, -1);
     SendMessageA(iconControl, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-    child("STATIC", info.name, 0, 64, 16, 250, 18, -1);
-    child("STATIC", "Version " + info.version, 0, 64, 36, 250, 18, -1);
+    child("STATIC", version.ProductName(), 0, 64, 16, 250, 18, -1);
+    child("STATIC", "Version " + version.ProductVersion(), 0, 64, 36, 250, 18, -1);
     link_ = child("STATIC", kHomePageAddress, SS_NOTIFY, 64, 60, 250, 18, kIdLink);
     LOGFONTA lf = {};
     GetObjectA(font, sizeof lf, &lf);

@@ -4,16 +4,7 @@
 
 #include <windows.h>
 
-#include <string>
-
 namespace portlight {
-
-// Product name and version of the running program's version resource.
-struct ProductInfo {
-    std::string name;
-    std::string version;
-};
-ProductInfo ReadOwnProductInfo();
 
 class AboutBox {
 public:

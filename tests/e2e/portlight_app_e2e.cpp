@@ -2,6 +2,8 @@
 // do to settings.db and to the netstat calls, exit during a snapshot, the tray icon.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/commands.h"
 #include "bar_session.h"
 #include "resource.h"
@@ -147,6 +149,21 @@ TEST(PortlightBar, TrayIconFollowsTheOption) {
     EXPECT_TRUE(WaitFor([] { return !TrayShown(); }, 10s)) << "turning the option off removes it";
     EXPECT_TRUE(WaitFor(
         [&] { return session.Settings().find("TrayIcon=False") != std::string::npos; }, 5s));
+}
+
+// The about box names the product and its version from the program's version resource.
+TEST(PortlightBar, AboutBoxShowsProductAndVersion) {
+    BarSession session("pl-about");
+    session.Start();
+    session.RunCommand(Cmd(Command::About));
+    HWND about = WaitTopWindow(session.process().id(), PORTLIGHT_ABOUT_CLASS, "", 10s);
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(WindowText(about), "About Portlight");
+    std::vector<std::string> texts;
+    for (HWND child : ChildWindows(about))
+        texts.push_back(WindowText(child));
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Portlight"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Version 1.0.0"), texts.end());
 }
 
 }  // namespace
