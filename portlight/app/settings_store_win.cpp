@@ -2,25 +2,14 @@
 
 #include <windows.h>
 
+#include "capture/handles_win.h"
+
 namespace portlight {
 
 namespace {
 
 constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunValue[] = "Kestro - Portlight";
-
-class RegKey {
-public:
-    ~RegKey() {
-        if (key_)
-            RegCloseKey(key_);
-    }
-    HKEY* out() { return &key_; }
-    HKEY get() const { return key_; }
-
-private:
-    HKEY key_ = nullptr;
-};
 
 }  // namespace
 
@@ -52,7 +41,7 @@ std::string GetShortPath(const std::string& path) {
 }
 
 void ApplyStartWithWindows(bool startup, const std::string& programFolder) {
-    RegKey key;
+    ScopedRegKey key;
     if (startup) {
         std::string shortPath = GetShortPath(programFolder + "\\portlight.exe");
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,

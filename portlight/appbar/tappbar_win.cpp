@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "appbar/cbappbar_win.h"
+#include "capture/handles_win.h"
 
 namespace appbar {
 namespace {
@@ -16,23 +17,6 @@ RECT ToRECT(const Rect& r) {
 Rect FromRECT(const RECT& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
-
-class RegKey {
-  public:
-    RegKey() = default;
-    ~RegKey() {
-        if (key_) {
-            RegCloseKey(key_);
-        }
-    }
-    RegKey(const RegKey&) = delete;
-    RegKey& operator=(const RegKey&) = delete;
-    HKEY* out() { return &key_; }
-    HKEY get() const { return key_; }
-
-  private:
-    HKEY key_ = nullptr;
-};
 
 HKEY RootKey(uint32_t root) {
     return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(root));
@@ -220,7 +204,7 @@ std::vector<ControlBox> AppBarHostWin::Controls() {
 
 std::optional<std::vector<uint8_t>> AppBarHostWin::ReadRecordValue(uint32_t root,
                                                                    const std::string& path) {
-    RegKey key;
+    portlight::ScopedRegKey key;
     if (RegOpenKeyExA(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS) {
         return std::nullopt;
     }
@@ -239,7 +223,7 @@ std::optional<std::vector<uint8_t>> AppBarHostWin::ReadRecordValue(uint32_t root
 bool AppBarHostWin::WriteRecordValue(uint32_t root,
                                      const std::string& path,
                                      const RecordBytes& bytes) {
-    RegKey key;
+    portlight::ScopedRegKey key;
     if (RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         key.out(), nullptr) != ERROR_SUCCESS) {
         return false;

@@ -5,6 +5,8 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include "capture/handles_win.h"
+
 namespace portlight {
 
 namespace {
@@ -19,22 +21,6 @@ constexpr DWORD kModuleListBytes = 200;
 // A process list past this many ids is not a real one; stops a misbehaving call from
 // growing the buffer forever.
 constexpr size_t kMaxProcessIds = 1 << 20;
-
-class ScopedHandle {
-  public:
-    explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-    ~ScopedHandle() {
-        if (handle_ && handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE get() const { return handle_; }
-    bool valid() const { return handle_ && handle_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE handle_;
-};
 
 using QueryFullProcessImageNameAFn = BOOL(WINAPI*)(HANDLE, DWORD, LPSTR, PDWORD);
 

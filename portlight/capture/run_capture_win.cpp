@@ -1,27 +1,10 @@
 #include "capture/run_capture_win.h"
 
+#include "capture/handles_win.h"
+
 namespace portlight {
 
 namespace {
-
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() { reset(); }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    void reset() {
-        if (h_ && h_ != INVALID_HANDLE_VALUE)
-            CloseHandle(h_);
-        h_ = nullptr;
-    }
-    HANDLE get() const { return h_; }
-    HANDLE* out() { return &h_; }
-
-private:
-    HANDLE h_ = nullptr;
-};
 
 std::string Failure(const char* what) {
     return std::string(what) + " failed. Error: " + std::to_string(GetLastError());
@@ -37,7 +20,7 @@ CaptureResult RunAndCapture(const std::string& commandLine, DWORD timeLimitMs) {
     security.lpSecurityDescriptor = nullptr;
     security.bInheritHandle = TRUE;
 
-    Handle readEnd, writeEnd;
+    ScopedHandle readEnd, writeEnd;
     if (!CreatePipe(readEnd.out(), writeEnd.out(), &security, 0)) {
         result.failure = Failure("CreatePipe");
         return result;
@@ -60,7 +43,7 @@ CaptureResult RunAndCapture(const std::string& commandLine, DWORD timeLimitMs) {
         result.failure = Failure("CreateProcess");
         return result;
     }
-    Handle processHandle(process.hProcess), threadHandle(process.hThread);
+    ScopedHandle processHandle(process.hProcess), threadHandle(process.hThread);
     // The child holds its own copy; closing ours lets the pipe break when the child ends.
     writeEnd.reset();
 
