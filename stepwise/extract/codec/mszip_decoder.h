@@ -1,6 +1,6 @@
 // MSZIP: every block is "CK" followed by a raw deflate stream whose back references may
-// reach into the previous block's output (up to 32 KB). zlib inflates it with that output
-// set as the dictionary.
+// reach into the previous block's output (up to 32 KB). The block is inflated straight after
+// that history in one buffer, so references cross the boundary like any other.
 #pragma once
 
 #include <memory>

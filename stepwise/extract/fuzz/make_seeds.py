@@ -81,6 +81,7 @@ def main():
         write('fdi_fuzz', name, cab)
     for comp, block_list in blocks(made['mszip.cab']):
         write('mszip_fuzz', 'gcab-blocks', codec_seed(None, block_list))
+        write('mszip_differential_fuzz', 'gcab-blocks', codec_seed(None, block_list))
     for name in ('lzx15.cab', 'lzx21.cab'):
         for comp, block_list in blocks(made[name]):
             bits = (comp >> 8) & 0x1F
