@@ -11,9 +11,6 @@
 namespace cab {
 namespace {
 
-// Files are copied through a buffer of one data block's output.
-constexpr size_t kCopyChunk = kMaxDataUncompressed;
-
 CabinetEntry ToEntry(const Cabinet& cab, const std::string& displayName) {
     CabinetEntry e;
     e.displayName = displayName;
@@ -224,17 +221,9 @@ CabError CabinetReader::Impl::CopyFile(FolderStream& stream,
                                        ByteSink* sink) {
     if (CabError e = stream.Skip(file.folderOffset - stream.position()))
         return e;
-    std::vector<uint8_t> buffer(std::min<size_t>(kCopyChunk, std::max<uint32_t>(file.size, 1)));
-    uint32_t left = file.size;
     bool sinkOk = true;
-    while (left > 0) {
-        const size_t n = std::min<size_t>(left, buffer.size());
-        if (CabError e = stream.Read(buffer.data(), n))
-            return e;
-        if (sinkOk && sink)
-            sinkOk = sink->Write(buffer.data(), n);
-        left -= static_cast<uint32_t>(n);
-    }
+    if (CabError e = stream.ReadTo(sink, file.size, &sinkOk))
+        return e;
     if (!sinkOk)
         return MakeError(CabErrc::WriteFailed, "could not write \"" + file.name + "\"");
     return {};

@@ -67,8 +67,9 @@ FolderStream::FolderStream(Segment first, NextSegment next)
     blockOffset_ = folder.dataOffset;
     error_ = MakeDecoder(compression_, &decoder_);
     if (error_.ok()) {
+        // Both buffers take a whole compressed block: stored blocks trade places (below).
         input_.resize(kMaxDataCompressed);
-        output_.resize(kMaxDataUncompressed);
+        output_.resize(kMaxDataCompressed);
     }
 }
 
@@ -78,7 +79,8 @@ CabError FolderStream::Fail(CabError error) {
     return error_;
 }
 
-CabError FolderStream::Read(uint8_t* out, size_t size) {
+template <class Take>
+CabError FolderStream::Consume(uint64_t size, Take take) {
     while (size > 0) {
         if (error_)
             return error_;
@@ -87,11 +89,8 @@ CabError FolderStream::Read(uint8_t* out, size_t size) {
                 return e;
             continue;
         }
-        const size_t n = std::min(size, outputSize_ - outputPos_);
-        if (out) {
-            std::copy_n(output_.data() + outputPos_, n, out);
-            out += n;
-        }
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(size, outputSize_ - outputPos_));
+        take(output_.data() + outputPos_, n);
         outputPos_ += n;
         position_ += n;
         size -= n;
@@ -99,14 +98,24 @@ CabError FolderStream::Read(uint8_t* out, size_t size) {
     return error_;
 }
 
+CabError FolderStream::Read(uint8_t* out, size_t size) {
+    return Consume(size, [&out](const uint8_t* data, size_t n) {
+        if (out) {
+            std::copy_n(data, n, out);
+            out += n;
+        }
+    });
+}
+
+CabError FolderStream::ReadTo(ByteSink* sink, uint64_t size, bool* sinkOk) {
+    return Consume(size, [sink, sinkOk](const uint8_t* data, size_t n) {
+        if (*sinkOk && sink)
+            *sinkOk = sink->Write(data, n);
+    });
+}
+
 CabError FolderStream::Skip(uint64_t size) {
-    while (size > 0) {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(size, kMaxDataUncompressed));
-        if (CabError e = Read(nullptr, n))
-            return e;
-        size -= n;
-    }
-    return error_;
+    return Consume(size, [](const uint8_t*, size_t) {});
 }
 
 CabError FolderStream::AdvanceSegment() {
@@ -221,7 +230,10 @@ CabError FolderStream::DecodeNextBlock() {
                             " uncompressed bytes, more than 32768"));
     if (decoded_ + uncompressed > kMaxFolderUncompressed)
         return Fail(Corrupt("folder grows past the largest possible folder size"));
-    if (!decoder_->DecodeBlock(input_.data(), compressed, output_.data(), uncompressed))
+    if ((compression_ & kMethodMask) == kMethodNone && compressed == uncompressed) {
+        // A stored block already is its output: trade buffers instead of copying.
+        input_.swap(output_);
+    } else if (!decoder_->DecodeBlock(input_.data(), compressed, output_.data(), uncompressed))
         return Fail(MakeError(CabErrc::DecodeFailed,
                               "data block " + std::to_string(blockIndex_ - 1) + " of folder " +
                                   std::to_string(segment_.folder) + ": " + decoder_->error()));

@@ -37,11 +37,18 @@ class FolderStream {
 
     // Reads exactly `size` bytes; reading past the folder's end is a Corrupt error.
     CabError Read(uint8_t* out, size_t size);
+    // Reads exactly `size` bytes into `sink` straight from the decoded block. Once the sink
+    // refuses a write it gets no more and `*sinkOk` turns false; decoding goes on, so the
+    // result still says whether the data was sound.
+    CabError ReadTo(ByteSink* sink, uint64_t size, bool* sinkOk);
     // Decodes and drops `size` bytes.
     CabError Skip(uint64_t size);
     uint64_t position() const { return position_; }
 
   private:
+    // Hands the next `size` bytes to take(data, n) in the pieces they were decoded in.
+    template <class Take>
+    CabError Consume(uint64_t size, Take take);
     CabError DecodeNextBlock();
     CabError ReadBlock(uint8_t* header, uint8_t* data, size_t room, size_t* size);
     CabError AdvanceSegment();
