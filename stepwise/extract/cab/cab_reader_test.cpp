@@ -95,6 +95,53 @@ TEST(CabinetReader, ListsAndExtractsStoredAndMszipFolders) {
     }
 }
 
+// A sink that takes `room` bytes and refuses every write after that.
+class FullSink final : public ByteSink {
+  public:
+    explicit FullSink(size_t room) : room_(room) {}
+    bool Write(const uint8_t* data, size_t size) override {
+        if (size > room_)
+            return false;
+        bytes.insert(bytes.end(), data, data + size);
+        room_ -= size;
+        return true;
+    }
+    std::vector<uint8_t> bytes;
+
+  private:
+    size_t room_;
+};
+
+// A refused write fails only its own file; its data is still decoded, so the next file in
+// the folder comes out whole and bad data behind the refusal is still reported as such.
+TEST(CabinetReader, ARefusedWriteFailsItsFileAndDecodingGoesOn) {
+    const Files files = {{"first", Sample(100000, 11)}, {"second", Sample(3000, 12)}};
+    for (uint16_t method : {kMethodNone, kMethodMszip}) {
+        for (bool corrupt : {false, true}) {
+            Cab cab = testing::SingleFolder(files, method);
+            cab.folders[0].blocks[2].corruptChecksum = corrupt;
+            CabinetReader reader;
+            ASSERT_FALSE(OpenBytes(reader, Serialize(cab)));
+            FullSink full(40000);
+            VectorSink second;
+            std::map<std::string, CabError> errors;
+            reader.ExtractAll(
+                [&](const FileEntry& f) -> ByteSink* {
+                    return f.name == "first" ? static_cast<ByteSink*>(&full) : &second;
+                },
+                [&](const FileEntry& f, const CabError& e) { errors[f.name] = e; });
+            EXPECT_EQ(errors["first"].code, corrupt ? CabErrc::Checksum : CabErrc::WriteFailed)
+                << method;
+            EXPECT_EQ(full.bytes, std::vector<uint8_t>(files[0].second.begin(),
+                                                       files[0].second.begin() + 32768));
+            if (!corrupt) {
+                EXPECT_FALSE(errors["second"]) << errors["second"].message;
+                EXPECT_EQ(second.bytes, files[1].second);
+            }
+        }
+    }
+}
+
 TEST(CabinetReader, ReadsEveryReserveCombination) {
     const Files files = {{"a.txt", Sample(40000, 4)}, {"b.txt", Sample(5000, 5)}};
     for (int combo = 0; combo < 8; ++combo) {

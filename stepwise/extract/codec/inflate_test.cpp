@@ -180,6 +180,9 @@ class BitSink {
     int used_ = 0;
 };
 
+// The order in which a dynamic header sends the code-length code's lengths.
+const int kCodeLenOrder[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
+
 // Canonical codes for the given lengths, as deflate assigns them.
 std::vector<uint32_t> CanonicalCodes(const std::vector<int>& lengths) {
     int counts[16] = {};
@@ -209,14 +212,12 @@ struct Dynamic {
     int numDistOverride = -1;
 
     std::vector<uint32_t> Write(BitSink& sink, bool last = true) const {
-        static const int kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                       11, 4,  12, 3, 13, 2, 14, 1, 15};
         sink.Header(last, 2);
         sink.Bits(numLitLenOverride >= 0 ? numLitLenOverride : int(litLen.size()) - 257, 5);
         sink.Bits(numDistOverride >= 0 ? numDistOverride : int(dist.size()) - 1, 5);
         sink.Bits(15, 4);  // all 19 code-length lengths
-        for (int i = 0; i < 19; ++i)
-            sink.Bits(codeLen[kOrder[i]], 3);
+        for (int symbol : kCodeLenOrder)
+            sink.Bits(codeLen[symbol], 3);
         const std::vector<uint32_t> clCodes = CanonicalCodes(codeLen);
         for (int l : litLen)
             sink.Code(clCodes[l], codeLen[l]);
@@ -225,6 +226,16 @@ struct Dynamic {
         return clCodes;
     }
 };
+
+// The start of a dynamic header for 257 + 1 lengths whose code-length code has two one-bit
+// codes: 0 (code 0) and the repeat symbol `repeat` (code 1).
+BitSink RepeatCode(int repeat) {
+    BitSink s;
+    s.Header(true, 2).Bits(0, 5).Bits(0, 5).Bits(15, 4);
+    for (int symbol : kCodeLenOrder)
+        s.Bits(symbol == repeat || symbol == 0 ? 1 : 0, 3);
+    return s;
+}
 
 // A small complete dynamic code: 'a' takes one bit, end of block and length 3 two each; one
 // distance code of one bit (incomplete, which deflate allows for a lone code).
@@ -374,22 +385,12 @@ std::vector<BadCase> BadStreams() {
         add("no end-of-block code", s, 4, "invalid code -- missing end-of-block");
     }
     {
-        // The code-length code holds symbol 16 (repeat previous) and sends it first.
-        BitSink s;
-        s.Header(true, 2).Bits(0, 5).Bits(0, 5).Bits(15, 4);
-        const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
-        for (int sym : order)
-            s.Bits(sym == 16 || sym == 0 ? 1 : 0, 3);
-        s.Code(1, 1).Bits(0, 2);  // 16 is the second code of length 1 (after 0)
+        BitSink s = RepeatCode(16);
+        s.Code(1, 1).Bits(0, 2);
         add("repeat with nothing to repeat", s, 4, "invalid bit length repeat");
     }
     {
-        // 18 repeating zeros 138 times twice overruns 257 + 1 lengths.
-        BitSink s;
-        s.Header(true, 2).Bits(0, 5).Bits(0, 5).Bits(15, 4);
-        const int order[19] = {16, 17, 18, 0, 8, 7, 9, 6, 10, 5, 11, 4, 12, 3, 13, 2, 14, 1, 15};
-        for (int sym : order)
-            s.Bits(sym == 18 || sym == 0 ? 1 : 0, 3);
+        BitSink s = RepeatCode(18);  // 138 zeros twice overrun 257 + 1 lengths
         s.Code(1, 1).Bits(127, 7).Code(1, 1).Bits(127, 7);
         add("repeat past the last length", s, 4, "invalid bit length repeat");
     }
