@@ -8,9 +8,11 @@ namespace cabtool {
 namespace {
 
 // Writes are handed over in pieces of this size, and at most this much waits in the queue.
-// Below malloc's mmap threshold, so buffers come from the heap and are reused.
+// Below malloc's mmap threshold, so buffers come from the heap and are reused. A small queue
+// keeps cycling the same few chunks: a larger one buys no speed and touches fresh pages,
+// a page fault each.
 constexpr size_t kChunk = 64 * 1024;
-constexpr size_t kMaxQueued = 16 * 1024 * 1024;
+constexpr size_t kMaxQueued = 1024 * 1024;
 
 }  // namespace
 
@@ -60,10 +62,17 @@ void AsyncFileWriter::FlushPending() {
 
 void AsyncFileWriter::Push(Request request) {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [&] { return queuedBytes_ < kMaxQueued; });
+    if (queuedBytes_ >= kMaxQueued) {
+        // Wait until half the queue has drained, not for the next free chunk: the two threads
+        // then hand over in batches instead of waking each other for every chunk.
+        callerWaiting_ = true;
+        roomFreed_.wait(lock, [&] { return queuedBytes_ <= kMaxQueued / 2; });
+        callerWaiting_ = false;
+    }
     queuedBytes_ += request.data.size();
     queue_.push_back(std::move(request));
-    changed_.notify_all();
+    if (writerWaiting_)
+        workQueued_.notify_one();
 }
 
 std::vector<std::string> AsyncFileWriter::Finish() {
@@ -71,7 +80,7 @@ std::vector<std::string> AsyncFileWriter::Finish() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         finishing_ = true;
-        changed_.notify_all();
+        workQueued_.notify_one();
     }
     if (thread_.joinable())
         thread_.join();
@@ -85,13 +94,16 @@ void AsyncFileWriter::Run() {
         Request request;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            changed_.wait(lock, [&] { return !queue_.empty() || finishing_; });
+            writerWaiting_ = true;
+            workQueued_.wait(lock, [&] { return !queue_.empty() || finishing_; });
+            writerWaiting_ = false;
             if (queue_.empty())
                 return;
             request = std::move(queue_.front());
             queue_.pop_front();
             queuedBytes_ -= request.data.size();
-            changed_.notify_all();
+            if (callerWaiting_ && queuedBytes_ <= kMaxQueued / 2)
+                roomFreed_.notify_one();
         }
         Handle(request);
         if (request.kind == Kind::Data) {

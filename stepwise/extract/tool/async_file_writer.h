@@ -49,7 +49,10 @@ class AsyncFileWriter {
     void MakeFolderFor(const std::string& path);
 
     std::mutex mutex_;
-    std::condition_variable changed_;
+    std::condition_variable roomFreed_;   // the caller waits here while the queue is full
+    std::condition_variable workQueued_;  // the writer waits here while it is empty
+    bool callerWaiting_ = false;
+    bool writerWaiting_ = false;
     std::deque<Request> queue_;
     size_t queuedBytes_ = 0;
     bool finishing_ = false;
