@@ -11,8 +11,9 @@
 
 namespace cab::codec {
 
-inline void FuzzBlocks(BlockDecoder& decoder, const uint8_t* data, size_t size) {
-    std::vector<uint8_t> out(kMaxBlockOutput);
+// Calls block(in, inSize, outSize) for each block in the input until it returns false.
+template <class Block>
+void ForEachFuzzBlock(const uint8_t* data, size_t size, Block block) {
     while (size >= 4) {
         const size_t outSize = (data[0] | (data[1] << 8)) % (kMaxBlockOutput + 1);
         size_t inSize = data[2] | (data[3] << 8);
@@ -20,11 +21,18 @@ inline void FuzzBlocks(BlockDecoder& decoder, const uint8_t* data, size_t size) 
         size -= 4;
         if (inSize > size)
             inSize = size;
-        if (!decoder.DecodeBlock(data, inSize, out.data(), outSize))
+        if (!block(data, inSize, outSize))
             return;
         data += inSize;
         size -= inSize;
     }
+}
+
+inline void FuzzBlocks(BlockDecoder& decoder, const uint8_t* data, size_t size) {
+    std::vector<uint8_t> out(kMaxBlockOutput);
+    ForEachFuzzBlock(data, size, [&](const uint8_t* in, size_t inSize, size_t outSize) {
+        return decoder.DecodeBlock(in, inSize, out.data(), outSize);
+    });
 }
 
 }  // namespace cab::codec
