@@ -24,6 +24,16 @@ if [ ${#missing[@]} -gt 0 ]; then
         $SUDO dpkg --add-architecture i386
     fi
     export DEBIAN_FRONTEND=noninteractive
-    $SUDO apt-get update -qq
-    $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    # A mirror caught mid-sync serves an index that fails its checksum, and apt then resolves
+    # i386 packages against stale versions. Such failures pass within minutes: try again.
+    for attempt in 1 2 3 4 5; do
+        if $SUDO apt-get update -qq && \
+           $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; then
+            exit 0
+        fi
+        echo "-- package install failed (attempt $attempt); retrying in 30 s" >&2
+        sleep 30
+    done
+    echo "-- could not install: ${missing[*]}" >&2
+    exit 1
 fi
