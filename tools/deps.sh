@@ -6,6 +6,7 @@ set -euo pipefail
 need_pkgs=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     googletest zlib1g-dev libz-mingw-w64-dev
     xvfb xdotool imagemagick x11-utils
     cabextract gcab
@@ -15,7 +16,7 @@ missing=()
 for p in "${need_pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed" || missing+=(wine wine32:i386)
+dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed" || missing+=(wine wine64 wine32:i386)
 
 if [ ${#missing[@]} -gt 0 ]; then
     SUDO=""

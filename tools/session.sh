@@ -3,11 +3,7 @@
 #   session_start [need_display]   starts Xvfb when needed, the wineserver, the prefix
 #   session_stop                   ends them again (also run on exit)
 
-SESSION_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export WINEPREFIX="${WINEPREFIX:-$SESSION_ROOT/build/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export WINEARCH="${WINEARCH:-win32}"
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 SESSION_XVFB_PID=""
 
 session_start_xvfb() {
@@ -38,27 +34,27 @@ session_start() {
     mkdir -p "$WINEPREFIX"
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "-- creating Wine prefix in $WINEPREFIX"
-        wineboot -i >/dev/null 2>&1 || true
+        "$PL_WINE" wineboot -i >/dev/null 2>&1 || true
         # Let the server that created the prefix save it and end before starting ours.
-        wineserver -w >/dev/null 2>&1 || true
+        "$PL_WINESERVER" -w >/dev/null 2>&1 || true
     fi
     # A persistent wineserver keeps every later Wine start warm (milliseconds, not seconds).
     # It fails only when a server for this prefix already runs, which serves as well.
-    wineserver -p >/dev/null 2>&1 || true
-    wine cmd /c exit >/dev/null 2>&1 || true
+    "$PL_WINESERVER" -p >/dev/null 2>&1 || true
+    "$PL_WINE" cmd /c exit >/dev/null 2>&1 || true
     # Our own Xvfb runs no window manager, and Wine would wait up to 2 s for one whenever a
     # window it hands to the manager (any window that ever had a caption, such as the docked
     # bar) is mapped, unmapped or destroyed. Without a manager Wine places windows itself.
     if [ -n "$SESSION_XVFB_PID" ]; then
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+        "$PL_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     else
-        wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
+        "$PL_WINE" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 || true
     fi
 }
 
 session_stop() {
-    wineserver -k >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
+    "$PL_WINESERVER" -k >/dev/null 2>&1 || true
+    "$PL_WINESERVER" -w >/dev/null 2>&1 || true
     if [ -n "$SESSION_XVFB_PID" ]; then
         kill "$SESSION_XVFB_PID" 2>/dev/null || true
         wait "$SESSION_XVFB_PID" 2>/dev/null || true
