@@ -83,14 +83,14 @@ Look LookOf(HWND image) {
     RECT r = e2e::WindowRect(image);
     const int w = r.right - r.left;
     const int h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    win32::ScreenDC screen = win32::GetScreenDC();
+    win32::MemoryDC memory(CreateCompatibleDC(screen.get()));
     BITMAPINFO info = {};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    win32::Bitmap dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32::SelectObjectScope select(memory.get(), dib.get());
+    BitBlt(memory.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
     int green = 0, grey = 0, orange = 0, blue = 0;
     const auto* pixels = static_cast<const uint32_t*>(bits);
     for (int i = 0; i < w * h; ++i) {
@@ -102,10 +102,6 @@ Look LookOf(HWND image) {
         orange += red > 200 && g > 120 && g < 210 && b < 90;
         blue += b > red + 80 && b > g + 50;
     }
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     const int all = w * h;
     if (green * 10 > all * 3)
         return Look::kGreenIcon;
@@ -136,12 +132,12 @@ struct RowInk {
 RowInk InkOfRow(HWND window, double from, double to) {
     RECT r = e2e::WindowRect(window);
     RowInk ink;
-    HDC screen = GetDC(nullptr);
+    win32::ScreenDC screen = win32::GetScreenDC();
     const int top = r.top + static_cast<int>((r.bottom - r.top) * from);
     const int bottom = r.top + static_cast<int>((r.bottom - r.top) * to);
     for (int y = top; y < bottom; ++y) {
         for (int x = r.left + 4; x < r.right - 4; x += 1) {
-            COLORREF c = GetPixel(screen, x, y);
+            COLORREF c = GetPixel(screen.get(), x, y);
             int red = GetRValue(c), green = GetGValue(c), blue = GetBValue(c);
             if (red < 40 && green < 40 && blue < 40)
                 ++ink.black;
@@ -150,7 +146,6 @@ RowInk InkOfRow(HWND window, double from, double to) {
                 ++ink.grey;
         }
     }
-    ReleaseDC(nullptr, screen);
     return ink;
 }
 

@@ -232,13 +232,13 @@ TEST_F(StepwiseRun, SpannedPayloadAsksForNextDisk) {
     // Every cabinet after the first goes away until the prompt asks for it.
     std::vector<std::string> later;
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((setup / "*.cab").c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    win32::FindHandle find(FindFirstFileA((setup / "*.cab").c_str(), &found));
+    ASSERT_TRUE(find);
     do {
         if (std::string(found.cFileName) != "file1.cab")
             later.push_back(found.cFileName);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &found));
+    find.reset();
     ASSERT_FALSE(later.empty()) << "the writer did not span the payload";
     CreateDirectoryA((setup / "away").c_str(), nullptr);
     for (const std::string& cab : later)
@@ -497,17 +497,17 @@ TEST_F(StepwiseRun, BackgroundWindowShowsTitle) {
     // shadow.
     POINT origin = {0, 0};
     ClientToScreen(background, &origin);
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(GetPixel(screen, origin.x + 5, origin.y + 100), RGB(0, 0, 255));
+    win32::ScreenDC screen = win32::GetScreenDC();
+    EXPECT_EQ(GetPixel(screen.get(), origin.x + 5, origin.y + 100), RGB(0, 0, 255));
     int white = 0, black = 0;
     for (int y = 11; y < 60; ++y) {
         for (int x = 21; x < 300; ++x) {
-            COLORREF c = GetPixel(screen, origin.x + x, origin.y + y);
+            COLORREF c = GetPixel(screen.get(), origin.x + x, origin.y + y);
             white += c == RGB(255, 255, 255);
             black += c == RGB(0, 0, 0);
         }
     }
-    ReleaseDC(nullptr, screen);
+    screen.reset();
     EXPECT_GT(white, 50);
     EXPECT_GT(black, 50);
 
