@@ -275,7 +275,8 @@ TEST_F(StepwiseRun, ZipInsteadOfCabinet) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(e2e::WindowText(GetDlgItem(window, IDCANCEL)), "Cancelar");
     EXPECT_EQ(e2e::WindowText(GetDlgItem(window, kMessageId)), "Preparando o ********");
-    Sleep(3500);  // past the animation: the failed stage keeps the window open
+    // Past the animation the failed stage keeps the window open; a close fails at once.
+    EXPECT_FALSE(e2e::WaitFor([&] { return !process.running() || !IsWindow(window); }, 3500ms));
     EXPECT_TRUE(process.running());
     EXPECT_TRUE(IsWindow(window));
     e2e::Screenshot("stepwise-not-a-cabinet");
@@ -312,7 +313,8 @@ TEST_F(StepwiseRun, BrokenPayloadWaitsForCancel) {
         HWND window = WaitPreparingWindow(process.id(), 1s);
         ASSERT_NE(window, nullptr);
         ClickButton(box, IDOK);
-        Sleep(3000);  // the failed stage never lets the window close by itself
+        // The failed stage never lets the window close by itself.
+        EXPECT_FALSE(e2e::WaitFor([&] { return !IsWindow(window); }, 3s));
         EXPECT_TRUE(IsWindow(window));
         ClickButton(window, IDCANCEL);
         EXPECT_EQ(process.Wait(5s), 0);
@@ -490,7 +492,15 @@ TEST_F(StepwiseRun, BackgroundWindowShowsTitle) {
     EXPECT_GE(covered.bottom, area.bottom);
     EXPECT_TRUE(GetWindowLongA(background, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetWindow(box, GW_OWNER), background);
-    Sleep(500);
+    // Painted once the fill shows below the title.
+    POINT fill = {5, 100};
+    ClientToScreen(background, &fill);
+    e2e::WaitFor(
+        [&] {
+            win32::ScreenDC dc = win32::GetScreenDC();
+            return GetPixel(dc.get(), fill.x, fill.y) == RGB(0, 0, 255);
+        },
+        5s);
     e2e::Screenshot("stepwise-background");
 
     // The fill below the title is blue; the title strip holds white text and its black
