@@ -8,7 +8,7 @@ need_pkgs=(
     g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
     googletest zlib1g-dev libz-mingw-w64-dev
     xvfb xdotool imagemagick x11-utils
-    cabextract gcab
+    cabextract gcab clang-format
 )
 
 missing=()
