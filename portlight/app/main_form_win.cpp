@@ -8,6 +8,7 @@
 #include "app/about_box_win.h"
 #include "app/web_page_win.h"
 #include "capture/run_capture_win.h"
+#include "capture/system_table_win.h"
 #include "common/win32/screen_win.h"
 #include "common/win32/window_win.h"
 #include "display/icon_strip_win.h"

@@ -8,18 +8,14 @@
 #include "common/win32/window_win.h"
 #include "display/icon_menu_win.h"
 #include "display/icon_slots.h"
+#include "display/twips.h"
 
 namespace portlight {
 
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
 // Bold 9.75-point count captions.
 constexpr int kCountFontCentipoints = 975;
-
-int TwipsToPixels(int twips, int dpi) {
-    return MulDiv(twips, dpi, kTwipsPerInch);
-}
 
 void RegisterClasses(HINSTANCE instance, WNDPROC host, WNDPROC image) {
     WNDCLASSA strip = {};
@@ -77,7 +73,7 @@ int IconStrip::CreateIconSlots(HWND container, COLORREF background) {
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, host_,
                                nullptr, instance, nullptr);
 
-    const int widthTwips = MulDiv(area.right, kTwipsPerInch, dpiX);
+    const int widthTwips = PixelsToTwips(area.right, dpiX);
     const int n = IconSlotCountFor(widthTwips);
     const int image = TwipsToPixels(kSlotImageTwips, dpiX);
     const int imageHeight = TwipsToPixels(kSlotImageTwips, dpiY);

@@ -12,7 +12,7 @@
 
 #include "capture/connection_table.h"
 #include "capture/icon_grouping.h"
-#include "capture/process_icon_win.h"
+#include "display/process_icon_win.h"
 #include "common/win32/handles_win.h"
 #include "display/icon_menu.h"
 #include "display/stock_pictures_win.h"

@@ -1,4 +1,4 @@
-#include "capture/process_icon_win.h"
+#include "display/process_icon_win.h"
 
 #include <shellapi.h>
 
