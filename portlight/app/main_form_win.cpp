@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "app/about_box_win.h"
+#include "app/settings_menu_win.h"
 #include "app/web_page_win.h"
 #include "capture/run_capture_win.h"
 #include "capture/system_table_win.h"
@@ -70,25 +71,6 @@ void RegisterPanelClass(HINSTANCE instance) {
     panel.hCursor = LoadCursor(nullptr, IDC_ARROW);
     panel.lpszClassName = PORTLIGHT_PANEL_CLASS;
     RegisterClassA(&panel);
-}
-
-win32::Menu BuildMenu(const std::vector<MenuEntry>& entries, const SettingsCommands& commands) {
-    win32::Menu menu(CreatePopupMenu());
-    for (const MenuEntry& e : entries) {
-        if (e.separator) {
-            AppendMenuA(menu.get(), MF_SEPARATOR, 0, nullptr);
-        } else if (!e.submenu.empty()) {
-            // The submenu belongs to its parent from here on.
-            AppendMenuA(menu.get(), MF_POPUP,
-                        reinterpret_cast<UINT_PTR>(BuildMenu(e.submenu, commands).release()),
-                        e.caption.c_str());
-        } else {
-            UINT flags = MF_STRING | (commands.IsChecked(e.command) ? MF_CHECKED : 0);
-            AppendMenuA(menu.get(), flags, IDM_SETTINGS_BASE + static_cast<int>(e.command),
-                        e.caption.c_str());
-        }
-    }
-    return menu;
 }
 
 }  // namespace
@@ -239,7 +221,7 @@ void MainForm::Load() {
     GetClientRect(hwnd_, &client);
     Place(cmdExit_, LayOutBar(PixelsToTwips(client.right, dpiX_)).cmdExit);
     // 10. Tray icon when asked for.
-    if (options.TrayIcon == "True")
+    if (options.TrayIcon)
         SetupTrayIcon();
     // 11. Timers; the areas show.
     SetTimer(hwnd_, IDT_MAIN, 1000, nullptr);
@@ -270,7 +252,7 @@ void MainForm::cmdNetstats_Click() {
         slot.Reset();
     if (iconStrip_)
         iconStrip_->ResetSlots();
-    snapshotCommand = BuildNetstatCommand(options.Monitor, OptionIsTrue(options.ActiveOnly));
+    snapshotCommand = BuildNetstatCommand(options.Monitor, options.ActiveOnly);
 
     if (captureThread_.joinable())
         captureThread_.join();
@@ -295,7 +277,7 @@ void MainForm::OnCaptured(std::unique_ptr<CaptureResult> result) {
     BuildTableFromSystem(txtNetstats, *connectionTable);
     SetWindowTextA(lblNetstatConnections_,
                    CountLabelText(connectionTable->ConnectionCount).c_str());
-    if (options.TrayIcon == "True" && tray_)
+    if (options.TrayIcon && tray_)
         tray_->UpdateToolTip(
             TrayToolTipText(connectionTable->ConnectionCount, snapshotCommand.monitorKind));
     GroupSlotsWithVersions(*connectionTable,
@@ -319,7 +301,7 @@ bool MainForm::Unload() {
         return false;
     }
     DetachDocking();
-    if (options.TrayIcon == "True")
+    if (options.TrayIcon)
         RemoveTrayIcon();
     if (about_)
         about_->Close();
@@ -380,7 +362,7 @@ void MainForm::ShowAbout() {
 void MainForm::PopupSettings() {
     if (!hwnd_ || !commands_)
         return;
-    win32::Menu menu = BuildMenu(SettingsMenu(), *commands_);
+    win32::Menu menu = CreateSettingsMenu(*commands_);
     RECT r;
     GetWindowRect(cmdSettings_, &r);
     // The bar must be in the foreground or the menu stays open after a click elsewhere.
@@ -396,8 +378,8 @@ void MainForm::QueryOnline() {
 }
 
 void MainForm::OnCommand(int id, int code) {
-    if (id >= IDM_SETTINGS_BASE && id <= IDM_SETTINGS_BASE + static_cast<int>(Command::PopupSettings)) {
-        commands_->Run(static_cast<Command>(id - IDM_SETTINGS_BASE));
+    if (Command command = SettingsMenuCommand(id); command != Command::None) {
+        commands_->Run(command);
         return;
     }
     switch (id) {
