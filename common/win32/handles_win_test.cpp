@@ -57,7 +57,8 @@ TEST(OwnedTest, KernelHandleClosesAndTreatsBothFailureValuesAsEmpty) {
     EXPECT_FALSE(win32::KernelHandle(INVALID_HANDLE_VALUE));
     EXPECT_FALSE(win32::KernelHandle(nullptr));
 
-    win32::FindHandle none(FindFirstFileA("C:\\no-such-folder-here\\*", nullptr));
+    WIN32_FIND_DATAA found;
+    win32::FindHandle none(FindFirstFileA("C:\\no-such-folder-here\\*", &found));
     EXPECT_FALSE(none);
 }
 
