@@ -1,6 +1,7 @@
 #include "app/about_box_win.h"
 
 #include "app/web_page_win.h"
+#include "common/win32/window_win.h"
 #include "display/version_info_win.h"
 #include "resource.h"
 
@@ -20,7 +21,7 @@ void AboutBox::Show(HWND owner, HICON icon) {
     }
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
+    wc.lpfnWndProc = win32::WindowProc<AboutBox, &AboutBox::OnMessage>;
     wc.hInstance = instance;
     wc.hIcon = icon;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -39,7 +40,6 @@ void AboutBox::Show(HWND owner, HICON icon) {
                             CW_USEDEFAULT, 340, 170, owner, nullptr, instance, this);
     if (!hwnd_)
         return;
-    SetWindowLongPtrA(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     auto child = [&](const char* cls, const std::string& text, DWORD style, int x, int y, int w,
                      int h, int id) {
@@ -57,8 +57,8 @@ void AboutBox::Show(HWND owner, HICON icon) {
     LOGFONTA lf = {};
     GetObjectA(font, sizeof lf, &lf);
     lf.lfUnderline = TRUE;
-    linkFont_ = CreateFontIndirectA(&lf);
-    SendMessageA(link_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+    linkFont_.reset(CreateFontIndirectA(&lf));
+    SendMessageA(link_, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
     child("BUTTON", "OK", BS_DEFPUSHBUTTON, 240, 100, 80, 26, kIdOk);
 
     RECT bar = {};
@@ -72,36 +72,32 @@ void AboutBox::Close() {
     if (hwnd_)
         DestroyWindow(hwnd_);
     hwnd_ = nullptr;
-    if (linkFont_)
-        DeleteObject(linkFont_);
-    linkFont_ = nullptr;
+    linkFont_.reset();
 }
 
-LRESULT CALLBACK AboutBox::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<AboutBox*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+LRESULT AboutBox::OnMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     switch (message) {
         case WM_COMMAND:
             if (LOWORD(wp) == kIdLink && HIWORD(wp) == STN_CLICKED)
                 OpenWebPage(kHomePageAddress);
-            else if (LOWORD(wp) == kIdOk && self)
-                self->Close();
+            else if (LOWORD(wp) == kIdOk)
+                Close();
             return 0;
         case WM_CTLCOLORSTATIC:
-            if (self && reinterpret_cast<HWND>(lp) == self->link_) {
+            if (link_ && reinterpret_cast<HWND>(lp) == link_) {
                 SetTextColor(reinterpret_cast<HDC>(wp), RGB(0, 0, 204));
                 SetBkMode(reinterpret_cast<HDC>(wp), TRANSPARENT);
                 return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
             }
             break;
         case WM_SETCURSOR:
-            if (self && reinterpret_cast<HWND>(wp) == self->link_) {
+            if (link_ && reinterpret_cast<HWND>(wp) == link_) {
                 SetCursor(LoadCursor(nullptr, IDC_HAND));
                 return TRUE;
             }
             break;
         case WM_CLOSE:
-            if (self)
-                self->Close();
+            Close();
             return 0;
     }
     return DefWindowProcA(window, message, wp, lp);

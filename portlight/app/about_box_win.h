@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "common/win32/handles_win.h"
+
 namespace portlight {
 
 class AboutBox {
@@ -18,10 +20,10 @@ public:
     HWND hwnd() const { return hwnd_; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(HWND window, UINT message, WPARAM wp, LPARAM lp);
     HWND hwnd_ = nullptr;
     HWND link_ = nullptr;
-    HFONT linkFont_ = nullptr;
+    win32::Font linkFont_;
 };
 
 }  // namespace portlight

@@ -5,6 +5,8 @@
 //   window > cmdExit (above the control box, at the top right)
 #pragma once
 
+#include "display/twips.h"
+
 namespace portlight {
 
 struct TwipRect {
@@ -36,9 +38,5 @@ constexpr int kIconStripHeightTwips = 660;  // a 420-twip icon over its 225-twip
 constexpr int kExitButtonSizeTwips = 300;
 
 BarLayout LayOutBar(int windowWidthTwips);
-
-// Twips to pixels at `dpi` dots per inch, rounded to the nearest pixel.
-int TwipsToPixels(int twips, int dpi);
-int PixelsToTwips(int pixels, int dpi);
 
 }  // namespace portlight

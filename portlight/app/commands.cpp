@@ -111,22 +111,96 @@ int RefreshMilliseconds(const std::string& refresh) {
     return 3000;
 }
 
+namespace {
+
+// The option an on/off command flips; null for every other command.
+bool* FlagOf(Options& o, Command command) {
+    switch (command) {
+        case Command::Active:
+            return &o.Active;
+        case Command::GeneralAutohide:
+            return &o.Autohide;
+        case Command::GeneralAlwaysOnTop:
+            return &o.OnTop;
+        case Command::GeneralTrayIcon:
+            return &o.TrayIcon;
+        case Command::GeneralSliding:
+            return &o.SlidingEffect;
+        case Command::GeneralStartup:
+            return &o.Startup;
+        case Command::FilterActive:
+            return &o.ActiveOnly;
+        case Command::GeneralSegmentPID:
+            return &o.SegmentPID;
+        case Command::FilterResolve:
+            return &o.ResolveHosts;
+        case Command::FilterLocalhost:
+            return &o.ShowLocalHost;
+        default:
+            return nullptr;
+    }
+}
+
+// The option value a radio command stands for; null for every other command.
+const char* RadioValue(Command command) {
+    switch (command) {
+        case Command::FilterMonitorAll:
+            return "All";
+        case Command::FilterMonitorTCP:
+            return "TCP";
+        case Command::FilterMonitorUDP:
+            return "UDP";
+        case Command::UnknownShowAll:
+            return "ShowAll";
+        case Command::UnknownHideAll:
+            return "All";
+        case Command::UnknownHideNoPID:
+            return "NoPID";
+        case Command::UnknownHideKnownPID:
+            return "KnownPID";
+        case Command::Refresh3:
+            return "3";
+        case Command::Refresh5:
+            return "5";
+        case Command::Refresh7:
+            return "7";
+        case Command::Refresh10:
+            return "10";
+        default:
+            return nullptr;
+    }
+}
+
+}  // namespace
+
 SettingsCommands::SettingsCommands(Options& options, CommandHost& host, ProfileStore& store)
     : options_(options), host_(host), store_(store) {}
 
-bool SettingsCommands::Toggle(Command command) {
-    bool now = !IsChecked(command);
-    if (now)
-        checked_.insert(command);
-    else
-        checked_.erase(command);
-    return now;
+bool SettingsCommands::IsChecked(Command command) const {
+    if (const bool* flag = FlagOf(options_, command))
+        return *flag;
+    const char* value = RadioValue(command);
+    if (!value)
+        return false;
+    switch (command) {
+        case Command::FilterMonitorAll:
+        case Command::FilterMonitorTCP:
+        case Command::FilterMonitorUDP:
+            return options_.Monitor == value;
+        case Command::Refresh3:
+        case Command::Refresh5:
+        case Command::Refresh7:
+        case Command::Refresh10:
+            return options_.Refresh == value;
+        default:
+            return options_.Unknown == value;
+    }
 }
 
-void SettingsCommands::Radio(Command chosen, std::initializer_list<Command> group) {
-    for (Command c : group)
-        checked_.erase(c);
-    checked_.insert(chosen);
+bool SettingsCommands::Toggle(Command command) {
+    bool* flag = FlagOf(options_, command);
+    *flag = !*flag;
+    return *flag;
 }
 
 void SettingsCommands::Saved() {
@@ -135,91 +209,52 @@ void SettingsCommands::Saved() {
 }
 
 void SettingsCommands::Run(Command command) {
-    static constexpr std::initializer_list<Command> kMonitor = {
-        Command::FilterMonitorAll, Command::FilterMonitorTCP, Command::FilterMonitorUDP};
-    static constexpr std::initializer_list<Command> kUnknown = {
-        Command::UnknownShowAll, Command::UnknownHideAll, Command::UnknownHideNoPID,
-        Command::UnknownHideKnownPID};
-    static constexpr std::initializer_list<Command> kRefresh = {
-        Command::Refresh3, Command::Refresh5, Command::Refresh7, Command::Refresh10};
-
     switch (command) {
         case Command::Active:
-            options_.Active = Toggle(command);
-            host_.SetTrayActiveCheck(options_.Active);
+            host_.SetTrayActiveCheck(Toggle(command));
             break;
-        case Command::GeneralAutohide: {
-            bool on = Toggle(command);
-            options_.Autohide = BoolText(on);
-            host_.DockingAutoHide(on);
+        case Command::GeneralAutohide:
+            host_.DockingAutoHide(Toggle(command));
             break;
-        }
-        case Command::GeneralAlwaysOnTop: {
-            bool on = Toggle(command);
-            options_.OnTop = BoolText(on);
-            host_.DockingAlwaysOnTop(on);
+        case Command::GeneralAlwaysOnTop:
+            host_.DockingAlwaysOnTop(Toggle(command));
             break;
-        }
-        case Command::GeneralTrayIcon: {
-            bool on = Toggle(command);
-            options_.TrayIcon = BoolText(on);
-            if (on)
+        case Command::GeneralTrayIcon:
+            if (Toggle(command))
                 host_.SetupTrayIcon();
             else
                 host_.RemoveTrayIcon();
             break;
-        }
         case Command::GeneralSliding:
-            options_.SlidingEffect = Toggle(command);
-            host_.DockingSlideEffect(options_.SlidingEffect);
+            host_.DockingSlideEffect(Toggle(command));
             host_.DockingSlideTime(1000);
             host_.DockingUpdateBar();
             break;
-        case Command::GeneralStartup: {
-            bool on = Toggle(command);
-            options_.Startup = BoolText(on);
-            host_.ApplyStartWithWindows(on);
+        case Command::GeneralStartup:
+            host_.ApplyStartWithWindows(Toggle(command));
             break;
-        }
         case Command::FilterActive:
-            options_.ActiveOnly = BoolText(Toggle(command));
-            break;
         case Command::GeneralSegmentPID:
-            options_.SegmentPID = Toggle(command);
-            break;
         case Command::FilterResolve:
-            options_.ResolveHosts = BoolText(Toggle(command));
-            break;
         case Command::FilterLocalhost:
-            options_.ShowLocalHost = BoolText(Toggle(command));
+            Toggle(command);
             break;
         case Command::FilterMonitorAll:
         case Command::FilterMonitorTCP:
         case Command::FilterMonitorUDP:
-            Radio(command, kMonitor);
-            options_.Monitor = command == Command::FilterMonitorTCP   ? "TCP"
-                               : command == Command::FilterMonitorUDP ? "UDP"
-                                                                      : "All";
+            options_.Monitor = RadioValue(command);
             break;
         case Command::UnknownShowAll:
         case Command::UnknownHideAll:
         case Command::UnknownHideNoPID:
         case Command::UnknownHideKnownPID:
-            Radio(command, kUnknown);
-            options_.Unknown = command == Command::UnknownShowAll     ? "ShowAll"
-                               : command == Command::UnknownHideNoPID ? "NoPID"
-                               : command == Command::UnknownHideKnownPID ? "KnownPID"
-                                                                         : "All";
+            options_.Unknown = RadioValue(command);
             break;
         case Command::Refresh3:
         case Command::Refresh5:
         case Command::Refresh7:
         case Command::Refresh10:
-            Radio(command, kRefresh);
-            options_.Refresh = command == Command::Refresh5   ? "5"
-                               : command == Command::Refresh7  ? "7"
-                               : command == Command::Refresh10 ? "10"
-                                                               : "3";
+            options_.Refresh = RadioValue(command);
             host_.SetRefreshInterval(RefreshMilliseconds(options_.Refresh));
             break;
         case Command::TickerUpdate:
@@ -244,44 +279,26 @@ void SettingsCommands::Run(Command command) {
 }
 
 void SettingsCommands::LoadOptions() {
-    auto setCheck = [&](Command c, bool on) {
-        if (on)
-            checked_.insert(c);
-        else
-            checked_.erase(c);
-    };
+    options_.Autohide = ReadBoolOption(store_, "Autohide", true);
+    host_.DockingAutoHide(options_.Autohide);
 
-    options_.Autohide = store_.Read("Autohide", "True");
-    setCheck(Command::GeneralAutohide, OptionIsTrue(options_.Autohide));
-    host_.DockingAutoHide(OptionIsTrue(options_.Autohide));
+    options_.Active = ReadBoolOption(store_, "Active", true);
 
-    options_.Active = OptionIsTrue(store_.Read("Active", "True"));
-    setCheck(Command::Active, options_.Active);
+    options_.OnTop = ReadBoolOption(store_, "OnTop", true);
+    host_.DockingAlwaysOnTop(options_.OnTop);
 
-    options_.OnTop = store_.Read("OnTop", "True");
-    setCheck(Command::GeneralAlwaysOnTop, OptionIsTrue(options_.OnTop));
-    host_.DockingAlwaysOnTop(OptionIsTrue(options_.OnTop));
+    options_.Startup = ReadBoolOption(store_, "Startup", true);
+    host_.ApplyStartWithWindows(options_.Startup);
 
-    options_.Startup = store_.Read("Startup", "True");
-    setCheck(Command::GeneralStartup, OptionIsTrue(options_.Startup));
-    host_.ApplyStartWithWindows(OptionIsTrue(options_.Startup));
-
-    options_.SlidingEffect = OptionIsTrue(store_.Read("SlidingEffect", "False"));
-    setCheck(Command::GeneralSliding, options_.SlidingEffect);
+    options_.SlidingEffect = ReadBoolOption(store_, "SlidingEffect", false);
     host_.DockingSlideEffect(options_.SlidingEffect);
     host_.DockingUpdateBar();
 
-    options_.TrayIcon = store_.Read("TrayIcon", "False");
-    setCheck(Command::GeneralTrayIcon, OptionIsTrue(options_.TrayIcon));
-    options_.ActiveOnly = store_.Read("ActiveOnly", "False");
-    setCheck(Command::FilterActive, OptionIsTrue(options_.ActiveOnly));
-    options_.ResolveHosts = store_.Read("ResolveHosts", "False");
-    setCheck(Command::FilterResolve, OptionIsTrue(options_.ResolveHosts));
-    options_.ShowLocalHost = store_.Read("ShowLocalHost", "True");
-    setCheck(Command::FilterLocalhost, OptionIsTrue(options_.ShowLocalHost));
-
-    options_.SegmentPID = OptionIsTrue(store_.Read("SegmentPID", "True"));
-    setCheck(Command::GeneralSegmentPID, options_.SegmentPID);
+    options_.TrayIcon = ReadBoolOption(store_, "TrayIcon", false);
+    options_.ActiveOnly = ReadBoolOption(store_, "ActiveOnly", false);
+    options_.ResolveHosts = ReadBoolOption(store_, "ResolveHosts", false);
+    options_.ShowLocalHost = ReadBoolOption(store_, "ShowLocalHost", true);
+    options_.SegmentPID = ReadBoolOption(store_, "SegmentPID", true);
 
     std::string monitor = store_.Read("Monitor", "All");
     Run(monitor == "TCP"   ? Command::FilterMonitorTCP

@@ -1,10 +1,9 @@
-// The settings menu and the commands behind it. Toggle commands flip their own check mark
-// and copy the new state into the option; radio commands check themselves and clear the
-// rest of their group. Every option command saves the whole option set, but only once
-// start-up has finished (OptionsLoaded), so LoadOptions can replay the commands.
+// The settings menu and the commands behind it. Toggle commands flip their option; radio
+// commands set their option's value. Check marks are derived from the options. Every option
+// command saves the whole option set, but only once start-up has finished (OptionsLoaded),
+// so LoadOptions can replay the commands.
 #pragma once
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -87,7 +86,8 @@ public:
     SettingsCommands(Options& options, CommandHost& host, ProfileStore& store);
 
     void Run(Command command);
-    bool IsChecked(Command command) const { return checked_.count(command) != 0; }
+    // The command's check mark, from the options.
+    bool IsChecked(Command command) const;
 
     // Reads every option (defaults for missing keys) and applies it through its command,
     // in the fixed start-up order. Does not save.
@@ -97,13 +97,11 @@ public:
 
 private:
     bool Toggle(Command command);
-    void Radio(Command chosen, std::initializer_list<Command> group);
     void Saved();
 
     Options& options_;
     CommandHost& host_;
     ProfileStore& store_;
-    std::set<Command> checked_;
 };
 
 // Timer period of a Refresh option value; anything but "3", "5", "7", "10" gives 3000.

@@ -70,12 +70,12 @@ TEST(LoadOptions, FreshInstallUsesDefaultsAndDoesNotSave) {
     bar.commands.LoadOptions();
     EXPECT_TRUE(bar.store.writes.empty());
     EXPECT_TRUE(bar.options.Active);
-    EXPECT_EQ(bar.options.ActiveOnly, "False");
+    EXPECT_FALSE(bar.options.ActiveOnly);
     EXPECT_EQ(bar.options.Monitor, "All");
     EXPECT_EQ(bar.options.Refresh, "3");
     EXPECT_EQ(bar.options.Unknown, "All");
     EXPECT_TRUE(bar.options.SegmentPID);
-    EXPECT_EQ(bar.options.TrayIcon, "False");
+    EXPECT_FALSE(bar.options.TrayIcon);
     EXPECT_TRUE(bar.commands.IsChecked(Command::Active));
     EXPECT_TRUE(bar.commands.IsChecked(Command::GeneralAutohide));
     EXPECT_TRUE(bar.commands.IsChecked(Command::GeneralAlwaysOnTop));
@@ -102,7 +102,7 @@ TEST(LoadOptions, ReplaysStoredValuesAndFallsBack) {
     EXPECT_EQ(bar.options.Unknown, "NoPID");
     EXPECT_TRUE(bar.commands.IsChecked(Command::UnknownHideNoPID));
     EXPECT_FALSE(bar.commands.IsChecked(Command::UnknownHideAll));
-    EXPECT_EQ(bar.options.ActiveOnly, "True");
+    EXPECT_TRUE(bar.options.ActiveOnly);
     EXPECT_FALSE(bar.options.SegmentPID);
     EXPECT_FALSE(bar.options.Active);
     EXPECT_TRUE(bar.store.writes.empty());
@@ -141,19 +141,50 @@ TEST(SettingsCommands, TogglesAndTheirEffects) {
     EXPECT_FALSE(bar.options.Active);
     EXPECT_FALSE(bar.commands.IsChecked(Command::Active));
     bar.commands.Run(Command::GeneralTrayIcon);
-    EXPECT_EQ(bar.options.TrayIcon, "True");
+    EXPECT_TRUE(bar.options.TrayIcon);
     bar.commands.Run(Command::GeneralTrayIcon);
-    EXPECT_EQ(bar.options.TrayIcon, "False");
+    EXPECT_FALSE(bar.options.TrayIcon);
     bar.commands.Run(Command::GeneralSliding);
     EXPECT_TRUE(bar.options.SlidingEffect);
     bar.commands.Run(Command::GeneralStartup);
-    EXPECT_EQ(bar.options.Startup, "False");
+    EXPECT_FALSE(bar.options.Startup);
     std::vector<std::string> expected = {"tray active False", "tray on",   "tray off",
                                          "slide True",        "slidetime 1000", "updatebar",
                                          "startup False"};
     EXPECT_EQ(bar.host.calls, expected);
     EXPECT_EQ(bar.store.values["active"], "False");
     EXPECT_EQ(bar.store.values["slidingeffect"], "True");
+}
+
+// On/off options read "True" in any letter case and anything else as off, save as
+// "True"/"False", and their check marks follow the options without a second copy.
+TEST(SettingsCommands, BooleanOptionsAndDerivedChecks) {
+    Bar bar;
+    bar.store.values = {
+        {"autohide", "true"}, {"ontop", "yes"}, {"trayicon", "TRUE"}, {"showlocalhost", ""}};
+    bar.commands.LoadOptions();
+    EXPECT_TRUE(bar.options.Autohide);
+    EXPECT_FALSE(bar.options.OnTop);
+    EXPECT_TRUE(bar.options.TrayIcon);
+    EXPECT_FALSE(bar.options.ShowLocalHost) << "a key present but empty is off";
+    EXPECT_TRUE(bar.commands.IsChecked(Command::GeneralTrayIcon));
+    EXPECT_FALSE(bar.commands.IsChecked(Command::GeneralAlwaysOnTop));
+
+    bar.options.ResolveHosts = true;
+    EXPECT_TRUE(bar.commands.IsChecked(Command::FilterResolve));
+    bar.options.Monitor = "UDP";
+    EXPECT_TRUE(bar.commands.IsChecked(Command::FilterMonitorUDP));
+    EXPECT_FALSE(bar.commands.IsChecked(Command::FilterMonitorAll));
+    EXPECT_FALSE(bar.commands.IsChecked(Command::Help)) << "commands without an option";
+
+    bar.commands.OptionsLoaded = true;
+    bar.commands.Run(Command::GeneralSegmentPID);
+    EXPECT_EQ(bar.store.values["autohide"], "True");
+    EXPECT_EQ(bar.store.values["ontop"], "False");
+    EXPECT_EQ(bar.store.values["trayicon"], "True");
+    EXPECT_EQ(bar.store.values["showlocalhost"], "False");
+    EXPECT_EQ(bar.store.values["resolvehosts"], "True");
+    EXPECT_EQ(bar.store.values["segmentpid"], "False");
 }
 
 // Radio groups keep exactly one check mark.

@@ -6,8 +6,12 @@
 #include <ctime>
 
 #include "app/about_box_win.h"
+#include "app/settings_menu_win.h"
 #include "app/web_page_win.h"
 #include "capture/run_capture_win.h"
+#include "capture/system_table_win.h"
+#include "common/win32/screen_win.h"
+#include "common/win32/window_win.h"
 #include "display/icon_strip_win.h"
 #include "display/snapshot_pipeline_win.h"
 #include "resource.h"
@@ -39,7 +43,7 @@ private:
 
 // Container areas forward what their controls report to the bar window, so every
 // command reaches MainForm whatever area the control sits in.
-LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+LRESULT PanelProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     switch (message) {
         case WM_COMMAND:
         case WM_NOTIFY:
@@ -51,9 +55,9 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         case WM_ERASEBKGND: {
             RECT r;
             GetClientRect(window, &r);
-            HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, GWLP_USERDATA)));
-            FillRect(reinterpret_cast<HDC>(wp), &r, brush);
-            DeleteObject(brush);
+            win32::Brush brush(
+                CreateSolidBrush(static_cast<COLORREF>(GetWindowLongPtrA(window, GWLP_USERDATA))));
+            FillRect(reinterpret_cast<HDC>(wp), &r, brush.get());
             return 1;
         }
     }
@@ -62,28 +66,11 @@ LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
 
 void RegisterPanelClass(HINSTANCE instance) {
     WNDCLASSA panel = {};
-    panel.lpfnWndProc = PanelProc;
+    panel.lpfnWndProc = win32::GuardedProc<PanelProc>;
     panel.hInstance = instance;
     panel.hCursor = LoadCursor(nullptr, IDC_ARROW);
     panel.lpszClassName = PORTLIGHT_PANEL_CLASS;
     RegisterClassA(&panel);
-}
-
-HMENU BuildMenu(const std::vector<MenuEntry>& entries, const SettingsCommands& commands) {
-    HMENU menu = CreatePopupMenu();
-    for (const MenuEntry& e : entries) {
-        if (e.separator) {
-            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-        } else if (!e.submenu.empty()) {
-            AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(BuildMenu(e.submenu, commands)),
-                        e.caption.c_str());
-        } else {
-            UINT flags = MF_STRING | (commands.IsChecked(e.command) ? MF_CHECKED : 0);
-            AppendMenuA(menu, flags, IDM_SETTINGS_BASE + static_cast<int>(e.command),
-                        e.caption.c_str());
-        }
-    }
-    return menu;
 }
 
 }  // namespace
@@ -93,10 +80,6 @@ MainForm::MainForm() = default;
 MainForm::~MainForm() {
     if (captureThread_.joinable())
         captureThread_.join();
-    if (font_)
-        DeleteObject(font_);
-    if (titleBrush_)
-        DeleteObject(titleBrush_);
 }
 
 bool MainForm::Create(HINSTANCE instance) {
@@ -106,7 +89,7 @@ bool MainForm::Create(HINSTANCE instance) {
     icon_ = LoadIconA(instance, MAKEINTRESOURCEA(IDI_PORTLIGHT));
     RegisterPanelClass(instance);
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
+    wc.lpfnWndProc = win32::WindowProc<MainForm, &MainForm::HandleMessage>;
     wc.hInstance = instance;
     wc.hIcon = icon_;
     wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
@@ -144,12 +127,12 @@ void MainForm::CreateChildren() {
         HWND w = CreateWindowExA(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, parent,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
                                  nullptr);
-        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return w;
     };
-    font_ = CreateFontA(-MulDiv(8, dpiY_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                        ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
+    font_.reset(CreateFontA(-MulDiv(8, dpiY_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                            ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_SWISS, "MS Sans Serif"));
 
     picNetstats_ = Panel(hwnd_, IDC_PICNETSTATS, kBarColour);
     picTitleBar_ = Panel(picNetstats_, IDC_PICTITLEBAR, kTitleColour);
@@ -200,10 +183,9 @@ void MainForm::LayOut() {
 }
 
 void MainForm::Load() {
-    HDC screen = GetDC(nullptr);
-    dpiX_ = GetDeviceCaps(screen, LOGPIXELSX);
-    dpiY_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const win32::Dpi dpi = win32::ScreenDpi();
+    dpiX_ = dpi.x;
+    dpiY_ = dpi.y;
 
     // 1. Guards start clear.
     SnapshotBusy = false;
@@ -239,7 +221,7 @@ void MainForm::Load() {
     GetClientRect(hwnd_, &client);
     Place(cmdExit_, LayOutBar(PixelsToTwips(client.right, dpiX_)).cmdExit);
     // 10. Tray icon when asked for.
-    if (options.TrayIcon == "True")
+    if (options.TrayIcon)
         SetupTrayIcon();
     // 11. Timers; the areas show.
     SetTimer(hwnd_, IDT_MAIN, 1000, nullptr);
@@ -270,7 +252,7 @@ void MainForm::cmdNetstats_Click() {
         slot.Reset();
     if (iconStrip_)
         iconStrip_->ResetSlots();
-    snapshotCommand = BuildNetstatCommand(options.Monitor, OptionIsTrue(options.ActiveOnly));
+    snapshotCommand = BuildNetstatCommand(options.Monitor, options.ActiveOnly);
 
     if (captureThread_.joinable())
         captureThread_.join();
@@ -295,7 +277,7 @@ void MainForm::OnCaptured(std::unique_ptr<CaptureResult> result) {
     BuildTableFromSystem(txtNetstats, *connectionTable);
     SetWindowTextA(lblNetstatConnections_,
                    CountLabelText(connectionTable->ConnectionCount).c_str());
-    if (options.TrayIcon == "True" && tray_)
+    if (options.TrayIcon && tray_)
         tray_->UpdateToolTip(
             TrayToolTipText(connectionTable->ConnectionCount, snapshotCommand.monitorKind));
     GroupSlotsWithVersions(*connectionTable,
@@ -319,7 +301,7 @@ bool MainForm::Unload() {
         return false;
     }
     DetachDocking();
-    if (options.TrayIcon == "True")
+    if (options.TrayIcon)
         RemoveTrayIcon();
     if (about_)
         about_->Close();
@@ -380,15 +362,14 @@ void MainForm::ShowAbout() {
 void MainForm::PopupSettings() {
     if (!hwnd_ || !commands_)
         return;
-    HMENU menu = BuildMenu(SettingsMenu(), *commands_);
+    win32::Menu menu = CreateSettingsMenu(*commands_);
     RECT r;
     GetWindowRect(cmdSettings_, &r);
     // The bar must be in the foreground or the menu stays open after a click elsewhere.
     SetForegroundWindow(hwnd_);
-    TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, r.left, r.bottom,
+    TrackPopupMenuEx(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, r.left, r.bottom,
                      hwnd_, nullptr);
     PostMessageA(hwnd_, WM_NULL, 0, 0);
-    DestroyMenu(menu);
 }
 
 void MainForm::QueryOnline() {
@@ -397,8 +378,8 @@ void MainForm::QueryOnline() {
 }
 
 void MainForm::OnCommand(int id, int code) {
-    if (id >= IDM_SETTINGS_BASE && id <= IDM_SETTINGS_BASE + static_cast<int>(Command::PopupSettings)) {
-        commands_->Run(static_cast<Command>(id - IDM_SETTINGS_BASE));
+    if (Command command = SettingsMenuCommand(id); command != Command::None) {
+        commands_->Run(command);
         return;
     }
     switch (id) {
@@ -424,6 +405,11 @@ void MainForm::OnTimer(UINT_PTR id) {
 }
 
 LRESULT MainForm::HandleMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+    if (message == WM_NCCREATE)
+        hwnd_ = window;
+    // After Unload only the destruction messages still concern the object.
+    if (message != WM_DESTROY && hwnd_ != window)
+        return DefWindowProcA(window, message, wp, lp);
     switch (message) {
         case WM_COMMAND:
             OnCommand(LOWORD(wp), HIWORD(wp));
@@ -439,8 +425,8 @@ LRESULT MainForm::HandleMessage(HWND window, UINT message, WPARAM wp, LPARAM lp)
                 SetTextColor(reinterpret_cast<HDC>(wp), RGB(255, 255, 255));
                 SetBkColor(reinterpret_cast<HDC>(wp), kTitleColour);
                 if (!titleBrush_)
-                    titleBrush_ = CreateSolidBrush(kTitleColour);
-                return reinterpret_cast<LRESULT>(titleBrush_);
+                    titleBrush_.reset(CreateSolidBrush(kTitleColour));
+                return reinterpret_cast<LRESULT>(titleBrush_.get());
             }
             break;
         case WM_CLOSE:
@@ -453,26 +439,6 @@ LRESULT MainForm::HandleMessage(HWND window, UINT message, WPARAM wp, LPARAM lp)
             return 0;
     }
     return DefWindowProcA(window, message, wp, lp);
-}
-
-LRESULT CALLBACK MainForm::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-    MainForm* self = nullptr;
-    if (message == WM_NCCREATE) {
-        self = static_cast<MainForm*>(reinterpret_cast<CREATESTRUCTA*>(lp)->lpCreateParams);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        self->hwnd_ = window;
-    } else {
-        self = reinterpret_cast<MainForm*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    }
-    // After Unload only the destruction messages still concern the object.
-    if (!self || (message != WM_DESTROY && self->hwnd_ != window))
-        return DefWindowProcA(window, message, wp, lp);
-    try {
-        return self->HandleMessage(window, message, wp, lp);
-    } catch (...) {
-        // No exception may cross into the system's message dispatch.
-        return DefWindowProcA(window, message, wp, lp);
-    }
 }
 
 }  // namespace portlight

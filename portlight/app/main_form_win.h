@@ -20,6 +20,7 @@
 #include "capture/connection_table.h"
 #include "capture/icon_grouping.h"
 #include "capture/netstat_command.h"
+#include "common/win32/handles_win.h"
 
 namespace portlight {
 
@@ -79,7 +80,6 @@ public:
     bool OptionsLoaded() const { return commands_ && commands_->OptionsLoaded; }
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wp, LPARAM lp);
     void Load();
     void AttachDocking();  // the docking object with the bar's configuration
@@ -110,8 +110,8 @@ private:
     HWND cmdSendStats_ = nullptr;
     HWND Command1_ = nullptr;
     HICON icon_ = nullptr;
-    HFONT font_ = nullptr;
-    HBRUSH titleBrush_ = nullptr;
+    win32::Font font_;
+    win32::Brush titleBrush_;
     int dpiX_ = 96;
     int dpiY_ = 96;
 

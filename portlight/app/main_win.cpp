@@ -2,33 +2,19 @@
 #include <windows.h>
 
 #include "app/main_form_win.h"
+#include "common/win32/handles_win.h"
 
 namespace {
 
 // Named for the product so a second copy started from anywhere sees the first.
 constexpr char kInstanceMutex[] = "Kestro - Portlight single instance";
 
-class InstanceGuard {
-public:
-    InstanceGuard() : mutex_(CreateMutexA(nullptr, FALSE, kInstanceMutex)) {
-        alreadyRunning_ = mutex_ && GetLastError() == ERROR_ALREADY_EXISTS;
-    }
-    ~InstanceGuard() {
-        if (mutex_)
-            CloseHandle(mutex_);
-    }
-    bool alreadyRunning() const { return alreadyRunning_; }
-
-private:
-    HANDLE mutex_;
-    bool alreadyRunning_ = false;
-};
-
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    InstanceGuard guard;
-    if (guard.alreadyRunning()) {
+    // Held until the program ends: while it exists, later copies find it.
+    win32::KernelHandle instanceMutex(CreateMutexA(nullptr, FALSE, kInstanceMutex));
+    if (instanceMutex && GetLastError() == ERROR_ALREADY_EXISTS) {
         MessageBoxA(nullptr, "Another Instance of Kestro - Portlight is already running.",
                     "Already Running", MB_OK | MB_ICONEXCLAMATION);
         return 0;

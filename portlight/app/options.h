@@ -1,6 +1,6 @@
-// The bar's options, as kept in settings.db (section "Main"). Booleans that only show a
-// check mark stay as the text read from the file; Active, SegmentPID and SlidingEffect
-// are held as booleans.
+// The bar's options, as kept in settings.db (section "Main"). On/off options are booleans;
+// ReadBoolOption and BoolText are the one place they meet their "True"/"False" text. The
+// settings menu's check marks are derived from these values (SettingsCommands::IsChecked).
 #pragma once
 
 #include <string>
@@ -8,15 +8,15 @@
 namespace portlight {
 
 struct Options {
-    std::string Autohide = "True";
+    bool Autohide = true;
     bool Active = true;
-    std::string OnTop = "True";
-    std::string Startup = "True";
+    bool OnTop = true;
+    bool Startup = true;
     bool SlidingEffect = false;
-    std::string TrayIcon = "False";
-    std::string ActiveOnly = "False";
-    std::string ResolveHosts = "False";
-    std::string ShowLocalHost = "True";
+    bool TrayIcon = false;
+    bool ActiveOnly = false;
+    bool ResolveHosts = false;
+    bool ShowLocalHost = true;
     bool SegmentPID = true;
     std::string Monitor = "All";
     std::string Refresh = "3";
@@ -35,9 +35,14 @@ public:
     virtual void Write(const std::string& key, const std::string& value) = 0;
 };
 
+// An on/off option as stored: "True" or "False".
 inline const char* BoolText(bool value) {
     return value ? "True" : "False";
 }
+
+// An on/off option from the store: true only for "True" (in any letter case); `fallback`
+// when the key is missing.
+bool ReadBoolOption(ProfileStore& store, const std::string& key, bool fallback);
 
 // Writes all thirteen option keys in their fixed order.
 void SaveOptions(const Options& options, ProfileStore& store);

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "capture/handles_win.h"
+#include "common/win32/handles_win.h"
 
 namespace portlight {
 
@@ -41,7 +41,7 @@ std::string GetShortPath(const std::string& path) {
 }
 
 void ApplyStartWithWindows(bool startup, const std::string& programFolder) {
-    ScopedRegKey key;
+    win32::RegKey key;
     if (startup) {
         std::string shortPath = GetShortPath(programFolder + "\\portlight.exe");
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/commands.h"
+#include "common/win32/handles_win.h"
 
 namespace portlight {
 namespace {
@@ -65,16 +66,15 @@ TEST(PrivateProfileStore, SaveOptionsWritesEveryKey) {
 }
 
 std::string RunEntry() {
-    HKEY key = nullptr;
+    win32::RegKey key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run", 0,
-                      KEY_READ, &key) != ERROR_SUCCESS)
+                      KEY_READ, key.out()) != ERROR_SUCCESS)
         return "<no key>";
     char value[512] = {};
     DWORD size = sizeof value;
     DWORD type = 0;
-    LONG status = RegQueryValueExA(key, "Kestro - Portlight", nullptr, &type,
+    LONG status = RegQueryValueExA(key.get(), "Kestro - Portlight", nullptr, &type,
                                    reinterpret_cast<BYTE*>(value), &size);
-    RegCloseKey(key);
     return status == ERROR_SUCCESS && type == REG_SZ ? std::string(value) : "<none>";
 }
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "common/win32/handles_win.h"
+#include "common/win32/window_win.h"
 #include "resource.h"
 
 namespace portlight {
@@ -23,15 +25,14 @@ void CopyText(char* target, size_t size, const std::string& text) {
 TrayIcon::TrayIcon() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
+    wc.lpfnWndProc = win32::WindowProc<TrayIcon, &TrayIcon::OnMessage>;
     wc.hInstance = instance;
     wc.lpszClassName = PORTLIGHT_TRAY_CLASS;
     RegisterClassA(&wc);  // fails harmlessly when already registered
     // A hidden top-level window rather than a message-only one: the menu needs a window
     // that can be brought to the foreground.
     window_ = CreateWindowExA(WS_EX_TOOLWINDOW, PORTLIGHT_TRAY_CLASS, "", WS_POPUP, 0, 0, 0, 0,
-                              nullptr, nullptr, instance, nullptr);
-    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+                              nullptr, nullptr, instance, this);
 }
 
 TrayIcon::~TrayIcon() {
@@ -91,9 +92,10 @@ void TrayIcon::Remove() {
 }
 
 void TrayIcon::ShowMenu() {
-    HMENU menu = CreatePopupMenu();
-    if (!menu)
+    win32::Menu owner(CreatePopupMenu());
+    if (!owner)
         return;
+    HMENU menu = owner.get();
     if (!menuTitle.empty()) {
         AppendMenuA(menu, MF_STRING | MF_DISABLED, 0, menuTitle.c_str());
         AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
@@ -113,24 +115,23 @@ void TrayIcon::ShowMenu() {
     UINT chosen = static_cast<UINT>(
         TrackPopupMenuEx(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, window_, nullptr));
     PostMessageA(window_, WM_NULL, 0, 0);
-    DestroyMenu(menu);
+    owner.reset();
     if (chosen >= kFirstItemId && chosen - kFirstItemId < items_.size() && onItemChosen)
         onItemChosen(items_[chosen - kFirstItemId].caption);
 }
 
-LRESULT CALLBACK TrayIcon::WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-    auto* self = reinterpret_cast<TrayIcon*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (self && message == kCallbackMessage) {
+LRESULT TrayIcon::OnMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+    if (message == kCallbackMessage) {
         UINT event = LOWORD(lp);
         if (event == WM_RBUTTONUP || event == WM_LBUTTONUP || event == WM_CONTEXTMENU)
-            self->ShowMenu();
+            ShowMenu();
         return 0;
     }
     // Test hook and keyboard-free access: WM_COMMAND with an item's position chooses it.
-    if (self && message == WM_COMMAND && LOWORD(wp) >= kFirstItemId) {
+    if (message == WM_COMMAND && LOWORD(wp) >= kFirstItemId) {
         size_t index = LOWORD(wp) - kFirstItemId;
-        if (index < self->items_.size() && self->items_[index].kind == kText && self->onItemChosen)
-            self->onItemChosen(self->items_[index].caption);
+        if (index < items_.size() && items_[index].kind == kText && onItemChosen)
+            onItemChosen(items_[index].caption);
         return 0;
     }
     return DefWindowProcA(window, message, wp, lp);

@@ -50,7 +50,7 @@ public:
     std::function<void(const std::string& caption)> onItemChosen;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
+    LRESULT OnMessage(HWND window, UINT message, WPARAM wp, LPARAM lp);
     void ShowMenu();
     NOTIFYICONDATAA BaseData() const;
 

@@ -3,7 +3,7 @@
 #include <shellapi.h>
 
 #include "appbar/cbappbar_win.h"
-#include "capture/handles_win.h"
+#include "common/win32/handles_win.h"
 
 namespace appbar {
 namespace {
@@ -204,7 +204,7 @@ std::vector<ControlBox> AppBarHostWin::Controls() {
 
 std::optional<std::vector<uint8_t>> AppBarHostWin::ReadRecordValue(uint32_t root,
                                                                    const std::string& path) {
-    portlight::ScopedRegKey key;
+    win32::RegKey key;
     if (RegOpenKeyExA(RootKey(root), path.c_str(), 0, KEY_ALL_ACCESS, key.out()) != ERROR_SUCCESS) {
         return std::nullopt;
     }
@@ -223,7 +223,7 @@ std::optional<std::vector<uint8_t>> AppBarHostWin::ReadRecordValue(uint32_t root
 bool AppBarHostWin::WriteRecordValue(uint32_t root,
                                      const std::string& path,
                                      const RecordBytes& bytes) {
-    portlight::ScopedRegKey key;
+    win32::RegKey key;
     if (RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         key.out(), nullptr) != ERROR_SUCCESS) {
         return false;

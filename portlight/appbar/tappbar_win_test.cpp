@@ -10,6 +10,7 @@
 
 #include "appbar/cbappbar_win.h"
 #include "appbar/tappbar_win.h"
+#include "common/win32/handles_win.h"
 
 namespace appbar {
 namespace {
@@ -315,12 +316,9 @@ class RefusingHost : public AppBarHostWin {
 // Finds the message box owned by `owner`, keeps its text and closes it with OK.
 struct MessageBoxCloser {
     explicit MessageBoxCloser(HWND owner) : owner(owner) {
-        thread = CreateThread(nullptr, 0, &Run, this, 0, nullptr);
+        thread.reset(CreateThread(nullptr, 0, &Run, this, 0, nullptr));
     }
-    ~MessageBoxCloser() {
-        WaitForSingleObject(thread, 10000);
-        CloseHandle(thread);
-    }
+    ~MessageBoxCloser() { WaitForSingleObject(thread.get(), 10000); }
     static DWORD WINAPI Run(void* self) {
         auto* me = static_cast<MessageBoxCloser*>(self);
         for (int i = 0; i < 200; ++i) {
@@ -340,7 +338,7 @@ struct MessageBoxCloser {
         return 1;
     }
     HWND owner;
-    HANDLE thread;
+    win32::KernelHandle thread;
     std::string text;
     std::string title;
 };
@@ -354,7 +352,7 @@ TEST(TAppBarWin, AutoHideConflict) {
     {
         MessageBoxCloser closer(w.hwnd);
         DockTop(bar, true);
-        WaitForSingleObject(closer.thread, 10000);
+        WaitForSingleObject(closer.thread.get(), 10000);
         EXPECT_EQ(closer.title, "Conflict bar");
         EXPECT_EQ(closer.text,
                   "There is already an auto hidden window on this edge.\n\r"
@@ -373,13 +371,12 @@ class RegistryTest : public ::testing::Test {
         "Software\\KestroTests\\AppBar" + std::to_string(GetCurrentProcessId());
     void TearDown() override { RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str()); }
     void WriteRaw(size_t size) {
-        HKEY key = nullptr;
+        win32::RegKey key;
         ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                  nullptr, &key, nullptr),
+                                  nullptr, key.out(), nullptr),
                   ERROR_SUCCESS);
         std::vector<BYTE> bytes(size, 0x11);
-        RegSetValueExA(key, nullptr, 0, REG_BINARY, bytes.data(), static_cast<DWORD>(size));
-        RegCloseKey(key);
+        RegSetValueExA(key.get(), nullptr, 0, REG_BINARY, bytes.data(), static_cast<DWORD>(size));
     }
 };
 
@@ -396,12 +393,13 @@ TEST_F(RegistryTest, SaveLoadAndRejectOtherSizes) {
     bar.SetTaskbarButton(TaskbarNever);
     ASSERT_TRUE(bar.SaveSettings());
 
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    win32::RegKey key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, key.out()),
+              ERROR_SUCCESS);
     DWORD type = 0;
     DWORD size = 0;
-    EXPECT_EQ(RegQueryValueExA(key, nullptr, nullptr, &type, nullptr, &size), ERROR_SUCCESS);
-    RegCloseKey(key);
+    EXPECT_EQ(RegQueryValueExA(key.get(), nullptr, nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    key.reset();
     EXPECT_EQ(type, static_cast<DWORD>(REG_BINARY));
     EXPECT_EQ(size, 90u);
 

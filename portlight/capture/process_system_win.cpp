@@ -5,7 +5,7 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
-#include "capture/handles_win.h"
+#include "common/win32/handles_win.h"
 
 namespace portlight {
 
@@ -36,7 +36,7 @@ QueryFullProcessImageNameAFn QueryFullProcessImageNameAPtr() {
 }
 
 std::string ModulePathByModules(uint32_t pid) {
-    ScopedHandle process(OpenProcess(kModuleReadAccess, FALSE, pid));
+    win32::KernelHandle process(OpenProcess(kModuleReadAccess, FALSE, pid));
     if (!process.valid())
         return {};
     HMODULE modules[kModuleListBytes / sizeof(HMODULE)] = {};
@@ -56,7 +56,7 @@ std::string Win32ProcessSystem::ReadImageName(uint32_t pid) {
     QueryFullProcessImageNameAFn query = QueryFullProcessImageNameAPtr();
     if (!query)
         return {};
-    ScopedHandle process(OpenProcess(kLimitedQueryAccess, FALSE, pid));
+    win32::KernelHandle process(OpenProcess(kLimitedQueryAccess, FALSE, pid));
     if (!process.valid())
         return {};
     char path[MAX_PATH] = {};
@@ -92,7 +92,7 @@ std::string Win32ProcessSystem::ReadMainModulePath(uint32_t pid) {
 
 std::vector<std::pair<uint32_t, std::string>> Win32ProcessSystem::SnapshotProcessNames() {
     std::vector<std::pair<uint32_t, std::string>> names;
-    ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    win32::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.valid())
         return names;
     PROCESSENTRY32 entry = {};

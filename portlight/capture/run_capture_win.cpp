@@ -1,6 +1,6 @@
 #include "capture/run_capture_win.h"
 
-#include "capture/handles_win.h"
+#include "common/win32/handles_win.h"
 
 namespace portlight {
 
@@ -20,7 +20,7 @@ CaptureResult RunAndCapture(const std::string& commandLine, DWORD timeLimitMs) {
     security.lpSecurityDescriptor = nullptr;
     security.bInheritHandle = TRUE;
 
-    ScopedHandle readEnd, writeEnd;
+    win32::KernelHandle readEnd, writeEnd;
     if (!CreatePipe(readEnd.out(), writeEnd.out(), &security, 0)) {
         result.failure = Failure("CreatePipe");
         return result;
@@ -43,7 +43,7 @@ CaptureResult RunAndCapture(const std::string& commandLine, DWORD timeLimitMs) {
         result.failure = Failure("CreateProcess");
         return result;
     }
-    ScopedHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    win32::KernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
     // The child holds its own copy; closing ours lets the pipe break when the child ends.
     writeEnd.reset();
 

@@ -32,8 +32,9 @@ void AppendSubmenu(HMENU menu, const IconMenuEntry& entry, HMENU submenu) {
 
 }  // namespace
 
-HMENU CreateIconMenu(const IconMenu& model) {
-    HMENU menu = CreatePopupMenu();
+win32::Menu CreateIconMenu(const IconMenu& model) {
+    win32::Menu owner(CreatePopupMenu());
+    HMENU menu = owner.get();
     Append(menu, model.mnuNetstatConnection, kCmdNetstatConnection);
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     Append(menu, model.mnuNetstatInfo, kCmdNetstatInfo);
@@ -44,7 +45,7 @@ HMENU CreateIconMenu(const IconMenu& model) {
     AppendSubmenu(menu, model.mnuNetstatTermProcesses,
                   CreateListMenu(model.mnuNetstatTermProcess, kCmdNetstatTermProcessBase,
                                  model.mnuNetstatTermProcessAll, kCmdNetstatTermProcessAll));
-    return menu;
+    return owner;
 }
 
 const IconMenuEntry* EntryOfCommand(const IconMenu& model, UINT command) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "common/win32/handles_win.h"
 #include "display/icon_menu.h"
 
 namespace portlight {
@@ -18,26 +19,10 @@ enum IconMenuCommand : UINT {
     kCmdNetstatTermProcessBase = 0x5120,
 };
 
-// A pop-up menu handle, destroyed with its submenus.
-class ScopedMenu {
-  public:
-    explicit ScopedMenu(HMENU menu = nullptr) : menu_(menu) {}
-    ~ScopedMenu() {
-        if (menu_)
-            DestroyMenu(menu_);
-    }
-    ScopedMenu(const ScopedMenu&) = delete;
-    ScopedMenu& operator=(const ScopedMenu&) = delete;
-    HMENU get() const { return menu_; }
-
-  private:
-    HMENU menu_;
-};
-
 // The pop-up in the order of mnuNetstats: the hover text, "Show Info", "Terminate
 // Connection" and "Terminate Process" with their entries. Hidden entries are left out;
 // disabled ones are greyed.
-HMENU CreateIconMenu(const IconMenu& model);
+win32::Menu CreateIconMenu(const IconMenu& model);
 
 // The model entry a command id stands for, or null.
 const IconMenuEntry* EntryOfCommand(const IconMenu& model, UINT command);

@@ -4,20 +4,18 @@
 
 #include <cstdlib>
 
+#include "common/win32/screen_win.h"
+#include "common/win32/window_win.h"
 #include "display/icon_menu_win.h"
 #include "display/icon_slots.h"
+#include "display/twips.h"
 
 namespace portlight {
 
 namespace {
 
-constexpr int kTwipsPerInch = 1440;
 // Bold 9.75-point count captions.
 constexpr int kCountFontCentipoints = 975;
-
-int TwipsToPixels(int twips, int dpi) {
-    return MulDiv(twips, dpi, kTwipsPerInch);
-}
 
 void RegisterClasses(HINSTANCE instance, WNDPROC host, WNDPROC image) {
     WNDCLASSA strip = {};
@@ -35,10 +33,6 @@ void RegisterClasses(HINSTANCE instance, WNDPROC host, WNDPROC image) {
     RegisterClassA(&slot);
 }
 
-IconStrip* StripOf(HWND window) {
-    return reinterpret_cast<IconStrip*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-}
-
 }  // namespace
 
 IconStrip::IconStrip(const std::vector<IconSlot>& slots,
@@ -51,52 +45,50 @@ IconStrip::~IconStrip() {
         DestroyWindow(host_);
     if (tooltip_ && IsWindow(tooltip_))
         DestroyWindow(tooltip_);
-    if (countFont_)
-        DeleteObject(countFont_);
 }
 
 int IconStrip::CreateIconSlots(HWND container, COLORREF background) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(container, GWLP_HINSTANCE));
-    RegisterClasses(instance, HostProc, ImageProc);
+    RegisterClasses(instance, win32::WindowProc<IconStrip, &IconStrip::HandleHost>,
+                    win32::WindowProc<IconStrip, &IconStrip::HandleImage>);
     background_ = background;
     stock_ = std::make_unique<StockPictures>(background);
     picLarge_ = std::make_unique<IconCanvas>(kPictureSize, kPictureSize, background);
     picSmall_ = std::make_unique<IconCanvas>(16, 16, background);
 
-    HDC screen = GetDC(nullptr);
-    const int dpiX = GetDeviceCaps(screen, LOGPIXELSX);
-    const int dpiY = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+    const win32::Dpi dpi = win32::ScreenDpi();
+    const int dpiX = dpi.x;
+    const int dpiY = dpi.y;
 
     RECT area;
     GetClientRect(container, &area);
     host_ = CreateWindowExA(0, kIconStripClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
-                            area.right, area.bottom, container, nullptr, instance, nullptr);
-    SetWindowLongPtrA(host_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+                            area.right, area.bottom, container, nullptr, instance, this);
 
-    countFont_ = CreateFontA(-MulDiv(kCountFontCentipoints, dpiY, 7200), 0, 0, 0, FW_BOLD, FALSE,
-                             FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             DEFAULT_QUALITY, DEFAULT_PITCH | FF_ROMAN, "Times New Roman");
+    countFont_.reset(CreateFontA(-MulDiv(kCountFontCentipoints, dpiY, 7200), 0, 0, 0, FW_BOLD,
+                                 FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                 CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_ROMAN,
+                                 "Times New Roman"));
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, host_,
                                nullptr, instance, nullptr);
 
-    const int widthTwips = MulDiv(area.right, kTwipsPerInch, dpiX);
+    const int widthTwips = PixelsToTwips(area.right, dpiX);
     const int n = IconSlotCountFor(widthTwips);
     const int image = TwipsToPixels(kSlotImageTwips, dpiX);
     const int imageHeight = TwipsToPixels(kSlotImageTwips, dpiY);
     const int buttonHeight = TwipsToPixels(kSlotButtonHeightTwips, dpiY);
     for (int i = 0; i <= n; ++i) {
         const int left = TwipsToPixels(SlotLeftTwips(i), dpiX);
-        HWND img = CreateWindowExA(0, kSlotImageClass, "", WS_CHILD, left, 0, image, imageHeight,
-                                   host_, reinterpret_cast<HMENU>(INT_PTR{kSlotImageBase + i}),
-                                   instance, nullptr);
+        HWND img =
+            CreateWindowExA(0, kSlotImageClass, "", WS_CHILD, left, 0, image, imageHeight, host_,
+                            reinterpret_cast<HMENU>(INT_PTR{kSlotImageBase + i}), instance, this);
         std::string caption = std::to_string(i);
         HWND button = CreateWindowExA(0, "BUTTON", caption.c_str(), WS_CHILD | BS_PUSHBUTTON, left,
                                       imageHeight, image, buttonHeight, host_,
                                       reinterpret_cast<HMENU>(INT_PTR{kSlotButtonBase + i}),
                                       instance, nullptr);
-        SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(countFont_), FALSE);
+        SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(countFont_.get()), FALSE);
         images_.push_back(img);
         buttons_.push_back(button);
         pictures_.push_back(std::make_unique<IconCanvas>(kPictureSize, kPictureSize, background));
@@ -160,7 +152,7 @@ void IconStrip::ShowIconMenu(int slot) {
         BuildIconMenu(slot, slots_[slot], table_, snapshotRunning_ && snapshotRunning_());
     if (!model)
         return;
-    ScopedMenu menu(CreateIconMenu(*model));
+    win32::Menu menu = CreateIconMenu(*model);
     POINT at;
     GetCursorPos(&at);
     // The menu closes properly when the user clicks elsewhere only if the owner is the
@@ -187,24 +179,15 @@ void IconStrip::RunMenuCommand(const IconMenu& menu, UINT command) {
 }
 
 void IconStrip::PaintImage(HWND image) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(image, &paint);
+    win32::PaintScope paint(image);
     RECT cell;
     GetClientRect(image, &cell);
     size_t i = static_cast<size_t>(GetDlgCtrlID(image) - kSlotImageBase);
     if (i < pictures_.size())
-        pictures_[i]->PaintTo(dc, cell);
-    EndPaint(image, &paint);
+        pictures_[i]->PaintTo(paint.dc(), cell);
 }
 
-LRESULT CALLBACK IconStrip::HostProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-    IconStrip* strip = StripOf(window);
-    if (strip)
-        return strip->HandleHost(message, wp, lp);
-    return DefWindowProcA(window, message, wp, lp);
-}
-
-LRESULT IconStrip::HandleHost(UINT message, WPARAM wp, LPARAM lp) {
+LRESULT IconStrip::HandleHost(HWND window, UINT message, WPARAM wp, LPARAM lp) {
     switch (message) {
         case WM_COMMAND: {
             int id = LOWORD(wp);
@@ -231,36 +214,32 @@ LRESULT IconStrip::HandleHost(UINT message, WPARAM wp, LPARAM lp) {
         }
         case WM_ERASEBKGND: {
             RECT area;
-            GetClientRect(host_, &area);
-            HBRUSH brush = CreateSolidBrush(background_);
-            FillRect(reinterpret_cast<HDC>(wp), &area, brush);
-            DeleteObject(brush);
+            GetClientRect(window, &area);
+            win32::Brush brush(CreateSolidBrush(background_));
+            FillRect(reinterpret_cast<HDC>(wp), &area, brush.get());
             return 1;
         }
         default:
             break;
     }
-    return DefWindowProcA(host_, message, wp, lp);
+    return DefWindowProcA(window, message, wp, lp);
 }
 
-LRESULT CALLBACK IconStrip::ImageProc(HWND window, UINT message, WPARAM wp, LPARAM lp) {
-    IconStrip* strip = StripOf(GetParent(window));
-    if (strip) {
-        const int slot = GetDlgCtrlID(window) - kSlotImageBase;
-        switch (message) {
-            case WM_PAINT:
-                strip->PaintImage(window);
-                return 0;
-            case WM_LBUTTONUP:
-                if (strip->handlers.ShowProcessReport)
-                    strip->handlers.ShowProcessReport(slot);
-                return 0;
-            case WM_RBUTTONDOWN:
-                strip->ShowIconMenu(slot);
-                return 0;
-            default:
-                break;
-        }
+LRESULT IconStrip::HandleImage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+    const int slot = GetDlgCtrlID(window) - kSlotImageBase;
+    switch (message) {
+        case WM_PAINT:
+            PaintImage(window);
+            return 0;
+        case WM_LBUTTONUP:
+            if (handlers.ShowProcessReport)
+                handlers.ShowProcessReport(slot);
+            return 0;
+        case WM_RBUTTONDOWN:
+            ShowIconMenu(slot);
+            return 0;
+        default:
+            break;
     }
     return DefWindowProcA(window, message, wp, lp);
 }

@@ -12,7 +12,8 @@
 
 #include "capture/connection_table.h"
 #include "capture/icon_grouping.h"
-#include "capture/process_icon_win.h"
+#include "display/process_icon_win.h"
+#include "common/win32/handles_win.h"
 #include "display/icon_menu.h"
 #include "display/stock_pictures_win.h"
 
@@ -61,9 +62,8 @@ class IconStrip {
     IconStripHandlers handlers;
 
   private:
-    static LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK ImageProc(HWND window, UINT message, WPARAM wp, LPARAM lp);
-    LRESULT HandleHost(UINT message, WPARAM wp, LPARAM lp);
+    LRESULT HandleHost(HWND window, UINT message, WPARAM wp, LPARAM lp);
+    LRESULT HandleImage(HWND window, UINT message, WPARAM wp, LPARAM lp);
     void AddTool(HWND control);
     void RunMenuCommand(const IconMenu& menu, UINT command);
     void PaintImage(HWND image);
@@ -74,7 +74,7 @@ class IconStrip {
 
     HWND host_ = nullptr;
     HWND tooltip_ = nullptr;
-    HFONT countFont_ = nullptr;
+    win32::Font countFont_;
     std::vector<HWND> images_;
     std::vector<HWND> buttons_;
     std::vector<std::unique_ptr<IconCanvas>> pictures_;  // each slot's copy of picLarge

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/win32/screen_win.h"
 #include "display/icon_menu_win.h"
 
 namespace portlight {
@@ -26,10 +27,7 @@ std::string Text(HWND window) {
 }
 
 int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi;
+    return win32::ScreenDpi().x;
 }
 
 // Slots fill the container at the designed pitch; reset and show follow the slot model.
@@ -103,7 +101,7 @@ TEST(CreateIconMenu, EntriesAndEnabling) {
     IconSlot slot{"Sample Courier", "C:\\x.exe", 2, "000001", SlotPicture::kProcessIcon, true};
     std::optional<IconMenu> model = BuildIconMenu(5, slot, table, false);
     ASSERT_TRUE(model);
-    ScopedMenu menu(CreateIconMenu(*model));
+    win32::Menu menu = CreateIconMenu(*model);
     ASSERT_EQ(GetMenuItemCount(menu.get()), 6);
     EXPECT_EQ(ItemText(menu.get(), 0), "Sample Courier");
     EXPECT_EQ(ItemText(menu.get(), 2), "Show Info");

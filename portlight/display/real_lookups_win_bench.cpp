@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "capture/process_system_win.h"
+#include "capture/system_table_win.h"
 #include "display/snapshot_pipeline_win.h"
 #include "display/version_info_win.h"
 #include "sample_process.h"

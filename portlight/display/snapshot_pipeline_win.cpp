@@ -1,15 +1,8 @@
 #include "display/snapshot_pipeline_win.h"
 
-#include "capture/process_system_win.h"
 #include "display/version_info_win.h"
 
 namespace portlight {
-
-void BuildTableFromSystem(std::string_view listing, ConnectionTable& table) {
-    Win32ProcessSystem system;
-    SnapshotProcessLookup lookup(system);
-    BuildConnectionTable(listing, lookup, table);
-}
 
 int GroupSlotsWithVersions(const ConnectionTable& table,
                            const GroupingOptions& options,

@@ -1,16 +1,13 @@
-// The table and grouping steps of a snapshot against the real system.
+// The grouping step of a snapshot against the real system (the table step is
+// capture/system_table_win.h).
 #pragma once
 
-#include <string_view>
 #include <vector>
 
 #include "capture/connection_table.h"
 #include "capture/icon_grouping.h"
 
 namespace portlight {
-
-// Builds the table with lookups that ask the system once per snapshot and once per process.
-void BuildTableFromSystem(std::string_view listing, ConnectionTable& table);
 
 // Groups the table into slots, reading each executable's description once per walk.
 int GroupSlotsWithVersions(const ConnectionTable& table,

@@ -1,35 +1,31 @@
 #include "display/stock_pictures_win.h"
 
+#include "common/win32/handles_win.h"
+
 namespace portlight {
 
 namespace {
 
-// Selects a GDI object for the lifetime of the scope and deletes it afterwards.
-class ScopedGdi {
+// A GDI object made for one drawing step and selected while it lasts; the selection is
+// undone before the object is deleted.
+class SelectedTool {
   public:
-    ScopedGdi(HDC dc, HGDIOBJ object) : dc_(dc), object_(object), old_(SelectObject(dc, object)) {}
-    ~ScopedGdi() {
-        SelectObject(dc_, old_);
-        DeleteObject(object_);
-    }
-    ScopedGdi(const ScopedGdi&) = delete;
-    ScopedGdi& operator=(const ScopedGdi&) = delete;
+    SelectedTool(HDC dc, HGDIOBJ object) : object_(object), select_(dc, object) {}
 
   private:
-    HDC dc_;
-    HGDIOBJ object_;
-    HGDIOBJ old_;
+    win32::GdiObject object_;
+    win32::SelectObjectScope select_;
 };
 
 void Box(HDC dc, int l, int t, int r, int b, COLORREF fill, COLORREF edge, int edgeWidth = 1) {
-    ScopedGdi pen(dc, CreatePen(PS_SOLID, edgeWidth, edge));
-    ScopedGdi brush(dc, CreateSolidBrush(fill));
+    SelectedTool pen(dc, CreatePen(PS_SOLID, edgeWidth, edge));
+    SelectedTool brush(dc, CreateSolidBrush(fill));
     Rectangle(dc, l, t, r, b);
 }
 
 void Disc(HDC dc, int cx, int cy, int radius, COLORREF fill, COLORREF edge) {
-    ScopedGdi pen(dc, CreatePen(PS_SOLID, 1, edge));
-    ScopedGdi brush(dc, CreateSolidBrush(fill));
+    SelectedTool pen(dc, CreatePen(PS_SOLID, 1, edge));
+    SelectedTool brush(dc, CreateSolidBrush(fill));
     Ellipse(dc, cx - radius, cy - radius, cx + radius + 1, cy + radius + 1);
 }
 
@@ -45,7 +41,7 @@ void DrawGear(HDC dc) {
     const COLORREF steel = RGB(70, 90, 120);
     {
         // Teeth: four thick strokes through the centre give eight teeth.
-        ScopedGdi pen(dc, CreatePen(PS_SOLID, 6, steel));
+        SelectedTool pen(dc, CreatePen(PS_SOLID, 6, steel));
         const POINT ends[4][2] = {
             {{16, 2}, {16, 30}}, {{2, 16}, {30, 16}}, {{6, 6}, {26, 26}}, {{26, 6}, {6, 26}}};
         for (const auto& line : ends) {
@@ -59,8 +55,8 @@ void DrawGear(HDC dc) {
 
 void DrawPadlock(HDC dc) {
     {
-        ScopedGdi pen(dc, CreatePen(PS_SOLID, 4, RGB(110, 110, 110)));
-        ScopedGdi brush(dc, GetStockObject(NULL_BRUSH));
+        SelectedTool pen(dc, CreatePen(PS_SOLID, 4, RGB(110, 110, 110)));
+        win32::SelectObjectScope brush(dc, GetStockObject(NULL_BRUSH));  // stock: not deleted
         // The shackle: the upper half of a ring.
         Arc(dc, 8, 3, 25, 22, 25, 13, 8, 13);
         MoveToEx(dc, 9, 13, nullptr);
@@ -75,9 +71,9 @@ void DrawPadlock(HDC dc) {
 
 void DrawQuestionMark(HDC dc) {
     Disc(dc, 16, 16, 14, RGB(120, 120, 130), RGB(60, 60, 70));
-    ScopedGdi font(dc, CreateFontA(-24, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                                   OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
-                                   DEFAULT_PITCH | FF_SWISS, "Arial"));
+    SelectedTool font(dc, CreateFontA(-24, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
+                                      DEFAULT_PITCH | FF_SWISS, "Arial"));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(255, 255, 255));
     RECT all = {0, 0, kPictureSize, kPictureSize};

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "capture/icon_grouping.h"
-#include "capture/process_icon_win.h"
+#include "display/process_icon_win.h"
 
 namespace portlight {
 

@@ -9,9 +9,9 @@
 #include <thread>
 #include <utility>
 
+#include "common/win32/handles_win.h"
 #include "extract/cabinet_paths.h"
 #include "extract/dos_time.h"
-#include "script/handles_win.h"
 #include "script/machine_win.h"
 
 namespace stepwise {
@@ -105,8 +105,8 @@ void SetStoredTime(const std::wstring& path, uint16_t dosDate, uint16_t dosTime)
     FILETIME universal;
     if (!LocalFileTimeToFileTime(&localTime, &universal))
         return;
-    FileHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    win32::KernelHandle file(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file)
         SetFileTime(file.get(), &universal, nullptr, &universal);
 }

@@ -4,12 +4,12 @@
 
 #include <string>
 
+#include "common/win32/handles_win.h"
 #include "extract/cabinet_paths.h"
 #include "extract/extraction_worker_win.h"
 #include "extract/splash_dialog_win.h"
 #include "res/resource.h"
 #include "script/folder_set_win.h"
-#include "script/handles_win.h"
 
 namespace stepwise {
 
@@ -122,8 +122,8 @@ void PreparingDialog::RunCompanionProgram() {
     if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                         CREATE_NEW_CONSOLE, nullptr, nullptr, &startup, &info))
         return;
-    KernelHandle process(info.hProcess);
-    KernelHandle thread(info.hThread);
+    win32::KernelHandle process(info.hProcess);
+    win32::KernelHandle thread(info.hThread);
     // Keep the window's messages flowing while waiting, so Cancel still works.
     for (;;) {
         DWORD wait = MsgWaitForMultipleObjects(1, &info.hProcess, FALSE, INFINITE, QS_ALLINPUT);

@@ -7,8 +7,8 @@
 
 #include <memory>
 
+#include "common/win32/dialog_win.h"
 #include "extract/preparing_timers.h"
-#include "script/dialog_win.h"
 #include "script/installer_context.h"
 
 namespace stepwise {
@@ -17,7 +17,7 @@ namespace stepwise {
 // has run. Cancel ends the program at once and never returns.
 INT_PTR RunPreparingDialog(HINSTANCE instance, const InstallerContext& context);
 
-class PreparingDialog : public Dialog, private PreparingTimerHost {
+class PreparingDialog : public win32::Dialog, private PreparingTimerHost {
   public:
     PreparingDialog(HINSTANCE instance, const InstallerContext& context, PreparingFlags& flags)
         : instance_(instance), context_(context), flags_(flags) {}

@@ -13,20 +13,17 @@ constexpr UINT_PTR kSplashTimer = 1;
 constexpr UINT kSplashPeriodMs = 500;
 }  // namespace
 
-SplashDialog::~SplashDialog() {
-    if (bitmap_)
-        DeleteObject(bitmap_);
-}
+SplashDialog::~SplashDialog() = default;
 
 BOOL SplashDialog::OnInitDialog() {
     handshake_ = kSplashOpened;
-    bitmap_ = static_cast<HBITMAP>(LoadImageA(nullptr, bitmapPath_.c_str(), IMAGE_BITMAP, 0, 0,
-                                              LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    bitmap_.reset(static_cast<HBITMAP>(LoadImageA(nullptr, bitmapPath_.c_str(), IMAGE_BITMAP, 0, 0,
+                                                  LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     if (bitmap_) {
         HWND picture = Item(IDC_SPLASH_PICTURE);
-        SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_));
+        SendMessageA(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bitmap_.get()));
         BITMAP info = {};
-        GetObjectA(bitmap_, sizeof info, &info);
+        GetObjectA(bitmap_.get(), sizeof info, &info);
         SetWindowPos(picture, nullptr, 0, 0, info.bmWidth, info.bmHeight,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         RECT frame = {0, 0, info.bmWidth, info.bmHeight};

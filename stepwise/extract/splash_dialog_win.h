@@ -9,7 +9,8 @@
 #include <cstdint>
 #include <string>
 
-#include "script/dialog_win.h"
+#include "common/win32/dialog_win.h"
+#include "common/win32/handles_win.h"
 
 namespace stepwise {
 
@@ -19,7 +20,7 @@ void StartSplashThread(HINSTANCE instance,
                        const std::string& setupFolder,
                        std::atomic<std::uint32_t>& handshake);
 
-class SplashDialog : public Dialog {
+class SplashDialog : public win32::Dialog {
   public:
     SplashDialog(std::string bitmapPath, std::atomic<std::uint32_t>& handshake)
         : bitmapPath_(std::move(bitmapPath)), handshake_(handshake) {}
@@ -31,7 +32,7 @@ class SplashDialog : public Dialog {
 
     std::string bitmapPath_;
     std::atomic<std::uint32_t>& handshake_;
-    HBITMAP bitmap_ = nullptr;
+    win32::Bitmap bitmap_;
 };
 
 }  // namespace stepwise

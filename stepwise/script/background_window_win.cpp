@@ -2,7 +2,8 @@
 
 #include <optional>
 
-#include "script/handles_win.h"
+#include "common/win32/handles_win.h"
+#include "common/win32/window_win.h"
 
 namespace stepwise {
 
@@ -32,7 +33,7 @@ BackgroundWindow::~BackgroundWindow() {
 
 bool BackgroundWindow::Create(HINSTANCE instance) {
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = Procedure;
+    wc.lpfnWndProc = win32::WindowProc<BackgroundWindow, &BackgroundWindow::OnMessage>;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
@@ -54,46 +55,35 @@ bool BackgroundWindow::Create(HINSTANCE instance) {
     return true;
 }
 
-LRESULT CALLBACK BackgroundWindow::Procedure(HWND hwnd,
-                                             UINT message,
-                                             WPARAM wParam,
-                                             LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<BackgroundWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+LRESULT BackgroundWindow::OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ERASEBKGND:
             return 1;  // WM_PAINT fills the whole client area
         case WM_PAINT:
-            self->Paint();
+            Paint();
             return 0;
         case WM_NCDESTROY:
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-            self->hwnd_ = nullptr;
+            hwnd_ = nullptr;
             break;
     }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
 void BackgroundWindow::Paint() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd_, &ps);
+    win32::PaintScope paint(hwnd_);
+    HDC dc = paint.dc();
     RECT client;
     GetClientRect(hwnd_, &client);
     std::optional<COLORREF> colour = FillColour(context_.Read("MAINWINDOW", "4"));
-    GdiObject brush(CreateSolidBrush(colour.value_or(RGB(255, 255, 255))));
-    FillRect(dc, &client, static_cast<HBRUSH>(brush.get()));
+    win32::Brush brush(CreateSolidBrush(colour.value_or(RGB(255, 255, 255))));
+    FillRect(dc, &client, brush.get());
 
     std::string title = context_.Read("MAINWINDOW", "1");
-    GdiObject font(CreateFontA(kTitleHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                               OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_ROMAN, "Times New Roman"));
+    win32::Font font(CreateFontA(kTitleHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                 ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                 DEFAULT_QUALITY, DEFAULT_PITCH | FF_ROMAN, "Times New Roman"));
     {
-        SelectObjectScope select(dc, font.get());
+        win32::SelectObjectScope select(dc, font.get());
         SetBkMode(dc, TRANSPARENT);
         SetTextAlign(dc, TA_LEFT | TA_TOP);
         SetTextColor(dc, RGB(0, 0, 0));
@@ -101,7 +91,6 @@ void BackgroundWindow::Paint() {
         SetTextColor(dc, RGB(255, 255, 255));
         TextOutA(dc, 21, 11, title.c_str(), static_cast<int>(title.size()));
     }
-    EndPaint(hwnd_, &ps);
 }
 
 }  // namespace stepwise

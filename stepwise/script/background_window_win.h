@@ -19,7 +19,7 @@ class BackgroundWindow {
     HWND hwnd() const { return hwnd_; }
 
   private:
-    static LRESULT CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
 
     const InstallerContext& context_;

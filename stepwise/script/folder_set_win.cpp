@@ -4,8 +4,8 @@
 
 #include <shlobj.h>
 
+#include "common/win32/handles_win.h"
 #include "script/folder_rules.h"
-#include "script/handles_win.h"
 
 namespace stepwise {
 
@@ -27,13 +27,12 @@ std::string CurrentFolder() {
 }
 
 std::string CurrentVersionValue(const char* name) {
-    HKEY raw = nullptr;
+    win32::RegKey key;
     // Read access is enough; asking for full access fails for users without administrator
     // rights and would hide a value they can read.
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", 0,
-                      KEY_READ, &raw) != ERROR_SUCCESS)
+                      KEY_READ, key.out()) != ERROR_SUCCESS)
         return "";
-    RegKey key(raw);
     char value[MAX_PATH + 1] = {};
     DWORD size = MAX_PATH;
     DWORD type = 0;

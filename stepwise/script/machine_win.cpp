@@ -1,5 +1,6 @@
 #include "script/machine_win.h"
 
+#include "common/win32/handles_win.h"
 #include "script/machine_checks.h"
 
 namespace stepwise {
@@ -38,9 +39,8 @@ void RunMachineWarnings(const InstallerContext& context, HWND owner) {
     }
 
     if (auto bits = RequiredColourBits(context.Read("SYSTEM", "5"))) {
-        HDC screen = GetDC(nullptr);
-        int depth = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
-        ReleaseDC(nullptr, screen);
+        win32::ScreenDC screen = win32::GetScreenDC();
+        int depth = GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
         if (depth < *bits)
             ShowMessage(owner, context.Read("SYSTEM", "3"));
     }

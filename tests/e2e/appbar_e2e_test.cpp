@@ -159,7 +159,15 @@ TEST(AppBarE2e, DraggingKeepsTheBarOnTop) {
     const std::string y = std::to_string(background.y);
     e2e::RunHost("xdotool mousemove " + x + " " + y + " mousedown 1 sleep 0.3 mousemove 300 " + y +
                  " sleep 0.3 mousemove 10 400 sleep 0.3 mouseup 1");
-    Sleep(500);
+    // The drag has ended when xdotool returns: give a move up to half a second to show, then
+    // the bar must be (or come back) where it was docked.
+    const RECT docked = {0, 0, ScreenWidth(), kDockedHeight};
+    e2e::WaitFor(
+        [&] {
+            const RECT now = bar.Rect();
+            return !EqualRect(&docked, &now);
+        },
+        500ms);
     EXPECT_TRUE(bar.WaitRect(0, 0, ScreenWidth(), kDockedHeight)) << Describe(bar.Rect());
     e2e::RunHost("xdotool mousemove 640 500");
 }

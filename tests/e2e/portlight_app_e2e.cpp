@@ -106,7 +106,8 @@ TEST(PortlightBar, InactiveBarTakesNoSnapshots) {
     BarSession session("pl-inactive");
     session.WriteSettings("Active=False\r\nRefresh=3\r\n");
     session.Start();
-    Sleep(7000);
+    // Two refresh periods pass without a call; any call fails the scenario at once.
+    EXPECT_FALSE(WaitFor([&] { return !session.Calls().empty(); }, 7s));
     EXPECT_TRUE(session.Calls().empty());
     session.RunCommand(Cmd(Command::Active));
     EXPECT_TRUE(session.WaitForCalls(1, 8000));
@@ -122,7 +123,7 @@ TEST(PortlightBar, ExitDuringASnapshotWaitsForIt) {
     ASSERT_TRUE(session.WaitForCalls(1, 10000));
     unsigned long started = session.Calls().front().tick;
     session.Click(IDC_CMDEXIT);
-    Sleep(1000);
+    EXPECT_EQ(session.process().Wait(1s), -1) << "closed under a running snapshot";
     EXPECT_TRUE(session.process().running()) << "closed under a running snapshot";
     ASSERT_EQ(session.process().Wait(15s), 0);
     long afterSnapshot = static_cast<long>(GetTickCount() - (started + 3000));

@@ -83,14 +83,14 @@ Look LookOf(HWND image) {
     RECT r = e2e::WindowRect(image);
     const int w = r.right - r.left;
     const int h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
+    win32::ScreenDC screen = win32::GetScreenDC();
+    win32::MemoryDC memory(CreateCompatibleDC(screen.get()));
     BITMAPINFO info = {};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    win32::Bitmap dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win32::SelectObjectScope select(memory.get(), dib.get());
+    BitBlt(memory.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
     int green = 0, grey = 0, orange = 0, blue = 0;
     const auto* pixels = static_cast<const uint32_t*>(bits);
     for (int i = 0; i < w * h; ++i) {
@@ -102,10 +102,6 @@ Look LookOf(HWND image) {
         orange += red > 200 && g > 120 && g < 210 && b < 90;
         blue += b > red + 80 && b > g + 50;
     }
-    SelectObject(memory, old);
-    DeleteObject(dib);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     const int all = w * h;
     if (green * 10 > all * 3)
         return Look::kGreenIcon;
@@ -136,22 +132,52 @@ struct RowInk {
 RowInk InkOfRow(HWND window, double from, double to) {
     RECT r = e2e::WindowRect(window);
     RowInk ink;
-    HDC screen = GetDC(nullptr);
     const int top = r.top + static_cast<int>((r.bottom - r.top) * from);
     const int bottom = r.top + static_cast<int>((r.bottom - r.top) * to);
-    for (int y = top; y < bottom; ++y) {
-        for (int x = r.left + 4; x < r.right - 4; x += 1) {
-            COLORREF c = GetPixel(screen, x, y);
-            int red = GetRValue(c), green = GetGValue(c), blue = GetBValue(c);
-            if (red < 40 && green < 40 && blue < 40)
-                ++ink.black;
-            else if (std::abs(red - 128) < 20 && std::abs(green - 128) < 20 &&
-                     std::abs(blue - 128) < 20)
-                ++ink.grey;
-        }
+    const int left = r.left + 4;
+    const int w = r.right - 4 - left;
+    const int h = bottom - top;
+    if (w <= 0 || h <= 0)
+        return ink;
+    // One copy of the band instead of a GetPixel round trip to the X server per pixel.
+    win32::ScreenDC screen = win32::GetScreenDC();
+    win32::MemoryDC memory(CreateCompatibleDC(screen.get()));
+    BITMAPINFO info = {};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB};
+    void* bits = nullptr;
+    win32::Bitmap dib(CreateDIBSection(memory.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib)
+        return ink;
+    win32::SelectObjectScope select(memory.get(), dib.get());
+    BitBlt(memory.get(), 0, 0, w, h, screen.get(), left, top, SRCCOPY);
+    GdiFlush();
+    const auto* pixels = static_cast<const uint32_t*>(bits);
+    for (int i = 0; i < w * h; ++i) {
+        const int red = (pixels[i] >> 16) & 0xFF;
+        const int green = (pixels[i] >> 8) & 0xFF;
+        const int blue = pixels[i] & 0xFF;
+        if (red < 40 && green < 40 && blue < 40)
+            ++ink.black;
+        else if (std::abs(red - 128) < 20 && std::abs(green - 128) < 20 &&
+                 std::abs(blue - 128) < 20)
+            ++ink.grey;
     }
-    ReleaseDC(nullptr, screen);
     return ink;
+}
+
+// Wine paints a new menu (and a moved highlight) a moment after showing it: waits until
+// its text is there and two looks agree.
+bool WaitPainted(HWND menu) {
+    int last = -1;
+    return e2e::WaitFor(
+        [&] {
+            const RowInk ink = InkOfRow(menu, 0.05, 0.95);
+            const int now = ink.black + ink.grey;
+            const bool settled = ink.black > 0 && now == last;
+            last = now;
+            return settled;
+        },
+        std::chrono::seconds(5));
 }
 
 // Waits out a snapshot that empties the strip for a moment while the picture is read.
@@ -179,7 +205,7 @@ HWND RightClickForMenu(HWND image, DWORD pid) {
         HWND menu = nullptr;
         if (e2e::WaitFor([&] { return (menu = OpenMenu(pid)) != nullptr; },
                          std::chrono::milliseconds(1000))) {
-            Sleep(1500);  // Wine paints a new menu a moment after showing it
+            WaitPainted(menu);
             return menu;
         }
     }
@@ -244,11 +270,12 @@ class StripScenario : public ::testing::Test {
             std::chrono::seconds(15));
         // The strip is drawn right after the count is set.
         e2e::WaitFor([&] { return !VisibleSlots(bar).empty(); }, std::chrono::seconds(2));
-        Sleep(300);
         return filled ? bar : nullptr;
     }
 
     void StopBar() { bar_.Kill(); }
+    // After a menu closes: the bar is back in its message loop with nothing queued.
+    void WaitBarIdle() { WaitForInputIdle(bar_.handle(), 5000); }
 
     std::vector<std::string> Keys(HWND bar) {
         std::vector<std::string> keys;
@@ -328,14 +355,12 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
     }
     // Slot 1 holds one UDP connection: its "Terminate Connection" entry is greyed, the
     // "Terminate All" below it is not.
-    Sleep(1000);
+    WaitBarIdle();
     menu = RightClickForMenu(slots[1].image, bar_.id());
     ASSERT_TRUE(menu);
-    // Down to "Terminate Connection", open it, and move the highlight off its first entry.
-    for (int key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN}) {
+    // Down to "Terminate Connection" and open it; the menu loop takes the keys in order.
+    for (int key : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RIGHT})
         PostMessageA(menu, WM_KEYDOWN, key, 0);
-        Sleep(300);
-    }
     HWND submenu = nullptr;
     e2e::WaitFor(
         [&] {
@@ -343,7 +368,11 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
             return submenu != nullptr;
         },
         std::chrono::seconds(5));
-    Sleep(1500);
+    if (submenu) {
+        // Move the highlight off its first entry.
+        PostMessageA(menu, WM_KEYDOWN, VK_DOWN, 0);
+        WaitPainted(submenu);
+    }
     e2e::Screenshot("portlight-strip-connection-menu");
     ASSERT_TRUE(submenu) << "the connection submenu did not open";
     RowInk first = InkOfRow(submenu, 0.0, 0.3);
@@ -351,13 +380,12 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
     EXPECT_EQ(first.black, 0);
     while (HWND open = OpenMenu(bar_.id())) {
         PostMessageA(open, WM_KEYDOWN, VK_ESCAPE, 0);
-        Sleep(300);
         if (!e2e::WaitFor([&] { return OpenMenu(bar_.id()) != open; }, std::chrono::seconds(3)))
             break;
     }
 
     // The owner-0 slot offers no process to end: "Terminate Process" is greyed.
-    Sleep(1000);
+    WaitBarIdle();
     menu = RightClickForMenu(slots[3].image, bar_.id());
     ASSERT_TRUE(menu);
     e2e::Screenshot("portlight-strip-unknown-menu");
@@ -367,7 +395,7 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
     PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0);
     EXPECT_TRUE(
         e2e::WaitFor([&] { return OpenMenu(bar_.id()) == nullptr; }, std::chrono::seconds(5)));
-    Sleep(1000);
+    WaitBarIdle();
 
     HWND emptyImage = nullptr;
     for (HWND child : e2e::ChildWindows(bar))

@@ -45,11 +45,12 @@ void WriteStampedFile(const std::string& path,
     FILETIME local, utc;
     SystemTimeToFileTime(&localTime, &local);
     LocalFileTimeToFileTime(&local, &utc);
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
+    win32::KernelHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file)
         throw std::runtime_error("cannot open " + path);
-    SetFileTime(file, &utc, nullptr, &utc);
-    CloseHandle(file);
+    SetFileTime(file.get(), &utc, nullptr, &utc);
+    file.reset();
     SetFileAttributesA(path.c_str(), attributes);
 }
 

@@ -232,13 +232,13 @@ TEST_F(StepwiseRun, SpannedPayloadAsksForNextDisk) {
     // Every cabinet after the first goes away until the prompt asks for it.
     std::vector<std::string> later;
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((setup / "*.cab").c_str(), &found);
-    ASSERT_NE(find, INVALID_HANDLE_VALUE);
+    win32::FindHandle find(FindFirstFileA((setup / "*.cab").c_str(), &found));
+    ASSERT_TRUE(find);
     do {
         if (std::string(found.cFileName) != "file1.cab")
             later.push_back(found.cFileName);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    } while (FindNextFileA(find.get(), &found));
+    find.reset();
     ASSERT_FALSE(later.empty()) << "the writer did not span the payload";
     CreateDirectoryA((setup / "away").c_str(), nullptr);
     for (const std::string& cab : later)
@@ -275,7 +275,8 @@ TEST_F(StepwiseRun, ZipInsteadOfCabinet) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(e2e::WindowText(GetDlgItem(window, IDCANCEL)), "Cancelar");
     EXPECT_EQ(e2e::WindowText(GetDlgItem(window, kMessageId)), "Preparando o ********");
-    Sleep(3500);  // past the animation: the failed stage keeps the window open
+    // Past the animation the failed stage keeps the window open; a close fails at once.
+    EXPECT_FALSE(e2e::WaitFor([&] { return !process.running() || !IsWindow(window); }, 3500ms));
     EXPECT_TRUE(process.running());
     EXPECT_TRUE(IsWindow(window));
     e2e::Screenshot("stepwise-not-a-cabinet");
@@ -312,7 +313,8 @@ TEST_F(StepwiseRun, BrokenPayloadWaitsForCancel) {
         HWND window = WaitPreparingWindow(process.id(), 1s);
         ASSERT_NE(window, nullptr);
         ClickButton(box, IDOK);
-        Sleep(3000);  // the failed stage never lets the window close by itself
+        // The failed stage never lets the window close by itself.
+        EXPECT_FALSE(e2e::WaitFor([&] { return !IsWindow(window); }, 3s));
         EXPECT_TRUE(IsWindow(window));
         ClickButton(window, IDCANCEL);
         EXPECT_EQ(process.Wait(5s), 0);
@@ -490,24 +492,32 @@ TEST_F(StepwiseRun, BackgroundWindowShowsTitle) {
     EXPECT_GE(covered.bottom, area.bottom);
     EXPECT_TRUE(GetWindowLongA(background, GWL_EXSTYLE) & WS_EX_TOPMOST);
     EXPECT_EQ(GetWindow(box, GW_OWNER), background);
-    Sleep(500);
+    // Painted once the fill shows below the title.
+    POINT fill = {5, 100};
+    ClientToScreen(background, &fill);
+    e2e::WaitFor(
+        [&] {
+            win32::ScreenDC dc = win32::GetScreenDC();
+            return GetPixel(dc.get(), fill.x, fill.y) == RGB(0, 0, 255);
+        },
+        5s);
     e2e::Screenshot("stepwise-background");
 
     // The fill below the title is blue; the title strip holds white text and its black
     // shadow.
     POINT origin = {0, 0};
     ClientToScreen(background, &origin);
-    HDC screen = GetDC(nullptr);
-    EXPECT_EQ(GetPixel(screen, origin.x + 5, origin.y + 100), RGB(0, 0, 255));
+    win32::ScreenDC screen = win32::GetScreenDC();
+    EXPECT_EQ(GetPixel(screen.get(), origin.x + 5, origin.y + 100), RGB(0, 0, 255));
     int white = 0, black = 0;
     for (int y = 11; y < 60; ++y) {
         for (int x = 21; x < 300; ++x) {
-            COLORREF c = GetPixel(screen, origin.x + x, origin.y + y);
+            COLORREF c = GetPixel(screen.get(), origin.x + x, origin.y + y);
             white += c == RGB(255, 255, 255);
             black += c == RGB(0, 0, 0);
         }
     }
-    ReleaseDC(nullptr, screen);
+    screen.reset();
     EXPECT_GT(white, 50);
     EXPECT_GT(black, 50);
 

@@ -33,8 +33,8 @@ TempFolder::TempFolder(const std::string& prefix) {
 
 static void RemoveTree(const std::string& folder) {
     WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &data);
-    if (find != INVALID_HANDLE_VALUE) {
+    win32::FindHandle find(FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (find) {
         do {
             std::string name = data.cFileName;
             if (name == "." || name == "..")
@@ -45,8 +45,8 @@ static void RemoveTree(const std::string& folder) {
                 RemoveTree(full);
             else
                 DeleteFileA(full.c_str());
-        } while (FindNextFileA(find, &data));
-        FindClose(find);
+        } while (FindNextFileA(find.get(), &data));
+        find.reset();
     }
     RemoveDirectoryA(folder.c_str());
 }
@@ -78,17 +78,15 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-Process::Process(Process&& other) noexcept : process_(other.process_), pid_(other.pid_) {
-    other.process_ = nullptr;
+Process::Process(Process&& other) noexcept : process_(std::move(other.process_)), pid_(other.pid_) {
     other.pid_ = 0;
 }
 
 Process& Process::operator=(Process&& other) noexcept {
     if (this != &other) {
         Kill();
-        process_ = other.process_;
+        process_ = std::move(other.process_);
         pid_ = other.pid_;
-        other.process_ = nullptr;
         other.pid_ = 0;
     }
     return *this;
@@ -108,25 +106,25 @@ Process Process::Start(const std::string& exe, const std::string& args,
                         workingFolder.empty() ? nullptr : workingFolder.c_str(), &si, &pi))
         throw std::runtime_error("cannot start " + exe + ", error " +
                                  std::to_string(GetLastError()));
-    CloseHandle(pi.hThread);
-    WaitForInputIdle(pi.hProcess, 5000);
+    win32::KernelHandle thread(pi.hThread);
     Process p;
-    p.process_ = pi.hProcess;
+    p.process_.reset(pi.hProcess);
+    WaitForInputIdle(pi.hProcess, 5000);
     p.pid_ = pi.dwProcessId;
     return p;
 }
 
 bool Process::running() const {
-    return process_ && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+    return process_ && WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT;
 }
 
 long Process::Wait(std::chrono::milliseconds limit) {
     if (!process_)
         return -1;
-    if (WaitForSingleObject(process_, static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0)
+    if (WaitForSingleObject(process_.get(), static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0)
         return -1;
     DWORD code = 0;
-    GetExitCodeProcess(process_, &code);
+    GetExitCodeProcess(process_.get(), &code);
     return static_cast<long>(code);
 }
 
@@ -143,13 +141,12 @@ void Process::Kill() {
         return;
     if (running()) {
         EnumWindows(CloseWindowsOf, static_cast<LPARAM>(pid_));
-        if (WaitForSingleObject(process_, 2000) != WAIT_OBJECT_0) {
-            TerminateProcess(process_, 1);
-            WaitForSingleObject(process_, 5000);
+        if (WaitForSingleObject(process_.get(), 2000) != WAIT_OBJECT_0) {
+            TerminateProcess(process_.get(), 1);
+            WaitForSingleObject(process_.get(), 5000);
         }
     }
-    CloseHandle(process_);
-    process_ = nullptr;
+    process_.reset();
     pid_ = 0;
 }
 
@@ -309,8 +306,8 @@ int RunHost(const std::string& shellCommand, std::chrono::milliseconds limit) {
     if (!CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                         &pi))
         return -1;
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    win32::KernelHandle thread(pi.hThread);
+    win32::KernelHandle process(pi.hProcess);
     std::string windowsMarker = "Z:" + marker;
     for (char& c : windowsMarker)
         if (c == '/')

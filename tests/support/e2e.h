@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/handles_win.h"
+
 namespace e2e {
 
 // Folder of the running test executable (build/windows/bin), with a trailing backslash.
@@ -44,15 +46,15 @@ public:
     static Process Start(const std::string& exe, const std::string& args,
                          const std::string& workingFolder);
     DWORD id() const { return pid_; }
-    HANDLE handle() const { return process_; }
+    HANDLE handle() const { return process_.get(); }
     bool running() const;
     // Waits for the process to end; returns its exit code, or -1 on time-out.
     long Wait(std::chrono::milliseconds limit);
     void Kill();
 
 private:
-    HANDLE process_ = nullptr;
-    DWORD pid_ = 0;
+  win32::KernelHandle process_;
+  DWORD pid_ = 0;
 };
 
 // Polls `condition` every 50 ms until it holds or `limit` passes.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/win32/handles_win.h"
 #include "tool/file_system.h"
 
 namespace cabtool {
@@ -9,22 +10,6 @@ namespace {
 
 constexpr uint16_t kStoredAttributeMask = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
                                           FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-
-class FileHandle {
-  public:
-    explicit FileHandle(HANDLE h) : h_(h) {}
-    ~FileHandle() {
-        if (h_ != INVALID_HANDLE_VALUE)
-            CloseHandle(h_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return h_; }
-    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
-
-  private:
-    HANDLE h_;
-};
 
 }  // namespace
 
@@ -53,8 +38,9 @@ bool ApplyStoredFacts(const std::string& path, uint16_t date, uint16_t time, uin
     // Like the installer: creation and last-write time from the stored local time, skipped
     // when the stamp does not convert.
     if (DosDateTimeToFileTime(date, time, &local) && LocalFileTimeToFileTime(&local, &utc)) {
-        FileHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        win32::KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         ok = file.valid() && SetFileTime(file.get(), &utc, nullptr, &utc);
     }
     DWORD wanted = attributes & kStoredAttributeMask;
@@ -102,20 +88,14 @@ std::string LocalName(const std::string& stored, bool storedAsUtf8) {
 std::vector<std::string> ListDirectory(const std::string& path) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    struct FindHandle {
-        HANDLE h;
-        ~FindHandle() {
-            if (h != INVALID_HANDLE_VALUE)
-                FindClose(h);
-        }
-    } find{FindFirstFileA((path + "\\*").c_str(), &found)};
-    if (find.h == INVALID_HANDLE_VALUE)
+    win32::FindHandle find(FindFirstFileA((path + "\\*").c_str(), &found));
+    if (!find)
         return names;
     do {
         std::string name = found.cFileName;
         if (name != "." && name != "..")
             names.push_back(name);
-    } while (FindNextFileA(find.h, &found));
+    } while (FindNextFileA(find.get(), &found));
     std::sort(names.begin(), names.end());
     return names;
 }

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "common/win32/handles_win.h"
+
 namespace samples {
 
 // Full path of a file beside the running executable.
@@ -39,8 +41,8 @@ class SampleProcess {
             TerminateProcess(info_.hProcess, 1);
             WaitForSingleObject(info_.hProcess, 5000);
         }
-        CloseHandle(info_.hThread);
-        CloseHandle(info_.hProcess);
+        win32::KernelHandle thread(info_.hThread);
+        win32::KernelHandle process(info_.hProcess);
     }
     SampleProcess(const SampleProcess&) = delete;
     SampleProcess& operator=(const SampleProcess&) = delete;

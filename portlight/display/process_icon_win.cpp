@@ -1,4 +1,4 @@
-#include "capture/process_icon_win.h"
+#include "display/process_icon_win.h"
 
 #include <shellapi.h>
 
@@ -6,23 +6,16 @@ namespace portlight {
 
 IconCanvas::IconCanvas(int width, int height, COLORREF background)
     : width_(width), height_(height), background_(background) {
-    HDC screen = GetDC(nullptr);
-    bitmap_ = CreateCompatibleBitmap(screen, width, height);
-    ReleaseDC(nullptr, screen);
+    win32::ScreenDC screen = win32::GetScreenDC();
+    bitmap_.reset(CreateCompatibleBitmap(screen.get(), width, height));
     Clear();
-}
-
-IconCanvas::~IconCanvas() {
-    if (bitmap_)
-        DeleteObject(bitmap_);
 }
 
 void IconCanvas::Clear() {
     Draw([&](HDC dc) {
-        HBRUSH brush = CreateSolidBrush(background_);
+        win32::Brush brush(CreateSolidBrush(background_));
         RECT all = {0, 0, width_, height_};
-        FillRect(dc, &all, brush);
-        DeleteObject(brush);
+        FillRect(dc, &all, brush.get());
     });
 }
 
@@ -31,35 +24,31 @@ void IconCanvas::DrawIcon(HICON icon) {
 }
 
 void IconCanvas::CopyFrom(const IconCanvas& other) {
-    HDC screen = GetDC(nullptr);
-    HDC source = CreateCompatibleDC(screen);
-    HGDIOBJ old = SelectObject(source, other.bitmap_);
+    win32::ScreenDC screen = win32::GetScreenDC();
+    win32::MemoryDC source(CreateCompatibleDC(screen.get()));
+    win32::SelectObjectScope select(source.get(), other.bitmap_.get());
     Draw([&](HDC dc) {
         SetStretchBltMode(dc, HALFTONE);
-        StretchBlt(dc, 0, 0, width_, height_, source, 0, 0, other.width_, other.height_, SRCCOPY);
+        StretchBlt(dc, 0, 0, width_, height_, source.get(), 0, 0, other.width_, other.height_,
+                   SRCCOPY);
     });
-    SelectObject(source, old);
-    DeleteDC(source);
-    ReleaseDC(nullptr, screen);
 }
 
 void IconCanvas::PaintTo(HDC dc, const RECT& target) const {
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, bitmap_);
+    win32::MemoryDC source(CreateCompatibleDC(dc));
+    win32::SelectObjectScope select(source.get(), bitmap_.get());
     SetStretchBltMode(dc, HALFTONE);
     SetBrushOrgEx(dc, 0, 0, nullptr);
     StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top,
-               source, 0, 0, width_, height_, SRCCOPY);
-    SelectObject(source, old);
-    DeleteDC(source);
+               source.get(), 0, 0, width_, height_, SRCCOPY);
 }
 
 bool LoadProcessIcon(const std::string& path,
                      IconCanvas& picLarge,
                      IconCanvas& picSmall,
                      const IconCanvas& picDefault) {
-    ScopedIcon large;
-    ScopedIcon small;
+    win32::Icon large;
+    win32::Icon small;
     // Both calls answer UINT_MAX for a file that cannot be read, and then leave the handle
     // outputs untouched: only a real count makes the handles worth looking at.
     UINT count = ExtractIconExA(path.c_str(), -1, nullptr, nullptr, 0);
@@ -69,8 +58,8 @@ bool LoadProcessIcon(const std::string& path,
         HICON smallHandle = nullptr;
         UINT extracted = ExtractIconExA(path.c_str(), 0, &bigHandle, &smallHandle, 1);
         if (extracted > 0 && extracted != UINT_MAX) {
-            *large.out() = bigHandle;
-            *small.out() = smallHandle;
+            large.reset(bigHandle);
+            small.reset(smallHandle);
             haveIcon = bigHandle || smallHandle;
         }
     }

@@ -1,6 +1,6 @@
-#include "script/dialog_win.h"
+#include "common/win32/dialog_win.h"
 
-namespace stepwise {
+namespace win32 {
 
 INT_PTR Dialog::RunModal(HINSTANCE instance, int templateId, HWND owner) {
     return DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId), owner, Procedure,
@@ -54,4 +54,4 @@ INT_PTR Dialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-}  // namespace stepwise
+}  // namespace win32

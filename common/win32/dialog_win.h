@@ -1,13 +1,21 @@
 // A thin dialog layer: one object per dialog HWND, bound at WM_INITDIALOG, with the messages
 // dispatched to virtual members. No exception crosses into the dialog procedure: a throwing
 // handler ends the dialog with IDABORT.
+//
+//   class Splash : public win32::Dialog {
+//       BOOL OnInitDialog() override;
+//       void OnCommand(int id, int notifyCode, HWND control) override;
+//   };
+//   Splash splash;  splash.RunModal(instance, IDD_SPLASH, owner);
+//
+// Windows that are not dialogs bind through win32::WindowProc (window_win.h).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
-namespace stepwise {
+namespace win32 {
 
 class Dialog {
   public:
@@ -47,4 +55,4 @@ class Dialog {
     HWND hwnd_ = nullptr;
 };
 
-}  // namespace stepwise
+}  // namespace win32

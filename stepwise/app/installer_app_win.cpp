@@ -1,4 +1,4 @@
-#include "script/installer_app_win.h"
+#include "app/installer_app_win.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
 // Entry point of Stepwise.exe.
 #include <windows.h>
 
-#include "script/installer_app_win.h"
+#include "app/installer_app_win.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     stepwise::InstallerApp app(instance);

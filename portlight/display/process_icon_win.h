@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "common/win32/handles_win.h"
+
 namespace portlight {
 
 // An owned bitmap of fixed size that pictures are drawn into and copied from (picLarge,
@@ -13,14 +15,13 @@ namespace portlight {
 class IconCanvas {
   public:
     IconCanvas(int width, int height, COLORREF background);
-    ~IconCanvas();
     IconCanvas(const IconCanvas&) = delete;
     IconCanvas& operator=(const IconCanvas&) = delete;
 
     int width() const { return width_; }
     int height() const { return height_; }
     COLORREF background() const { return background_; }
-    HBITMAP bitmap() const { return bitmap_; }  // owned; borrowers must not delete it
+    HBITMAP bitmap() const { return bitmap_.get(); }  // owned; borrowers must not delete it
 
     // Fills the canvas with its background colour.
     void Clear();
@@ -34,37 +35,17 @@ class IconCanvas {
     // Runs `draw` with a memory device context selected on the canvas.
     template <typename DrawFn>
     void Draw(DrawFn draw) {
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        HGDIOBJ old = SelectObject(memory, bitmap_);
-        draw(memory);
-        SelectObject(memory, old);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
+        win32::ScreenDC screen = win32::GetScreenDC();
+        win32::MemoryDC memory(CreateCompatibleDC(screen.get()));
+        win32::SelectObjectScope select(memory.get(), bitmap_.get());
+        draw(memory.get());
     }
 
   private:
     int width_;
     int height_;
     COLORREF background_;
-    HBITMAP bitmap_ = nullptr;
-};
-
-// Icon handles from ExtractIconEx, destroyed on scope exit.
-class ScopedIcon {
-  public:
-    explicit ScopedIcon(HICON icon = nullptr) : icon_(icon) {}
-    ~ScopedIcon() {
-        if (icon_)
-            DestroyIcon(icon_);
-    }
-    ScopedIcon(const ScopedIcon&) = delete;
-    ScopedIcon& operator=(const ScopedIcon&) = delete;
-    HICON get() const { return icon_; }
-    HICON* out() { return &icon_; }
-
-  private:
-    HICON icon_;
+    win32::Bitmap bitmap_;
 };
 
 // Draws the first icon of `path` into `picLarge` (32 x 32) and `picSmall` (16 x 16); a file
