@@ -206,6 +206,13 @@ INT_PTR WizardDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
         handled = true;
         return TRUE;
     }
+    if (message == DM_GETDEFID) {
+        // No default button: Enter in a page's field must not press Next, even after Next
+        // had the focus. A focused button still takes Enter itself.
+        SetWindowLongPtrA(hwnd(), DWLP_MSGRESULT, 0);
+        handled = true;
+        return TRUE;
+    }
     handled = false;
     return 0;
 }
