@@ -321,20 +321,56 @@ TEST_F(WizardRun, EveryPageToFinish) {
         [&] { return e2e::ReadTextFile(marker).find("done") != std::string::npos; }, 20s));
 }
 
-// Cancel asks first: "No" keeps the wizard, "Yes" ends the program. Language texts replace
-// the buttons and the question.
+// A 24-bit bitmap file of one colour, for the welcome page's left picture.
+std::string BitmapFile(int width, int height) {
+    int stride = (width * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biSizeImage = stride * height;
+    file.bfType = 0x4d42;  // "BM"
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + info.biSizeImage;
+    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
+    out.append(reinterpret_cast<const char*>(&info), sizeof info);
+    out.append(info.biSizeImage, '\x60');
+    return out;
+}
+
+// Over the background window the wizard becomes topmost; language texts replace the
+// buttons, the welcome texts and the question; the left picture shows. Cancel asks first:
+// "No" keeps the wizard, "Yes" ends the program.
 TEST_F(WizardRun, CancelAsksFirst) {
-    Prepare("[APPINFO]\r\n1=Acme\r\n[DIALOG]\r\n0=1\r\n");
+    Prepare(
+        "[APPINFO]\r\n1=Acme\r\n[DIALOG]\r\n0=1\r\n[MAINWINDOW]\r\nBackGround=SIM\r\n"
+        "LeftImage=left.bmp\r\n");
+    e2e::WriteTextFile(setup / "left.bmp", BitmapFile(107, 193));
+    e2e::WriteTextFile(setup / "language.tag",
+                       "[LANGUAGE]\r\n1=Avancar >\r\n3=Cancelar\r\n5=Bem-vindo ao ********\r\n"
+                       "10=Sim\r\n11=Nao\r\n56=Cancelar a instalacao ?\r\n");
     e2e::Process process = Start();
     HWND wizard = WaitWizard(process);
     ASSERT_NE(wizard, nullptr);
-    ASSERT_NE(WaitPage(wizard, "Welcome to Stepwise for Acme."), nullptr);
+    HWND page = WaitPage(wizard, "Bem-vindo ao Acme");
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(Text(page, IDC_WELCOME_BODY), "");  // key 4 absent from the language file
+    EXPECT_TRUE(Visible(page, IDC_PAGE_PICTURE));
+    EXPECT_EQ(Text(wizard, IDC_WIZARD_NEXT), "Avancar >");
+    EXPECT_EQ(Text(wizard, IDC_WIZARD_BACK), "");
+    EXPECT_EQ(Text(wizard, IDC_WIZARD_CANCEL), "Cancelar");
+    EXPECT_TRUE(e2e::WaitFor(
+        [&] { return (GetWindowLongA(wizard, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 5s));
+    e2e::Screenshot("stepwise-wizard-welcome-language");
 
     Press(wizard, IDC_WIZARD_CANCEL);
-    HWND question = WaitMessageBox(process.id(), "Do you wish cancel the installation ?", 10s);
+    HWND question = WaitMessageBox(process.id(), "Cancelar a instalacao ?", 10s);
     ASSERT_NE(question, nullptr);
-    EXPECT_EQ(Text(question, IDCANCEL), "Yes");
-    EXPECT_EQ(Text(question, IDOK), "No");
+    EXPECT_EQ(Text(question, IDCANCEL), "Sim");
+    EXPECT_EQ(Text(question, IDOK), "Nao");
     e2e::Screenshot("stepwise-wizard-cancel-question");
     Press(question, IDOK);
     EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(question); }, 5s));
@@ -342,7 +378,7 @@ TEST_F(WizardRun, CancelAsksFirst) {
     EXPECT_TRUE(IsWindowVisible(wizard));
 
     Press(wizard, IDC_WIZARD_CANCEL);
-    question = WaitMessageBox(process.id(), "Do you wish cancel the installation ?", 10s);
+    question = WaitMessageBox(process.id(), "Cancelar a instalacao ?", 10s);
     ASSERT_NE(question, nullptr);
     Press(question, IDCANCEL);
     EXPECT_EQ(process.Wait(10s), 0);
