@@ -384,5 +384,33 @@ TEST_F(WizardRun, CancelAsksFirst) {
     EXPECT_EQ(process.Wait(10s), 0);
 }
 
+// In update mode the destination page takes the folder of the previous installation from
+// its uninstall entry.
+TEST_F(WizardRun, UpdateModeTakesPreviousFolder) {
+    const std::string name = UniqueName("Acme", "");
+    const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
+    const std::string previous = setup / "previous";
+    HKEY raw = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &raw, nullptr),
+              ERROR_SUCCESS);
+    const std::string command = "C:\\windows\\wizuninst.exe \"" + previous + "\\install.log\"";
+    RegSetValueExA(raw, "UninstallString", 0, REG_SZ,
+                   reinterpret_cast<const BYTE*>(command.c_str()),
+                   static_cast<DWORD>(command.size() + 1));
+    RegCloseKey(raw);
+    Prepare("[APPINFO]\r\n1=" + name + "\r\n5=C:\\Elsewhere\r\nINSTALLMODE=Update\r\n" +
+            "[DIALOG]\r\n4=1\r\n");
+
+    e2e::Process process = Start();
+    HWND wizard = e2e::WaitTopWindow(process.id(), "#32770", name + " - Stepwise", 40s);
+    HWND page = wizard ? WaitPage(wizard, "Choose Destination Location") : nullptr;
+    std::string shown = page ? Text(page, IDC_DESTINATION_FOLDER) : "";
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(shown, Displayed(previous));
+    EXPECT_EQ(Text(page, IDC_DESTINATION_PROMPT), "Install " + name + " to:");
+}
+
 }  // namespace
 }  // namespace stepwise_e2e
