@@ -7,6 +7,11 @@ INT_PTR Dialog::RunModal(HINSTANCE instance, int templateId, HWND owner) {
                            reinterpret_cast<LPARAM>(this));
 }
 
+HWND Dialog::CreateModeless(HINSTANCE instance, int templateId, HWND parent) {
+    return CreateDialogParamA(instance, MAKEINTRESOURCEA(templateId), parent, Procedure,
+                              reinterpret_cast<LPARAM>(this));
+}
+
 INT_PTR CALLBACK Dialog::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     Dialog* self = nullptr;
     if (message == WM_INITDIALOG) {

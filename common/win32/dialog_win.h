@@ -27,6 +27,9 @@ class Dialog {
     // Runs the dialog modally on the calling thread; returns EndDialog's result, or -1 when
     // the template cannot be loaded.
     INT_PTR RunModal(HINSTANCE instance, int templateId, HWND owner);
+    // Creates the dialog modeless (a child page when the template has WS_CHILD); nullptr
+    // when the template cannot be loaded.
+    HWND CreateModeless(HINSTANCE instance, int templateId, HWND parent);
 
     HWND hwnd() const { return hwnd_; }
     HWND Item(int id) const { return GetDlgItem(hwnd_, id); }

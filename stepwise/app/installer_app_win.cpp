@@ -7,6 +7,7 @@
 #include "script/folder_rules.h"
 #include "script/folder_set_win.h"
 #include "script/machine_win.h"
+#include "wizard/wizard_dialog_win.h"
 
 namespace stepwise {
 
@@ -30,7 +31,12 @@ bool InstallerApp::Start() {
     if (RunPreparingDialog(instance_, context_) != IDOK)
         return false;
 
-    return RunChecks();
+    if (!RunChecks())
+        return false;
+    // Stands in for the installation actions until they exist: copies nothing.
+    NoActionsInstallation installation;
+    RunWizardDialog(instance_, context_, installation);
+    return true;
 }
 
 bool InstallerApp::ResolveFoldersAndScript() {

@@ -97,4 +97,19 @@ HWND WaitPreparingWindow(DWORD pid, std::chrono::milliseconds limit) {
     return e2e::WaitTopWindow(pid, "#32770", "Corvane Stepwise", limit);
 }
 
+long WaitEndWithoutPages(e2e::Process& process, std::chrono::milliseconds limit) {
+    HWND box = nullptr;
+    e2e::WaitFor(
+        [&] {
+            if (!process.running())
+                return true;
+            box = WaitMessageBox(process.id(), "No dialogs configured!", 0ms);
+            return box != nullptr;
+        },
+        limit);
+    if (box)
+        ClickButton(box, IDOK);
+    return process.Wait(10s);
+}
+
 }  // namespace stepwise_e2e

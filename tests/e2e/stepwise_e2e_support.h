@@ -44,5 +44,8 @@ HWND WaitMessageBox(DWORD pid, const std::string& text, std::chrono::millisecond
 // Clicks a button of a dialog (IDOK, IDCANCEL) through its notification.
 void ClickButton(HWND dialog, int id);
 HWND WaitPreparingWindow(DWORD pid, std::chrono::milliseconds limit);
+// Waits for the program to end after a script that configures no wizard page: the wizard
+// says "No dialogs configured!", which is answered. Returns the exit code (-1 on time-out).
+long WaitEndWithoutPages(e2e::Process& process, std::chrono::milliseconds limit);
 
 }  // namespace stepwise_e2e

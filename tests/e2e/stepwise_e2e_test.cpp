@@ -148,7 +148,7 @@ TEST_F(StepwiseRun, PayloadFromOurWriterLandsInTempFolder) {
 
     e2e::Process process = Start();
     int progress = WatchPreparing(process);
-    EXPECT_EQ(process.Wait(30s), 0);
+    EXPECT_EQ(WaitEndWithoutPages(process, 30s), 0);
     EXPECT_GE(progress, 300) << "the preparing window closed before its animation ran";
 
     std::string temp = TempPath();
@@ -167,7 +167,7 @@ TEST_F(StepwiseRun, PayloadFromOurWriterLandsInTempFolder) {
     RemoveFile(temp + binary);
     e2e::WriteTextFile(temp + binary, binaryData + binaryData);
     e2e::Process again = Start();
-    EXPECT_EQ(again.Wait(30s), 0);
+    EXPECT_EQ(WaitEndWithoutPages(again, 30s), 0);
     EXPECT_EQ(e2e::ReadTextFile(temp + text), textData);
     EXPECT_EQ(e2e::ReadTextFile(temp + binary), binaryData);
 }
@@ -192,7 +192,7 @@ TEST_F(StepwiseRun, PayloadFromGcab) {
 
     e2e::Process process = Start();
     EXPECT_GT(WatchPreparing(process), 0);
-    EXPECT_EQ(process.Wait(30s), 0);
+    EXPECT_EQ(WaitEndWithoutPages(process, 30s), 0);
     std::string temp = TempPath();
     EXPECT_EQ(e2e::ReadTextFile(temp + name), data);
     EXPECT_TRUE(SameSecond(LocalWriteTime(temp + name), stamp));
@@ -214,7 +214,7 @@ TEST_F(StepwiseRun, FirstStageCabinetSuppliesIce1) {
 
     e2e::Process process = Start();
     EXPECT_GT(WatchPreparing(process), 0);
-    EXPECT_EQ(process.Wait(30s), 0);
+    EXPECT_EQ(WaitEndWithoutPages(process, 30s), 0);
     std::string temp = TempPath();
     EXPECT_TRUE(e2e::FileExists(temp + "ice1.cab"));
     EXPECT_EQ(e2e::ReadTextFile(temp + fromIce), "payload from ice1.cab");
@@ -255,7 +255,7 @@ TEST_F(StepwiseRun, SpannedPayloadAsksForNextDisk) {
     for (const std::string& cab : later)
         ASSERT_TRUE(MoveFileA((setup / "away" + "\\" + cab).c_str(), (setup / cab).c_str()));
     ClickButton(prompt, IDOK);
-    EXPECT_EQ(process.Wait(30s), 0);
+    EXPECT_EQ(WaitEndWithoutPages(process, 30s), 0);
     EXPECT_EQ(e2e::ReadTextFile(TempPath() + name), data);
 }
 
@@ -349,7 +349,7 @@ TEST_F(StepwiseRun, PictureWindowWhilePreparing) {
     EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(splash); }, 3s));
     EXPECT_EQ(WaitPreparingWindow(process.id(), 0s), nullptr);
     ClickButton(box, IDOK);
-    EXPECT_EQ(process.Wait(10s), 0);
+    EXPECT_EQ(WaitEndWithoutPages(process, 10s), 0);
     EXPECT_EQ(e2e::ReadTextFile(TempPath() + name), "picture");
 }
 
@@ -369,7 +369,7 @@ TEST_F(StepwiseRun, AdvancedModeRunsCompanion) {
     std::string log = TempPath() + "StepwiseMM.log";
     ASSERT_TRUE(e2e::WaitFor([&] { return e2e::FileExists(log); }, 20s));
     EXPECT_TRUE(IsWindow(window)) << "the window closed before the companion program ended";
-    EXPECT_EQ(process.Wait(20s), 0);
+    EXPECT_EQ(WaitEndWithoutPages(process, 20s), 0);
     std::string recorded = e2e::ReadTextFile(log);
     EXPECT_NE(recorded.find("BEFORE \"" + (setup / "data.tag") + "\""), std::string::npos)
         << recorded;
@@ -399,7 +399,7 @@ TEST_F(StepwiseRun, SetupFolderAtDriveRoot) {
     long code = -1;
     if (e2e::FileExists(root + "data.tag")) {
         e2e::Process process = e2e::Process::Start(StepwiseExe(), "", root);
-        code = process.Wait(30s);
+        code = WaitEndWithoutPages(process, 30s);
     }
     e2e::RunHost("rm -f '" + link + "'");
     EXPECT_EQ(code, 0);
@@ -442,7 +442,7 @@ TEST_F(StepwiseRun, MachineWarningsInOrder) {
     box = WaitMessageBox(process.id(), "Memory warning", 10s);
     ASSERT_NE(box, nullptr);
     ClickButton(box, IDOK);
-    EXPECT_EQ(process.Wait(10s), 0);
+    EXPECT_EQ(WaitEndWithoutPages(process, 10s), 0);
 }
 
 // The platform check runs after preparation: an unknown platform fails with its message,
@@ -462,8 +462,8 @@ TEST_F(StepwiseRun, PlatformRequirement) {
 
     WriteScript("[APPINFO]\r\n1=Acme\r\n[SYSTEM]\r\n7=Windows 95/98/NT/2000/XP\r\n");
     e2e::Process passing = Start();
-    // A message box would hold the program open until the wait gives up.
-    EXPECT_EQ(passing.Wait(30s), 0);
+    // A platform message would hold the program open until the wait gives up.
+    EXPECT_EQ(WaitEndWithoutPages(passing, 30s), 0);
 }
 
 // The background window is maximised, topmost, captioned, painted in the script's colour
@@ -522,7 +522,7 @@ TEST_F(StepwiseRun, BackgroundWindowShowsTitle) {
     EXPECT_GT(black, 50);
 
     ClickButton(box, IDOK);
-    EXPECT_EQ(process.Wait(10s), 0);
+    EXPECT_EQ(WaitEndWithoutPages(process, 10s), 0);
 }
 
 }  // namespace

@@ -1,0 +1,35 @@
+// The seam between the progress page and the installation actions: creating the progress
+// page begins a sequence, which reports through the page and ends by setting the wizard's
+// installation state to 100.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+namespace stepwise {
+
+// What the progress page offers a running installation.
+class InstallationProgress {
+  public:
+    virtual ~InstallationProgress() = default;
+    virtual void SetStatus(const std::string& text) = 0;
+    virtual void SetCurrentFile(const std::string& text) = 0;
+    virtual void SetBar(int position, int range) = 0;
+};
+
+class InstallationSequence {
+  public:
+    virtual ~InstallationSequence() = default;
+    // Called once, on the user-interface thread, when the progress page is created. The
+    // sequence sets `state` to 100 when every action has ended, now or later.
+    virtual void Begin(InstallationProgress& progress, std::atomic<int>& state) = 0;
+};
+
+// Stands in until the installation actions exist: it copies, registers and records nothing,
+// and only marks the installation ended so the complete page follows.
+class NoActionsInstallation : public InstallationSequence {
+  public:
+    void Begin(InstallationProgress& progress, std::atomic<int>& state) override;
+};
+
+}  // namespace stepwise
