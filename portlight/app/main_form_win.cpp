@@ -91,8 +91,7 @@ HMENU BuildMenu(const std::vector<MenuEntry>& entries, const SettingsCommands& c
 MainForm::MainForm() = default;
 
 MainForm::~MainForm() {
-    if (captureThread_.joinable())
-        captureThread_.join();
+    capture_.reset();  // joins a running capture
     if (font_)
         DeleteObject(font_);
     if (titleBrush_)
@@ -229,6 +228,13 @@ void MainForm::Load() {
     };
     commands_ = std::make_unique<SettingsCommands>(options, *this, *store_);
     commands_->LoadOptions();
+    HWND window = hwnd_;
+    capture_ = std::make_unique<CaptureWorker>(
+        [](const std::string& commandLine) { return RunAndCapture(commandLine); },
+        [window](CaptureResult* result) {
+            return PostMessageA(window, WM_APP_CAPTURED, 0, reinterpret_cast<LPARAM>(result)) !=
+                   FALSE;
+        });
     // 6-7. (the details window loads hidden here; the ticker starts from its cache)
     // 8. From now on every option command saves.
     commands_->OptionsLoaded = true;
@@ -260,11 +266,15 @@ void MainForm::SetNetstatsEnabled(bool enabled) {
     EnableWindow(cmdNetstats_, enabled);
 }
 
+void MainForm::SetSnapshotRunning(bool running) {
+    SetNetstatsEnabled(!running);
+    SnapshotBusy = running;
+}
+
 void MainForm::cmdNetstats_Click() {
-    if (!cmdNetstatsEnabled_ || !options.Active || exitRequested_)
+    if (!cmdNetstatsEnabled_ || !options.Active || exitRequested_ || !capture_)
         return;
-    SetNetstatsEnabled(false);
-    SnapshotBusy = true;
+    SnapshotGuard guard([this](bool running) { SetSnapshotRunning(running); });
     // 3. Every icon slot empty and hidden.
     for (IconSlot& slot : iconSlots)
         slot.Reset();
@@ -272,21 +282,14 @@ void MainForm::cmdNetstats_Click() {
         iconStrip_->ResetSlots();
     snapshotCommand = BuildNetstatCommand(options.Monitor, OptionIsTrue(options.ActiveOnly));
 
-    if (captureThread_.joinable())
-        captureThread_.join();
-    HWND window = hwnd_;
-    std::string commandLine = snapshotCommand.commandLine;
-    // netstat runs on a worker so the bar stays live; the text comes back by message.
-    captureThread_ = std::thread([window, commandLine] {
-        auto result = std::make_unique<CaptureResult>(RunAndCapture(commandLine));
-        if (PostMessageA(window, WM_APP_CAPTURED, 0, reinterpret_cast<LPARAM>(result.get())))
-            result.release();
-    });
+    // netstat runs on a worker so the bar stays live; the text comes back by message, and
+    // the guard with it.
+    capture_->Start(snapshotCommand.commandLine, std::move(guard));
 }
 
 void MainForm::OnCaptured(std::unique_ptr<CaptureResult> result) {
-    if (captureThread_.joinable())
-        captureThread_.join();
+    // Held to the last step; it clears the guards however this step leaves.
+    std::optional<SnapshotGuard> guard = capture_->Finish();
     if (!result->failure.empty())
         MessageBoxA(hwnd_, result->failure.c_str(), "Portlight", MB_OK);
     txtNetstats = StripNetstatHeader(result->output);
@@ -302,8 +305,6 @@ void MainForm::OnCaptured(std::unique_ptr<CaptureResult> result) {
                            {options.SegmentPID, ParseUnknownFilter(options.Unknown)}, iconSlots);
     if (iconStrip_)
         iconStrip_->ShowSlots();
-    SetNetstatsEnabled(true);
-    SnapshotBusy = false;
 }
 
 void MainForm::cmdExit_Click() {
@@ -419,8 +420,13 @@ void MainForm::OnCommand(int id, int code) {
 void MainForm::OnTimer(UINT_PTR id) {
     if (id == IDT_NETSTATS)
         cmdNetstats_Click();
-    else if (id == IDT_MAIN && housekeeping_)
+    else if (id == IDT_MAIN && housekeeping_) {
+        // A capture that ended without delivering gives its guards back here, so snapshots
+        // and a deferred exit go on.
+        if (capture_)
+            capture_->ReapUndelivered();
         housekeeping_->Tick();
+    }
 }
 
 LRESULT MainForm::HandleMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
