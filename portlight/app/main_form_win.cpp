@@ -223,8 +223,15 @@ void MainForm::Load() {
     tray_ = std::make_unique<TrayIcon>();
     tray_->onItemChosen = [this](const std::string& caption) {
         Command c = TrayCaptionCommand(caption);
-        if (c != Command::None)
+        if (c == Command::PopupSettings) {
+            // A menu chosen from the tray menu opens where the pointer is, as everywhere,
+            // not under the (hidden) bar's own button.
+            POINT pointer{};
+            GetCursorPos(&pointer);
+            ShowSettingsMenu(pointer);
+        } else if (c != Command::None) {
             commands_->Run(c);
+        }
     };
     commands_ = std::make_unique<SettingsCommands>(options, *this, *store_);
     commands_->LoadOptions();
@@ -381,13 +388,19 @@ void MainForm::ShowAbout() {
 void MainForm::PopupSettings() {
     if (!hwnd_ || !commands_)
         return;
-    HMENU menu = BuildMenu(SettingsMenu(), *commands_);
     RECT r;
     GetWindowRect(cmdSettings_, &r);
+    ShowSettingsMenu(POINT{r.left, r.bottom});
+}
+
+void MainForm::ShowSettingsMenu(POINT at) {
+    if (!hwnd_ || !commands_)
+        return;
+    HMENU menu = BuildMenu(SettingsMenu(), *commands_);
     // The bar must be in the foreground or the menu stays open after a click elsewhere.
     SetForegroundWindow(hwnd_);
-    TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, r.left, r.bottom,
-                     hwnd_, nullptr);
+    TrackPopupMenuEx(menu, TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, hwnd_,
+                     nullptr);
     PostMessageA(hwnd_, WM_NULL, 0, 0);
     DestroyMenu(menu);
 }

@@ -94,6 +94,7 @@ private:
     void SetNetstatsEnabled(bool enabled);
     // The snapshot guards together: cmdNetstats disabled and SnapshotBusy set, or both clear.
     void SetSnapshotRunning(bool running);
+    void ShowSettingsMenu(POINT at);
     HWND Panel(HWND parent, int id, COLORREF colour);
     void Place(HWND control, const TwipRect& r);
 
