@@ -21,6 +21,16 @@ BarLayout LayOutBar(int windowWidth) {
     return l;
 }
 
+int DockedMinHeightPixels(int dpi) {
+    return TwipsToPixels(kNetstatsHeightTwips + 100, dpi);
+}
+
+int DockedHeightPixels(int dpi) {
+    int scaled = dpi > 0 ? (kDockedHeightPixelsAt96Dpi * dpi + 48) / 96 : kDockedHeightPixelsAt96Dpi;
+    int least = DockedMinHeightPixels(dpi);
+    return scaled > least ? scaled : least;
+}
+
 int TwipsToPixels(int twips, int dpi) {
     long long scaled = static_cast<long long>(twips) * dpi;
     return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
