@@ -93,7 +93,9 @@ NOTIFYICONDATAA TrayIcon::IconData(bool withBalloon) const {
 
 bool TrayIcon::Add(bool withBalloon) {
     NOTIFYICONDATAA data = IconData(withBalloon);
-    shown_ = notify(NIM_ADD, &data) != FALSE;
+    // An add fails also when the shell still holds the icon (some shells announce
+    // themselves again without a restart); the icon is there, so a modify then succeeds.
+    shown_ = notify(NIM_ADD, &data) != FALSE || notify(NIM_MODIFY, &data) != FALSE;
     if (shown_)
         KillTimer(window_, kRetryTimerId);
     else

@@ -20,6 +20,8 @@ struct Shell {
             ++icons;
         } else if (message == NIM_DELETE) {
             icons = 0;
+        } else if (message == NIM_MODIFY) {
+            return icons > 0;
         }
         return TRUE;
     }
