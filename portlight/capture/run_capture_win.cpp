@@ -1,5 +1,6 @@
 #include "capture/run_capture_win.h"
 
+#include "capture/capture_loop.h"
 #include "capture/command_search.h"
 #include "capture/handles_win.h"
 
@@ -61,6 +62,36 @@ bool FindProgram(const std::string& commandLine, std::string& found) {
     return false;
 }
 
+// The child process and the read end of its pipe; both handles are borrowed.
+class PipeChild : public CaptureChild {
+  public:
+    PipeChild(HANDLE process, HANDLE readEnd) : process_(process), readEnd_(readEnd) {}
+
+    std::optional<size_t> Available() override {
+        DWORD available = 0;
+        if (!PeekNamedPipe(readEnd_, nullptr, 0, nullptr, &available, nullptr))
+            return std::nullopt;
+        return available;
+    }
+    std::optional<size_t> Read(char* buffer, size_t size) override {
+        DWORD got = 0;
+        if (!ReadFile(readEnd_, buffer, static_cast<DWORD>(size), &got, nullptr))
+            return std::nullopt;
+        return got;
+    }
+    void End() override { TerminateProcess(process_, 1); }
+    void Wait() override {
+        // Wakes at once when the child ends; the next peek then drains or sees the break.
+        if (WaitForSingleObject(process_, 10) == WAIT_OBJECT_0)
+            Sleep(1);
+    }
+    uint32_t Milliseconds() override { return GetTickCount(); }
+
+  private:
+    HANDLE process_;
+    HANDLE readEnd_;
+};
+
 }  // namespace
 
 CaptureResult RunAndCapture(const std::string& commandLine, DWORD timeLimitMs, size_t outputCap) {
@@ -105,43 +136,8 @@ CaptureResult RunAndCapture(const std::string& commandLine, DWORD timeLimitMs, s
     // The child holds its own copy; closing ours lets the pipe break when the child ends.
     writeEnd.reset();
 
-    const DWORD start = GetTickCount();
-    DWORD hardStop = 0;
-    char buffer[256];
-    for (;;) {
-        // The limit is checked on every pass: a child that writes without pause never
-        // leaves the pipe empty.
-        DWORD elapsed = GetTickCount() - start;
-        if (!result.timedOut && elapsed >= timeLimitMs) {
-            TerminateProcess(processHandle.get(), 1);
-            result.timedOut = true;
-            hardStop = elapsed + 2000;
-        } else if (result.timedOut && elapsed >= hardStop) {
-            break;  // a grandchild still holds the pipe, or writes on: give up on it
-        }
-        DWORD available = 0;
-        if (!PeekNamedPipe(readEnd.get(), nullptr, 0, nullptr, &available, nullptr))
-            break;  // broken: every writer has gone
-        if (available > 0) {
-            DWORD got = 0;
-            DWORD want = available < sizeof buffer ? available : sizeof buffer;
-            if (!ReadFile(readEnd.get(), buffer, want, &got, nullptr))
-                break;
-            size_t room = outputCap - result.output.size();
-            result.output.append(buffer, got < room ? got : room);
-            if (got >= room) {
-                // Past the cap the child is not listing endpoints any more: end it and
-                // keep what came.
-                TerminateProcess(processHandle.get(), 1);
-                result.truncated = true;
-                break;
-            }
-            continue;
-        }
-        // Wakes at once when the child ends; the next peek then drains or sees the break.
-        if (WaitForSingleObject(processHandle.get(), 10) == WAIT_OBJECT_0)
-            Sleep(1);
-    }
+    PipeChild child(processHandle.get(), readEnd.get());
+    DrainCapture(child, timeLimitMs, outputCap, result);
     return result;
 }
 
