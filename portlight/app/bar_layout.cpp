@@ -21,4 +21,14 @@ BarLayout LayOutBar(int windowWidth) {
     return l;
 }
 
+int DockedMinHeightPixels(int dpi) {
+    return TwipsToPixels(kNetstatsHeightTwips + 100, dpi);
+}
+
+int DockedHeightPixels(int dpi) {
+    int scaled = dpi > 0 ? (kDockedHeightPixelsAt96Dpi * dpi + 48) / 96 : kDockedHeightPixelsAt96Dpi;
+    int least = DockedMinHeightPixels(dpi);
+    return scaled > least ? scaled : least;
+}
+
 }  // namespace portlight

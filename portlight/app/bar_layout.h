@@ -39,4 +39,14 @@ constexpr int kExitButtonSizeTwips = 300;
 
 BarLayout LayOutBar(int windowWidthTwips);
 
+// The docked bar's thickness in pixels at 96 DPI, the docking object's default.
+constexpr int kDockedHeightPixelsAt96Dpi = 80;
+
+// The docked bar's least thickness at `dpi`: the connection area and 100 twips.
+int DockedMinHeightPixels(int dpi);
+// The docked bar's thickness at `dpi`: 80 pixels at 96 DPI grown with the display's scale,
+// and never below the least thickness, so the twip-based areas (which grow with the scale
+// too) stay inside the bar.
+int DockedHeightPixels(int dpi);
+
 }  // namespace portlight

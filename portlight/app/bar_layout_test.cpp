@@ -33,5 +33,17 @@ TEST(BarLayout, TwipConversionAtRealDpi) {
     EXPECT_EQ(PixelsToTwips(1280, 144), 12800);
 }
 
+// The docked thickness grows with the display's scale and never falls below the connection
+// area and 100 twips.
+TEST(BarLayout, DockedHeightFollowsTheScale) {
+    EXPECT_EQ(DockedHeightPixels(96), 80);
+    EXPECT_EQ(DockedHeightPixels(120), 100);
+    EXPECT_EQ(DockedHeightPixels(144), 120);
+    EXPECT_EQ(DockedHeightPixels(192), 160);
+    for (int dpi : {72, 96, 108, 120, 144, 168, 192, 288})
+        EXPECT_GE(DockedHeightPixels(dpi), DockedMinHeightPixels(dpi)) << dpi;
+    EXPECT_EQ(DockedMinHeightPixels(144), 118);
+}
+
 }  // namespace
 }  // namespace portlight

@@ -20,7 +20,10 @@ void MainForm::AttachDocking() {
     bar.SetVertSizeStep(0);
     bar.SetDockedMaxHeight(GetSystemMetrics(SM_CYSCREEN));
     // The connection area's height and 100 twips more, in pixels at the screen's DPI.
-    bar.SetDockedMinHeight(TwipsToPixels(kNetstatsHeightTwips + 100, dpiY_));
+    bar.SetDockedMinHeight(DockedMinHeightPixels(dpiY_));
+    // The docking object works in screen pixels; its default thickness is meant for 96 DPI,
+    // and on a scaled display the bar's areas grow past it.
+    bar.SetDockedHeight(DockedHeightPixels(dpiY_));
     bar.UpdateBar();
     bar.SetAlwaysOnTop(true);
     bar.SetAutoHide(true);

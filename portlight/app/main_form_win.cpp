@@ -78,8 +78,7 @@ void RegisterPanelClass(HINSTANCE instance) {
 MainForm::MainForm() = default;
 
 MainForm::~MainForm() {
-    if (captureThread_.joinable())
-        captureThread_.join();
+    capture_.reset();  // joins a running capture
 }
 
 bool MainForm::Create(HINSTANCE instance) {
@@ -206,11 +205,25 @@ void MainForm::Load() {
     tray_ = std::make_unique<TrayIcon>();
     tray_->onItemChosen = [this](const std::string& caption) {
         Command c = TrayCaptionCommand(caption);
-        if (c != Command::None)
+        if (c == Command::PopupSettings) {
+            // A menu chosen from the tray menu opens where the pointer is, as everywhere,
+            // not under the (hidden) bar's own button.
+            POINT pointer{};
+            GetCursorPos(&pointer);
+            ShowSettingsMenu(pointer);
+        } else if (c != Command::None) {
             commands_->Run(c);
+        }
     };
     commands_ = std::make_unique<SettingsCommands>(options, *this, *store_);
     commands_->LoadOptions();
+    HWND window = hwnd_;
+    capture_ = std::make_unique<CaptureWorker>(
+        [](const std::string& commandLine) { return RunAndCapture(commandLine); },
+        [window](CaptureResult* result) {
+            return PostMessageA(window, WM_APP_CAPTURED, 0, reinterpret_cast<LPARAM>(result)) !=
+                   FALSE;
+        });
     // 6-7. (the details window loads hidden here; the ticker starts from its cache)
     // 8. From now on every option command saves.
     commands_->OptionsLoaded = true;
@@ -242,11 +255,15 @@ void MainForm::SetNetstatsEnabled(bool enabled) {
     EnableWindow(cmdNetstats_, enabled);
 }
 
+void MainForm::SetSnapshotRunning(bool running) {
+    SetNetstatsEnabled(!running);
+    SnapshotBusy = running;
+}
+
 void MainForm::cmdNetstats_Click() {
-    if (!cmdNetstatsEnabled_ || !options.Active || exitRequested_)
+    if (!cmdNetstatsEnabled_ || !options.Active || exitRequested_ || !capture_)
         return;
-    SetNetstatsEnabled(false);
-    SnapshotBusy = true;
+    SnapshotGuard guard([this](bool running) { SetSnapshotRunning(running); });
     // 3. Every icon slot empty and hidden.
     for (IconSlot& slot : iconSlots)
         slot.Reset();
@@ -254,21 +271,14 @@ void MainForm::cmdNetstats_Click() {
         iconStrip_->ResetSlots();
     snapshotCommand = BuildNetstatCommand(options.Monitor, options.ActiveOnly);
 
-    if (captureThread_.joinable())
-        captureThread_.join();
-    HWND window = hwnd_;
-    std::string commandLine = snapshotCommand.commandLine;
-    // netstat runs on a worker so the bar stays live; the text comes back by message.
-    captureThread_ = std::thread([window, commandLine] {
-        auto result = std::make_unique<CaptureResult>(RunAndCapture(commandLine));
-        if (PostMessageA(window, WM_APP_CAPTURED, 0, reinterpret_cast<LPARAM>(result.get())))
-            result.release();
-    });
+    // netstat runs on a worker so the bar stays live; the text comes back by message, and
+    // the guard with it.
+    capture_->Start(snapshotCommand.commandLine, std::move(guard));
 }
 
 void MainForm::OnCaptured(std::unique_ptr<CaptureResult> result) {
-    if (captureThread_.joinable())
-        captureThread_.join();
+    // Held to the last step; it clears the guards however this step leaves.
+    std::optional<SnapshotGuard> guard = capture_->Finish();
     if (!result->failure.empty())
         MessageBoxA(hwnd_, result->failure.c_str(), "Portlight", MB_OK);
     txtNetstats = StripNetstatHeader(result->output);
@@ -284,8 +294,6 @@ void MainForm::OnCaptured(std::unique_ptr<CaptureResult> result) {
                            {options.SegmentPID, ParseUnknownFilter(options.Unknown)}, iconSlots);
     if (iconStrip_)
         iconStrip_->ShowSlots();
-    SetNetstatsEnabled(true);
-    SnapshotBusy = false;
 }
 
 void MainForm::cmdExit_Click() {
@@ -362,12 +370,18 @@ void MainForm::ShowAbout() {
 void MainForm::PopupSettings() {
     if (!hwnd_ || !commands_)
         return;
-    win32::Menu menu = CreateSettingsMenu(*commands_);
     RECT r;
     GetWindowRect(cmdSettings_, &r);
+    ShowSettingsMenu(POINT{r.left, r.bottom});
+}
+
+void MainForm::ShowSettingsMenu(POINT at) {
+    if (!hwnd_ || !commands_)
+        return;
+    win32::Menu menu = CreateSettingsMenu(*commands_);
     // The bar must be in the foreground or the menu stays open after a click elsewhere.
     SetForegroundWindow(hwnd_);
-    TrackPopupMenuEx(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, r.left, r.bottom,
+    TrackPopupMenuEx(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y,
                      hwnd_, nullptr);
     PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
@@ -400,8 +414,13 @@ void MainForm::OnCommand(int id, int code) {
 void MainForm::OnTimer(UINT_PTR id) {
     if (id == IDT_NETSTATS)
         cmdNetstats_Click();
-    else if (id == IDT_MAIN && housekeeping_)
+    else if (id == IDT_MAIN && housekeeping_) {
+        // A capture that ended without delivering gives its guards back here, so snapshots
+        // and a deferred exit go on.
+        if (capture_)
+            capture_->ReapUndelivered();
         housekeeping_->Tick();
+    }
 }
 
 LRESULT MainForm::HandleMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {

@@ -7,10 +7,10 @@
 
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/bar_layout.h"
+#include "app/capture_worker.h"
 #include "app/commands.h"
 #include "app/housekeeping.h"
 #include "app/options.h"
@@ -92,6 +92,9 @@ private:
     void OnTimer(UINT_PTR id);
     void OnCaptured(std::unique_ptr<CaptureResult> result);
     void SetNetstatsEnabled(bool enabled);
+    // The snapshot guards together: cmdNetstats disabled and SnapshotBusy set, or both clear.
+    void SetSnapshotRunning(bool running);
+    void ShowSettingsMenu(POINT at);
     HWND Panel(HWND parent, int id, COLORREF colour);
     void Place(HWND control, const TwipRect& r);
 
@@ -119,7 +122,6 @@ private:
     bool cmdNetstatsEnabled_ = true;
     bool trayMenuBuilt_ = false;
     int trayActiveItem_ = 0;
-    std::thread captureThread_;
 
     std::unique_ptr<PrivateProfileStore> store_;
     std::unique_ptr<SettingsCommands> commands_;
@@ -129,6 +131,8 @@ private:
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<IconStrip> iconStrip_;
     std::unique_ptr<appbar::AppBarWin> appbar_;  // the docking object, load to unload
+    // Last, so it goes first: a guard it still holds touches the flags above as it ends.
+    std::unique_ptr<CaptureWorker> capture_;
 };
 
 }  // namespace portlight

@@ -13,6 +13,27 @@ namespace {
 constexpr UINT kCallbackMessage = WM_APP + 10;
 constexpr UINT kIconId = 1;
 constexpr UINT kFirstItemId = 100;  // menu command of item n is kFirstItemId + n
+constexpr UINT_PTR kRetryTimerId = 1;
+// How often an icon the shell refused is offered again.
+constexpr UINT kRetryIntervalMs = 2000;
+
+// The shell sends this to every top-level window when it (re)starts; its icons are gone.
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+// An elevated bar (it writes the machine-wide Run key) would not receive the restarted
+// shell's message without this. ChangeWindowMessageFilter is missing before Vista.
+void AcceptFromShell(UINT message) {
+    using ChangeFilter = BOOL(WINAPI*)(UINT, DWORD);
+    HMODULE user = GetModuleHandleA("user32.dll");
+    auto change = user ? reinterpret_cast<ChangeFilter>(reinterpret_cast<void*>(
+                             GetProcAddress(user, "ChangeWindowMessageFilter")))
+                       : nullptr;
+    if (change)
+        change(message, 1 /* MSGFLT_ADD */);
+}
 
 void CopyText(char* target, size_t size, const std::string& text) {
     size_t n = text.size() < size - 1 ? text.size() : size - 1;
@@ -33,6 +54,7 @@ TrayIcon::TrayIcon() {
     // that can be brought to the foreground.
     window_ = CreateWindowExA(WS_EX_TOOLWINDOW, PORTLIGHT_TRAY_CLASS, "", WS_POPUP, 0, 0, 0, 0,
                               nullptr, nullptr, instance, this);
+    AcceptFromShell(TaskbarCreatedMessage());
 }
 
 TrayIcon::~TrayIcon() {
@@ -54,23 +76,56 @@ NOTIFYICONDATAA TrayIcon::BaseData() const {
     return data;
 }
 
-bool TrayIcon::Show() {
-    if (!window_)
-        return false;
+NOTIFYICONDATAA TrayIcon::IconData(bool withBalloon) const {
     NOTIFYICONDATAA data = BaseData();
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kCallbackMessage;
     data.hIcon = icon;
     CopyText(data.szTip, sizeof data.szTip, toolTip);
-    if (!balloonText.empty()) {
+    if (withBalloon && !balloonText.empty()) {
         data.uFlags |= NIF_INFO;
         CopyText(data.szInfo, sizeof data.szInfo, balloonText);
         CopyText(data.szInfoTitle, sizeof data.szInfoTitle, balloonTitle);
         data.uTimeout = balloonTimeout;
         data.dwInfoFlags = static_cast<DWORD>(balloonIconKind);
     }
-    shown_ = Shell_NotifyIconA(shown_ ? NIM_MODIFY : NIM_ADD, &data) != FALSE || shown_;
+    return data;
+}
+
+bool TrayIcon::Add(bool withBalloon) {
+    NOTIFYICONDATAA data = IconData(withBalloon);
+    // An add fails also when the shell still holds the icon (some shells announce
+    // themselves again without a restart); the icon is there, so a modify then succeeds.
+    shown_ = notify(NIM_ADD, &data) != FALSE || notify(NIM_MODIFY, &data) != FALSE;
+    if (shown_)
+        KillTimer(window_, kRetryTimerId);
+    else
+        SetTimer(window_, kRetryTimerId, kRetryIntervalMs, nullptr);
     return shown_;
+}
+
+bool TrayIcon::Show() {
+    if (!window_)
+        return false;
+    wanted_ = true;
+    if (!shown_)
+        return Add(true);
+    NOTIFYICONDATAA data = IconData(true);
+    notify(NIM_MODIFY, &data);
+    return true;
+}
+
+void TrayIcon::OnTimer() {
+    if (wanted_ && !shown_)
+        Add(true);  // the welcome balloon has not been seen yet
+    else
+        KillTimer(window_, kRetryTimerId);
+}
+
+void TrayIcon::OnTaskbarCreated() {
+    // The new shell holds none of the old icons; the welcome is not repeated.
+    if (wanted_)
+        Add(false);
 }
 
 void TrayIcon::UpdateToolTip(const std::string& text) {
@@ -80,14 +135,17 @@ void TrayIcon::UpdateToolTip(const std::string& text) {
     NOTIFYICONDATAA data = BaseData();
     data.uFlags = NIF_TIP;
     CopyText(data.szTip, sizeof data.szTip, toolTip);
-    Shell_NotifyIconA(NIM_MODIFY, &data);
+    notify(NIM_MODIFY, &data);
 }
 
 void TrayIcon::Remove() {
+    wanted_ = false;
+    if (window_)
+        KillTimer(window_, kRetryTimerId);
     if (!shown_)
         return;
     NOTIFYICONDATAA data = BaseData();
-    Shell_NotifyIconA(NIM_DELETE, &data);
+    notify(NIM_DELETE, &data);
     shown_ = false;
 }
 
@@ -125,6 +183,14 @@ LRESULT TrayIcon::OnMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
         UINT event = LOWORD(lp);
         if (event == WM_RBUTTONUP || event == WM_LBUTTONUP || event == WM_CONTEXTMENU)
             ShowMenu();
+        return 0;
+    }
+    if (message == WM_TIMER && wp == kRetryTimerId) {
+        OnTimer();
+        return 0;
+    }
+    if (message == TaskbarCreatedMessage()) {
+        OnTaskbarCreated();
         return 0;
     }
     // Test hook and keyboard-free access: WM_COMMAND with an item's position chooses it.

@@ -1,6 +1,8 @@
 // A notification-area icon with a tool-tip, a balloon, a menu title and a menu of text
 // items and separators; choosing an item raises onItemChosen with the item's caption.
-// It owns a hidden window of its own that receives the shell's callbacks.
+// It owns a hidden window of its own that receives the shell's callbacks. An icon the
+// shell refused (not up yet at logon) is offered again until it is taken, and a restarted
+// shell ("TaskbarCreated") gets it again.
 #pragma once
 
 #include <windows.h>
@@ -49,13 +51,24 @@ public:
 
     std::function<void(const std::string& caption)> onItemChosen;
 
+    // The shell call behind the icon; tests make it fail.
+    std::function<BOOL(DWORD message, NOTIFYICONDATAA* data)> notify = Shell_NotifyIconA;
+    // The hidden window that receives the shell's callbacks (for tests).
+    HWND window() const { return window_; }
+
 private:
     LRESULT OnMessage(HWND window, UINT message, WPARAM wp, LPARAM lp);
     void ShowMenu();
     NOTIFYICONDATAA BaseData() const;
+    NOTIFYICONDATAA IconData(bool withBalloon) const;
+    // NIM_ADD; on refusal the retry timer runs until an add succeeds.
+    bool Add(bool withBalloon);
+    void OnTimer();
+    void OnTaskbarCreated();
 
     HWND window_ = nullptr;
-    bool shown_ = false;
+    bool shown_ = false;   // the shell holds the icon
+    bool wanted_ = false;  // Show was called and Remove not since
     std::vector<MenuItem> items_;
 };
 

@@ -5,6 +5,7 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include "capture/module_path.h"
 #include "common/win32/handles_win.h"
 
 namespace portlight {
@@ -35,23 +36,26 @@ QueryFullProcessImageNameAFn QueryFullProcessImageNameAPtr() {
     return fn;
 }
 
-std::string ModulePathByModules(uint32_t pid) {
+ModuleRead ReadModules(uint32_t pid) {
+    ModuleRead read;
     win32::KernelHandle process(OpenProcess(kModuleReadAccess, FALSE, pid));
-    if (!process.valid())
-        return {};
+    read.opened = process.valid();
+    if (!read.opened)
+        return read;
     HMODULE modules[kModuleListBytes / sizeof(HMODULE)] = {};
     DWORD needed = 0;
     if (!EnumProcessModules(process.get(), modules, kModuleListBytes, &needed))
-        return {};
+        return read;
     char path[MAX_PATH] = {};
     DWORD length = GetModuleFileNameExA(process.get(), modules[0], path, MAX_PATH);
-    return TrimSpaces(std::string_view(path, length));
+    read.path = TrimSpaces(std::string_view(path, length));
+    return read;
 }
 
 }  // namespace
 
-// A 32-bit program cannot list the modules of a 64-bit process, and protected processes
-// refuse the read rights; the image name needs only the limited query right.
+// A 32-bit program cannot list the modules of a 64-bit process; the image name needs only
+// the limited query right.
 std::string Win32ProcessSystem::ReadImageName(uint32_t pid) {
     QueryFullProcessImageNameAFn query = QueryFullProcessImageNameAPtr();
     if (!query)
@@ -84,10 +88,7 @@ std::vector<uint32_t> Win32ProcessSystem::EnumerateProcessIds() {
 }
 
 std::string Win32ProcessSystem::ReadMainModulePath(uint32_t pid) {
-    std::string path = ModulePathByModules(pid);
-    if (path.empty())
-        path = ReadImageName(pid);
-    return path;
+    return MainModulePath(ReadModules(pid), [pid] { return ReadImageName(pid); });
 }
 
 std::vector<std::pair<uint32_t, std::string>> Win32ProcessSystem::SnapshotProcessNames() {

@@ -6,21 +6,22 @@
 
 #include <string>
 
-namespace portlight {
+#include "capture/capture_result.h"
 
-struct CaptureResult {
-    std::string output;
-    // The text of the message box to show when the pipe or the process could not be made,
-    // such as "CreateProcess failed. Error: 2"; empty on success.
-    std::string failure;
-    bool timedOut = false;  // the child ran past the limit and was ended
-};
+namespace portlight {
 
 // A netstat that never exits must not hold the bar forever: past `timeLimitMs` the child
 // is ended and what it printed so far is returned.
 constexpr DWORD kCaptureTimeLimitMs = 60000;
+// netstat's 501 table rows come to some 60 KB; a child that writes a few MB is not netstat
+// at work but one that will not stop, and reading it on would fill memory.
+constexpr size_t kCaptureOutputCap = 4u << 20;
 
+// A bare program name is looked for in the program's own folder, the system and Windows
+// folders and the absolute folders of PATH, never in the current directory; a name that is
+// found nowhere fails as CreateProcess does ("CreateProcess failed. Error: 2").
 CaptureResult RunAndCapture(const std::string& commandLine,
-                            DWORD timeLimitMs = kCaptureTimeLimitMs);
+                            DWORD timeLimitMs = kCaptureTimeLimitMs,
+                            size_t outputCap = kCaptureOutputCap);
 
 }  // namespace portlight

@@ -47,5 +47,53 @@ TEST(RunAndCapture, EndsAChildThatRunsTooLong) {
     EXPECT_LT(took, 10000u) << "the capture must not wait for the child's own end";
 }
 
+// A child that writes without pause is ended once its output passes the cap (and the time
+// limit is watched while the pipe is never empty); what came is kept.
+TEST(RunAndCapture, EndsAChildThatFloodsWithoutEnd) {
+    DWORD start = GetTickCount();
+    CaptureResult r = RunAndCapture(Fake("interleave.exe") + " endless", 20000);
+    DWORD took = GetTickCount() - start;
+    EXPECT_TRUE(r.truncated);
+    EXPECT_EQ(r.output.size(), kCaptureOutputCap);
+    EXPECT_GT(r.output.size(), 10000u) << "what came before the stop is kept";
+    EXPECT_EQ(r.output.substr(0, 40), "line 0000000000 of a flood without end\r\n");
+    EXPECT_LT(took, 19000u) << "stopped by the cap, long before the time limit";
+
+    // With a small time limit and no room to reach the cap, the limit ends it.
+    start = GetTickCount();
+    r = RunAndCapture(Fake("interleave.exe") + " endless", 1000, SIZE_MAX);
+    took = GetTickCount() - start;
+    EXPECT_TRUE(r.timedOut);
+    EXPECT_LT(took, 8000u);
+}
+
+// A program in the current directory is not run; the program's own folder and the system
+// folders are searched.
+TEST(RunAndCapture, LooksNowhereInTheCurrentDirectory) {
+    char tempPath[MAX_PATH] = {};
+    GetTempPathA(MAX_PATH, tempPath);
+    std::string folder = std::string(tempPath) + "portlight-cwd-" + std::to_string(GetCurrentProcessId());
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::string probe = folder + "\\portlight-cwd-probe.exe";
+    std::string interleave = Fake("interleave.exe");
+    ASSERT_TRUE(CopyFileA(interleave.substr(1, interleave.size() - 2).c_str(), probe.c_str(), FALSE));
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));
+
+    CaptureResult fromCurrent = RunAndCapture("portlight-cwd-probe silent");
+    CaptureResult besideUs = RunAndCapture("interleave flood 1");
+    CaptureResult fromSystem = RunAndCapture("cmd /c echo system");
+
+    SetCurrentDirectoryA(previous);
+    DeleteFileA(probe.c_str());
+    RemoveDirectoryA(folder.c_str());
+    EXPECT_EQ(fromCurrent.failure, "CreateProcess failed. Error: 2");
+    EXPECT_EQ(besideUs.failure, "");
+    EXPECT_EQ(besideUs.output, "line 00000 of the flood\r\n");
+    EXPECT_EQ(fromSystem.failure, "");
+    EXPECT_EQ(fromSystem.output, "system\r\n");
+}
+
 }  // namespace
 }  // namespace portlight

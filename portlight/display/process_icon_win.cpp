@@ -2,6 +2,10 @@
 
 #include <shellapi.h>
 
+#include <optional>
+
+#include "capture/wow64_redirection_win.h"
+
 namespace portlight {
 
 IconCanvas::IconCanvas(int width, int height, COLORREF background)
@@ -49,6 +53,8 @@ bool LoadProcessIcon(const std::string& path,
                      const IconCanvas& picDefault) {
     win32::Icon large;
     win32::Icon small;
+    // A 64-bit program's System32 path would be redirected to its 32-bit twin.
+    std::optional<Wow64RedirectionOff> unredirected(std::in_place);
     // Both calls answer UINT_MAX for a file that cannot be read, and then leave the handle
     // outputs untouched: only a real count makes the handles worth looking at.
     UINT count = ExtractIconExA(path.c_str(), -1, nullptr, nullptr, 0);
@@ -63,6 +69,7 @@ bool LoadProcessIcon(const std::string& path,
             haveIcon = bigHandle || smallHandle;
         }
     }
+    unredirected.reset();
     if (!haveIcon) {
         picLarge.CopyFrom(picDefault);
         return false;

@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cstring>
+#include <optional>
 
+#include "capture/wow64_redirection_win.h"
 #include "display/version_text.h"
 
 namespace portlight {
@@ -84,12 +86,20 @@ void VersionInfo::LoadVersionData() {
         }
     }
 
-    DWORD ignored = 0;
-    DWORD size = GetFileVersionInfoSizeA(fileName_.c_str(), &ignored);
-    if (size > 0) {
-        versionData_.assign(size, '\0');
-        if (!GetFileVersionInfoA(fileName_.c_str(), 0, size, versionData_.data()))
-            versionData_.clear();
+    {
+        // A path from another process may be a 64-bit program's System32 file, which the
+        // redirection would swap for its 32-bit twin; a module of this process is read as
+        // this process sees it.
+        std::optional<Wow64RedirectionOff> unredirected;
+        if (moduleName_.empty())
+            unredirected.emplace();
+        DWORD ignored = 0;
+        DWORD size = GetFileVersionInfoSizeA(fileName_.c_str(), &ignored);
+        if (size > 0) {
+            versionData_.assign(size, '\0');
+            if (!GetFileVersionInfoA(fileName_.c_str(), 0, size, versionData_.data()))
+                versionData_.clear();
+        }
     }
     if (versionData_.empty())
         Record(Error::kVersionData);

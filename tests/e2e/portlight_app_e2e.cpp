@@ -152,6 +152,28 @@ TEST(PortlightBar, TrayIconFollowsTheOption) {
         [&] { return session.Settings().find("TrayIcon=False") != std::string::npos; }, 5s));
 }
 
+// "Settings" chosen from the tray menu opens the settings menu at the pointer, as a menu
+// opened from a tray menu does, not under the hidden bar's button.
+TEST(PortlightBar, TraySettingsMenuOpensAtThePointer) {
+    BarSession session("pl-traysettings");
+    session.WriteSettings("TrayIcon=True\r\nActive=False\r\n");
+    session.Start();
+    HWND tray = WaitTopWindow(session.process().id(), PORTLIGHT_TRAY_CLASS, "", 10s);
+    ASSERT_NE(tray, nullptr);
+    ASSERT_EQ(RunHost("xdotool mousemove 600 450"), 0);
+    // The tray window's hook: WM_COMMAND 100 + n chooses item n; the items are "Active", a
+    // separator and "Settings".
+    PostMessageA(tray, WM_COMMAND, 100 + 2, 0);
+    std::vector<HWND> menus;
+    ASSERT_TRUE(WaitFor(
+        [&] { return !(menus = VisibleTopWindows(session.process().id(), "#32768")).empty(); },
+        10s));
+    Screenshot("portlight-tray-settings-menu");
+    RECT r = WindowRect(menus.front());
+    EXPECT_NEAR(r.left, 600, 2) << r.left << "," << r.top;
+    EXPECT_NEAR(r.top, 450, 2) << r.left << "," << r.top;
+}
+
 // The about box names the product and its version from the program's version resource.
 TEST(PortlightBar, AboutBoxShowsProductAndVersion) {
     BarSession session("pl-about");

@@ -1,6 +1,7 @@
 // Test child for the capture pipe: writes to standard output and standard error in turn,
 // flushing after each line, so the capture must keep their order of arrival. With the
-// argument "silent" it prints nothing; with "flood N" it prints N numbered lines.
+// argument "silent" it prints nothing; with "flood N" it prints N numbered lines; with
+// "endless" it prints lines without pause until it is ended.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,10 @@ int main(int argc, char** argv) {
         for (int i = 0; i < n; ++i)
             std::printf("line %05d of the flood\r\n", i);
         return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], "endless") == 0) {
+        for (unsigned i = 0;; ++i)
+            std::printf("line %010u of a flood without end\r\n", i);
     }
     if (argc > 2 && std::strcmp(argv[1], "hang") == 0) {
         std::printf("before the hang\r\n");
