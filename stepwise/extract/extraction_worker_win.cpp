@@ -61,7 +61,7 @@ std::wstring DestinationFor(const ExtractionJob& job, const char* storedName, ui
     if (!storedName || !cab::FdiDestinationPath(job.extractionFolder.c_str(), storedName,
                                                 attributes, checked, sizeof checked))
         return L"";
-    if (!(attributes & cab::kAttribNameIsUtf8))
+    if (!(attributes & cab::kAttributeNameIsUtf8))
         return Widen(checked, CP_ACP);
     std::string name = storedName;
     for (char& c : name)

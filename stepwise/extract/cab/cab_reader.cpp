@@ -116,6 +116,11 @@ CabError CabinetReader::Impl::OpenChain(std::unique_ptr<ByteSource> source,
                                                    std::to_string(kMaxChainLength) +
                                                    " cabinets (a loop of names?)");
         current = last.nextCabinet;
+        // The name comes from untrusted bytes: it may only name a file beside this one.
+        std::string why = CheckCabinetFileName(last.nextCabinet);
+        if (!why.empty())
+            return InCabinet(MakeError(CabErrc::UnsafeName, "next " + why),
+                             cabinets.back().displayName);
         source = resolver(last.nextCabinet, last.nextDisk);
         if (!source)
             return MakeError(CabErrc::MissingCabinet, "next cabinet \"" + last.nextCabinet +

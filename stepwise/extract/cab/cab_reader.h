@@ -27,6 +27,7 @@
 
 #include "cab/byte_io.h"
 #include "cab/cab_error.h"
+#include "cab/cab_format.h"
 
 namespace cab {
 
@@ -59,10 +60,10 @@ struct FileEntry {
     int cabinet = 0;            // the cabinet whose file table lists it first
     uint16_t date = 0;          // DOS date
     uint16_t time = 0;          // DOS time
-    uint16_t attributes = 0;    // as stored (0x80: name is UTF-8)
+    uint16_t attributes = 0;    // as stored (kAttributeNameIsUtf8: name is UTF-8)
     bool continuedFromPrev = false;
     bool continuedToNext = false;
-    bool nameIsUtf8() const { return (attributes & 0x80) != 0; }
+    bool nameIsUtf8() const { return (attributes & kAttributeNameIsUtf8) != 0; }
 };
 
 class CabinetReader {

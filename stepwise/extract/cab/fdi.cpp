@@ -89,7 +89,7 @@ FdiErrorCode ToFdiCode(CabErrc code) {
 
 CabError CheckNames(const Cabinet& cab) {
     for (const CabFile& f : cab.files) {
-        std::string why = CheckStoredName(f.name, (f.attributes & kAttribNameIsUtf8) != 0);
+        std::string why = CheckStoredName(f.name, (f.attributes & kAttributeNameIsUtf8) != 0);
         if (!why.empty())
             return MakeError(CabErrc::UnsafeName, why);
     }
@@ -242,6 +242,10 @@ CabError CopyRun::OpenNext() {
     const Opened& last = *cabs_.back();
     if (cabs_.size() >= kMaxChainLength)
         return MakeError(CabErrc::Corrupt, "cabinet chain too long (a loop of names?)");
+    // The name comes from untrusted bytes: it may only name a file beside this one.
+    std::string unsafe = CheckCabinetFileName(last.cab.nextCabinet);
+    if (!unsafe.empty())
+        return MakeError(CabErrc::UnsafeName, last.name + ": next " + unsafe);
     char folder[kFdiMaxPath];
     std::snprintf(folder, sizeof folder, "%s", last.folder.c_str());
     CabError why;
@@ -508,7 +512,7 @@ bool FdiDestinationPath(const char* folder,
     out[0] = '\0';
     if (!folder || !storedName)
         return false;
-    if (!CheckStoredName(storedName, (attributes & kAttribNameIsUtf8) != 0).empty())
+    if (!CheckStoredName(storedName, (attributes & kAttributeNameIsUtf8) != 0).empty())
         return false;
     const std::string path = JoinDestination(folder, storedName, '\\');
     if (path.size() + 1 > outSize)

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "cab/cab_format.h"
+
 namespace cab {
 
 // Error record filled by every call (sticky per call: the first error wins).
@@ -65,7 +67,7 @@ constexpr uint16_t kAttribHidden = 0x02;
 constexpr uint16_t kAttribSystem = 0x04;
 constexpr uint16_t kAttribArchive = 0x20;
 constexpr uint16_t kAttribExecute = 0x40;
-constexpr uint16_t kAttribNameIsUtf8 = 0x80;
+// The UTF-8 name flag is kAttributeNameIsUtf8 of cab_format.h.
 
 struct FdiNotification {
     int32_t size = 0;  // CopyFile: uncompressed file size

@@ -347,6 +347,17 @@ TEST_F(Fdi, FailuresCloseTheOpenFileAndNameTheirCause) {
     EXPECT_NE(std::string(error_.message).find("method 5"), std::string::npos) << error_.message;
 }
 
+TEST_F(Fdi, RefusesAnUnsafeNextCabinetNameWithoutOpeningIt) {
+    Cab one = testing::SingleFolder({{"a.txt", Sample(100, 1)}}, kMethodNone);
+    one.next = "..\\..\\elsewhere.cab";
+    g_files["cabs\\one.cab"] = Serialize(one);
+    g_files["elsewhere.cab"] = Serialize(one);
+    EXPECT_FALSE(Copy("one.cab"));
+    EXPECT_EQ(error_.code, FdiErrorCode::UnsafeName) << error_.message;
+    for (const std::string& line : g_log)
+        EXPECT_NE(line.rfind("next ", 0), 0u) << "asked for the unsafe cabinet: " << line;
+}
+
 TEST(FdiDestinationPath, JoinsSafeNamesAndRefusesTheRest) {
     char out[32];
     EXPECT_TRUE(FdiDestinationPath("C:\\tmp\\", "a/b.txt", 0, out, sizeof out));
