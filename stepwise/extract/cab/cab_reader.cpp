@@ -1,10 +1,10 @@
 #include "cab/cab_reader.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "cab/cab_format.h"
 #include "cab/cab_parser.h"
+#include "cab/folder_pass.h"
 #include "cab/folder_stream.h"
 #include "cab/safe_name.h"
 
@@ -88,7 +88,7 @@ struct CabinetReader::Impl {
     void BuildFolders();
     void BuildFiles();
     std::unique_ptr<FolderStream> OpenFolder(int folder);
-    CabError CopyFile(FolderStream& stream, const FileEntry& file, ByteSink* sink);
+    CabError ReadFileTo(FolderStream& stream, const FileEntry& file, ByteSink* sink);
 };
 
 CabError CabinetReader::Impl::OpenChain(std::unique_ptr<ByteSource> source,
@@ -221,9 +221,9 @@ std::unique_ptr<FolderStream> CabinetReader::Impl::OpenFolder(int folder) {
     return std::make_unique<FolderStream>(segmentAt(0), next);
 }
 
-CabError CabinetReader::Impl::CopyFile(FolderStream& stream,
-                                       const FileEntry& file,
-                                       ByteSink* sink) {
+CabError CabinetReader::Impl::ReadFileTo(FolderStream& stream,
+                                         const FileEntry& file,
+                                         ByteSink* sink) {
     if (CabError e = stream.Skip(file.folderOffset - stream.position()))
         return e;
     bool sinkOk = true;
@@ -272,7 +272,7 @@ CabError CabinetReader::Extract(size_t fileIndex, ByteSink& sink) {
             CabErrc::MissingCabinet,
             "\"" + file.name + "\" needs data from a previous cabinet, which was not opened");
     std::unique_ptr<FolderStream> stream = impl_->OpenFolder(file.folder);
-    return impl_->CopyFile(*stream, file, &sink);
+    return impl_->ReadFileTo(*stream, file, &sink);
 }
 
 CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& done) {
@@ -283,18 +283,10 @@ CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& don
         if (done)
             done(f, e);
     };
-    std::vector<size_t> order(impl_->files.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
-        const FileEntry& x = impl_->files[a];
-        const FileEntry& y = impl_->files[b];
-        return x.folder != y.folder ? x.folder < y.folder : x.folderOffset < y.folderOffset;
-    });
-    std::unique_ptr<FolderStream> stream;
-    int streamFolder = -1;
-    CabError folderError;
-    for (size_t index : order) {
-        const FileEntry& file = impl_->files[index];
+    const std::vector<FileEntry>& files = impl_->files;
+    std::vector<std::vector<PassFile>> perFolder(impl_->folders.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        const FileEntry& file = files[i];
         if (file.folder < 0) {
             report(file,
                    MakeError(CabErrc::MissingCabinet,
@@ -302,25 +294,32 @@ CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& don
                                  "\" needs data from a previous cabinet, which was not opened"));
             continue;
         }
-        ByteSink* sink = openSink ? openSink(file) : nullptr;
-        if (!sink && openSink)
+        perFolder[file.folder].push_back({file.folderOffset, file.size, i});
+    }
+    NullSink discard;
+    auto open = [&](size_t i, ByteSink** sink) -> CabError {
+        *sink = openSink ? openSink(files[i]) : &discard;
+        return {};
+    };
+    auto finished = [&](size_t i, const CabError& e) -> CabError {
+        if (e.code == CabErrc::WriteFailed)
+            report(files[i], MakeError(e.code, "could not write \"" + files[i].name + "\""));
+        else
+            report(files[i], e);
+        return {};
+    };
+    for (size_t f = 0; f < perFolder.size(); ++f) {
+        if (perFolder[f].empty())
             continue;
-        if (file.folder != streamFolder) {
-            stream = impl_->OpenFolder(file.folder);
-            streamFolder = file.folder;
-            folderError = {};
+        std::unique_ptr<FolderStream> stream = impl_->OpenFolder(static_cast<int>(f));
+        CabError e = DecodeFolderOnce(*stream, perFolder[f], open, finished);
+        if (e && !e.SpoilsOnlyItsFolder()) {
+            for (size_t rest = f + 1; rest < perFolder.size(); ++rest) {
+                for (const PassFile& p : perFolder[rest])
+                    report(files[p.id], e);
+            }
+            break;
         }
-        if (folderError) {
-            report(file, folderError);
-            continue;
-        }
-        // Files sharing bytes with an earlier one need the folder decoded again.
-        if (file.folderOffset < stream->position())
-            stream = impl_->OpenFolder(file.folder);
-        CabError e = impl_->CopyFile(*stream, file, sink);
-        if (e && e.code != CabErrc::WriteFailed)
-            folderError = e;
-        report(file, e);
     }
     return first;
 }

@@ -6,10 +6,12 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cab/byte_io.h"
 #include "cab/cab_parser.h"
+#include "cab/folder_pass.h"
 #include "cab/folder_stream.h"
 #include "cab/safe_name.h"
 
@@ -159,8 +161,11 @@ class CopyRun {
     CabError OpenNext();
     CabError Notify(FdiNotificationType type, FdiNotification& n, intptr_t* result);
     CabError NotifyInfo(Opened& c);
-    CabError ExtractFile(int cabinet, const CabFile& file);
-    CabError WriteFile(int cabinet, const CabFile& file, intptr_t handle);
+    CabError ExtractFolderFiles(int cabinet,
+                                int folderId,
+                                const std::vector<const CabFile*>& files);
+    CabError OpenFile(int cabinet, const CabFile& file, intptr_t* handle);
+    CabError CloseFile(int cabinet, const CabFile& file, intptr_t handle);
     std::unique_ptr<FolderStream> MakeStream(int folderId);
     FdiNotification Base(const Opened& c) const {
         FdiNotification n;
@@ -177,14 +182,13 @@ class CopyRun {
     std::vector<FolderStart> folderStarts_;
     std::unique_ptr<FolderStream> stream_;
     int streamFolder_ = -1;
-    std::vector<uint8_t> buffer_;
 };
 
 CabError CopyRun::Notify(FdiNotificationType type, FdiNotification& n, intptr_t* result) {
     const intptr_t r = notify_(type, &n);
     if (result)
         *result = r;
-    if (r == -1 && type != FdiNotificationType::CopyFile)
+    if (r == -1 && type != FdiNotificationType::CopyFileRequest)
         return MakeError(CabErrc::Aborted, "extraction aborted by the notification callback");
     return {};
 }
@@ -300,28 +304,28 @@ std::unique_ptr<FolderStream> CopyRun::MakeStream(int folderId) {
     return std::make_unique<FolderStream>(segment(start.cabinet, start.folder), next);
 }
 
-CabError CopyRun::WriteFile(int cabinet, const CabFile& file, intptr_t handle) {
-    const Opened& c = *cabs_[cabinet];
-    const int folderId = c.folderIds[c.cab.FolderOf(file)];
-    if (!stream_ || streamFolder_ != folderId || file.folderOffset < stream_->position()) {
-        stream_ = MakeStream(folderId);
-        streamFolder_ = folderId;
+// Writes through the caller's write callback on one handle.
+class HandleSink final : public ByteSink {
+  public:
+    HandleSink(FdiWrite write, intptr_t handle) : write_(write), handle_(handle) {}
+    bool Write(const uint8_t* data, size_t size) override {
+        while (size > 0) {
+            const uint32_t n = static_cast<uint32_t>(std::min<size_t>(size, kWriteChunk));
+            if (write_(handle_, data, n) != n)
+                return false;
+            data += n;
+            size -= n;
+        }
+        return true;
     }
-    if (CabError e = stream_->Skip(file.folderOffset - stream_->position()))
-        return e;
-    buffer_.resize(kWriteChunk);
-    for (uint32_t left = file.size; left > 0;) {
-        const uint32_t n = static_cast<uint32_t>(std::min<size_t>(left, kWriteChunk));
-        if (CabError e = stream_->Read(buffer_.data(), n))
-            return e;
-        if (ctx_.write(handle, buffer_.data(), n) != n)
-            return MakeError(CabErrc::WriteFailed, "could not write \"" + file.name + "\"");
-        left -= n;
-    }
-    return {};
-}
 
-CabError CopyRun::ExtractFile(int cabinet, const CabFile& file) {
+  private:
+    FdiWrite write_;
+    intptr_t handle_;
+};
+
+// The copy-file notification; `*handle` is 0 when the caller skips the file.
+CabError CopyRun::OpenFile(int cabinet, const CabFile& file, intptr_t* handle) {
     FdiNotification n = Base(*cabs_[cabinet]);
     n.name1 = file.name.c_str();
     n.size = static_cast<int32_t>(file.size);
@@ -329,17 +333,14 @@ CabError CopyRun::ExtractFile(int cabinet, const CabFile& file) {
     n.time = file.time;
     n.attributes = file.attributes;
     n.folderIndex = file.folderIndex;
-    intptr_t handle = 0;
-    Notify(FdiNotificationType::CopyFile, n, &handle);
-    if (handle == -1)
+    Notify(FdiNotificationType::CopyFileRequest, n, handle);
+    if (*handle == -1)
         return MakeError(CabErrc::Aborted,
                          "the copy-file notification refused \"" + file.name + "\"");
-    if (handle == 0)
-        return {};  // the caller skips this file
-    if (CabError e = WriteFile(cabinet, file, handle)) {
-        ctx_.close(handle);
-        return e;
-    }
+    return {};
+}
+
+CabError CopyRun::CloseFile(int cabinet, const CabFile& file, intptr_t handle) {
     FdiNotification done = Base(*cabs_[cabinet]);
     done.name1 = file.name.c_str();
     done.handle = handle;
@@ -353,6 +354,47 @@ CabError CopyRun::ExtractFile(int cabinet, const CabFile& file) {
     if (result == 0)
         return MakeError(CabErrc::WriteFailed, "could not finish \"" + file.name + "\"");
     return {};
+}
+
+// Decodes the folder once for all its files listed in this cabinet, in offset order: each
+// file is asked for when decoding reaches it and closed when its last byte is written.
+CabError CopyRun::ExtractFolderFiles(int cabinet,
+                                     int folderId,
+                                     const std::vector<const CabFile*>& files) {
+    std::vector<PassFile> pass;
+    uint64_t first = UINT64_MAX;
+    for (size_t i = 0; i < files.size(); ++i) {
+        pass.push_back({files[i]->folderOffset, files[i]->size, i});
+        first = std::min<uint64_t>(first, files[i]->folderOffset);
+    }
+    // A folder continued from an earlier cabinet goes on from where that one stopped.
+    if (!stream_ || streamFolder_ != folderId || first < stream_->position()) {
+        stream_ = MakeStream(folderId);
+        streamFolder_ = folderId;
+    }
+    std::vector<intptr_t> handles(files.size(), 0);
+    std::vector<std::unique_ptr<HandleSink>> sinks(files.size());
+    auto open = [&](size_t i, ByteSink** sink) -> CabError {
+        if (CabError e = OpenFile(cabinet, *files[i], &handles[i]))
+            return e;
+        if (handles[i] != 0) {
+            sinks[i] = std::make_unique<HandleSink>(ctx_.write, handles[i]);
+            *sink = sinks[i].get();
+        }
+        return {};
+    };
+    auto done = [&](size_t i, const CabError& result) -> CabError {
+        const intptr_t handle = std::exchange(handles[i], 0);
+        if (result) {
+            if (handle != 0)
+                ctx_.close(handle);
+            if (result.code == CabErrc::WriteFailed)
+                return MakeError(result.code, "could not write \"" + files[i]->name + "\"");
+            return result;
+        }
+        return CloseFile(cabinet, *files[i], handle);
+    };
+    return DecodeFolderOnce(*stream_, std::move(pass), open, done);
 }
 
 bool CopyRun::Run(const std::string& name, const std::string& folder) {
@@ -369,6 +411,7 @@ bool CopyRun::Run(const std::string& name, const std::string& folder) {
         FdiNotification n = Base(c);
         if (CabError e = Notify(FdiNotificationType::Enumerate, n, nullptr))
             return ctx_.Fail(e);
+        std::vector<std::pair<int, std::vector<const CabFile*>>> groups;
         for (const CabFile& file : c.cab.files) {
             // In the first cabinet, a first folder that began in an earlier cabinet cannot
             // be decoded: its files are reported as partial, like the split ones.
@@ -386,7 +429,16 @@ bool CopyRun::Run(const std::string& name, const std::string& folder) {
                     return ctx_.Fail(e);
                 continue;
             }
-            if (CabError e = ExtractFile(static_cast<int>(k), file))
+            // Files are gathered per folder, each folder in the order it first appears.
+            const int folderId = c.folderIds[c.cab.FolderOf(file)];
+            auto group = std::find_if(groups.begin(), groups.end(),
+                                      [folderId](const auto& g) { return g.first == folderId; });
+            if (group == groups.end())
+                group = groups.insert(groups.end(), {folderId, {}});
+            group->second.push_back(&file);
+        }
+        for (const auto& [folderId, files] : groups) {
+            if (CabError e = ExtractFolderFiles(static_cast<int>(k), folderId, files))
                 return ctx_.Fail(e);
         }
         FdiNotification end = Base(c);

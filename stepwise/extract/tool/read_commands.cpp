@@ -1,8 +1,10 @@
 #include <cstdio>
+#include <map>
 #include <memory>
 
 #include "cab/byte_io.h"
 #include "cab/cab_reader.h"
+#include "cab/safe_name.h"
 #include "tool/async_file_writer.h"
 #include "tool/commands.h"
 #include "tool/file_system.h"
@@ -64,14 +66,16 @@ std::string AttributeText(uint16_t a) {
 // Hands an extracted file's bytes to the writer thread.
 class QueuedSink final : public cab::ByteSink {
   public:
-    explicit QueuedSink(AsyncFileWriter& writer) : writer_(writer) {}
+    QueuedSink(AsyncFileWriter& writer, int id) : writer_(writer), id_(id) {}
     bool Write(const uint8_t* data, size_t size) override {
-        writer_.Write(data, size);
+        writer_.Write(id_, data, size);
         return true;
     }
+    int id() const { return id_; }
 
   private:
     AsyncFileWriter& writer_;
+    int id_;
 };
 
 // A stored name as a path below `directory`, with '/' separators. The reader has already
@@ -151,23 +155,29 @@ int RunExtract(const std::string& cabinet, const std::string& directory) {
         return kExitFailed;
     size_t failures = 0;
     AsyncFileWriter writer;
-    QueuedSink sink(writer);
+    // One sink per open file: files that share bytes are open at the same time.
+    std::map<const cab::FileEntry*, QueuedSink> sinks;
     auto open = [&](const cab::FileEntry& f) -> cab::ByteSink* {
-        std::string path;
-        if (!Destination(directory, LocalName(f.name, f.nameIsUtf8()), &path)) {
+        std::string local, path;
+        // The converted name is checked again: a conversion must not make a safe name unsafe.
+        if (!LocalName(f.name, f.nameIsUtf8(), &local) ||
+            !cab::CheckStoredName(local, false).empty() || !Destination(directory, local, &path)) {
             ++failures;
             ReportError("refusing unsafe name \"" + f.name + "\"");
             return nullptr;
         }
-        writer.Open(path);
-        return &sink;
+        return &sinks.try_emplace(&f, writer, writer.Open(path)).first->second;
     };
     auto done = [&](const cab::FileEntry& f, const cab::CabError& e) {
         if (e) {
             ++failures;
             ReportError(f.name + ": " + e.message);
         }
-        writer.Close(!e, f.date, f.time, f.attributes);
+        auto it = sinks.find(&f);
+        if (it != sinks.end()) {
+            writer.Close(it->second.id(), !e, f.date, f.time, f.attributes);
+            sinks.erase(it);
+        }
     };
     cab::CabError result = reader.ExtractAll(open, done);
     for (const std::string& message : writer.Finish()) {
