@@ -143,8 +143,7 @@ CabError CabinetReader::Impl::CheckNames() const {
 void CabinetReader::Impl::BuildFolders() {
     for (size_t k = 0; k < parsed.size(); ++k) {
         const Cabinet& cab = *parsed[k];
-        const bool merged =
-            k > 0 && (parsed[k - 1]->LastFolderContinues() || cab.FirstFolderContinued());
+        const bool merged = k > 0 && JoinsFolders(*parsed[k - 1], cab);
         for (size_t j = 0; j < cab.folders.size(); ++j) {
             if (j == 0 && merged && !folders.empty()) {
                 FolderEntry& f = folders.back();
@@ -175,8 +174,8 @@ void CabinetReader::Impl::BuildFiles() {
     for (size_t k = 0; k < parsed.size(); ++k) {
         const Cabinet& cab = *parsed[k];
         for (const CabFile& f : cab.files) {
-            // A file continued from the previous cabinet was listed there already.
-            if (f.ContinuedFromPrev() && k > 0)
+            const ChainFileRole role = RoleInChain(cab, k, f);
+            if (role == ChainFileRole::ListedEarlier)
                 continue;
             FileEntry e;
             e.name = f.name;
@@ -188,11 +187,8 @@ void CabinetReader::Impl::BuildFiles() {
             e.attributes = f.attributes;
             e.continuedFromPrev = f.ContinuedFromPrev();
             e.continuedToNext = f.ContinuedToNext();
-            // The first cabinet's first folder may have begun in a cabinet before it: its
-            // offsets count from there, so none of its files can be decoded.
-            const bool folderBeganEarlier =
-                k == 0 && cab.FolderOf(f) == 0 && cab.FirstFolderContinued();
-            e.folder = folderBeganEarlier ? -1 : firstFolder[k] + cab.FolderOf(f);
+            e.folder =
+                role == ChainFileRole::NeedsEarlierCabinet ? -1 : firstFolder[k] + cab.FolderOf(f);
             files.push_back(std::move(e));
         }
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
@@ -217,8 +218,7 @@ CabError CopyRun::OpenCabinet(const std::string& folder,
 
 void CopyRun::AddCabinet(std::unique_ptr<Opened> c) {
     const int k = static_cast<int>(cabs_.size());
-    const bool merged =
-        k > 0 && (cabs_.back()->cab.LastFolderContinues() || c->cab.FirstFolderContinued());
+    const bool merged = k > 0 && JoinsFolders(cabs_.back()->cab, c->cab);
     for (size_t j = 0; j < c->cab.folders.size(); ++j) {
         if (j == 0 && merged) {
             c->folderIds.push_back(cabs_.back()->folderIds.back());
@@ -412,14 +412,12 @@ bool CopyRun::Run(const std::string& name, const std::string& folder) {
         if (CabError e = Notify(FdiNotificationType::Enumerate, n, nullptr))
             return ctx_.Fail(e);
         std::vector<std::pair<int, std::vector<const CabFile*>>> groups;
+        std::map<int, size_t> groupOf;  // folder id -> index into groups
         for (const CabFile& file : c.cab.files) {
-            // In the first cabinet, a first folder that began in an earlier cabinet cannot
-            // be decoded: its files are reported as partial, like the split ones.
-            const bool partial = file.ContinuedFromPrev() || (k == 0 && c.cab.FolderOf(file) == 0 &&
-                                                              c.cab.FirstFolderContinued());
-            if (partial) {
-                if (k > 0)
-                    continue;  // written from the cabinet it starts in
+            const ChainFileRole role = RoleInChain(c.cab, k, file);
+            if (role == ChainFileRole::ListedEarlier)
+                continue;  // written from the cabinet it starts in
+            if (role == ChainFileRole::NeedsEarlierCabinet) {
                 FdiNotification p = Base(c);
                 p.name1 = file.name.c_str();
                 p.name2 = c.cab.prevCabinet.c_str();
@@ -431,11 +429,10 @@ bool CopyRun::Run(const std::string& name, const std::string& folder) {
             }
             // Files are gathered per folder, each folder in the order it first appears.
             const int folderId = c.folderIds[c.cab.FolderOf(file)];
-            auto group = std::find_if(groups.begin(), groups.end(),
-                                      [folderId](const auto& g) { return g.first == folderId; });
-            if (group == groups.end())
-                group = groups.insert(groups.end(), {folderId, {}});
-            group->second.push_back(&file);
+            auto [at, added] = groupOf.try_emplace(folderId, groups.size());
+            if (added)
+                groups.push_back({folderId, {}});
+            groups[at->second].second.push_back(&file);
         }
         for (const auto& [folderId, files] : groups) {
             if (CabError e = ExtractFolderFiles(static_cast<int>(k), folderId, files))
