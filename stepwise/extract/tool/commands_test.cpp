@@ -220,5 +220,33 @@ TEST(AsyncFileWriter, KeepsInterleavedFilesApart) {
     EXPECT_EQ(ReadAll(dir.path / "b"), "bbb");
 }
 
+// A file that is not a cabinet is searched for cabinets embedded in it, unless told not to.
+TEST(ReadCommands, WorkOnCabinetsEmbeddedInOtherFiles) {
+    ScratchDir dir("cabtool-embedded-");
+    const std::string data = "embedded payload";
+    {
+        std::ofstream in(dir.path / "payload.txt", std::ios::binary);
+        in << data;
+    }
+    CreateRequest request;
+    std::string error;
+    const std::string cabinet = (dir.path / "x.cab").string();
+    ASSERT_TRUE(ParseCreateArgs({"--compress", "none", cabinet, "payload.txt"}, &request, &error));
+    const auto here = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path);
+    const int created = RunCreate(request);
+    std::filesystem::current_path(here);
+    ASSERT_EQ(created, kExitOk);
+    const std::string sfx = (dir.path / "setup.exe").string();
+    {
+        std::ofstream out(sfx, std::ios::binary);
+        out << "MZ" << std::string(5000, '\x90') << "MSCF" << ReadAll(cabinet) << "tail";
+    }
+    EXPECT_EQ(RunTest(sfx), kExitOk);
+    EXPECT_EQ(RunTest(sfx, false), kExitFailed);
+    EXPECT_EQ(RunExtract(sfx, (dir.path / "out").string()), kExitOk);
+    EXPECT_EQ(ReadAll(dir.path / "out" / "payload.txt"), data);
+}
+
 }  // namespace
 }  // namespace cabtool
