@@ -56,7 +56,7 @@ class NotifyTest : public ::testing::Test {
         n.name1 = name;
         n.size = static_cast<int32_t>(content.size());
         n.attributes = attributes;
-        intptr_t handle = ExtractionNotify(cab::FdiNotificationType::CopyFile, &n);
+        intptr_t handle = ExtractionNotify(cab::FdiNotificationType::CopyFileRequest, &n);
         if (handle == -1 || handle == 0)
             return handle;
         EXPECT_EQ(_write(static_cast<int>(handle), content.data(), content.size()),
@@ -123,6 +123,29 @@ TEST_F(NotifyTest, ReplacesAndTruncatesExistingFile) {
 
 // A program without standard handles gets descriptor 0 for its first file; the file must
 // still be written, not skipped (0 means "skip" to the decoder).
+// The extraction folder survives between runs. Windows refuses to create over a hidden or
+// system file with normal attributes, and to open a read-only one (Wine allows the first):
+// the file left by the first run must be plain by the time the second run opens it.
+DWORD g_attributesAtOpen = 0;
+int RecordAttributesAndOpen(const wchar_t* path, int flags, int mode) {
+    g_attributesAtOpen = GetFileAttributesW(path);
+    return _wopen(path, flags, mode);
+}
+
+TEST_F(NotifyTest, AFileFromAnEarlierRunIsMadePlainBeforeItIsOpened) {
+    const uint16_t hiddenSystemReadOnly = 0x01 | 0x02 | 0x04;
+    ASSERT_EQ(Extract("a.txt", "first run", 0x5921, 0x6000, hiddenSystemReadOnly), 1);
+    ASSERT_NE(GetFileAttributesA((folder + "a.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+    job.openFile = RecordAttributesAndOpen;
+    g_attributesAtOpen = INVALID_FILE_ATTRIBUTES;
+    ASSERT_EQ(Extract("a.txt", "second", 0x5921, 0x6000, hiddenSystemReadOnly), 1);
+    ASSERT_NE(g_attributesAtOpen, INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(g_attributesAtOpen &
+                  (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
+              0u);
+    EXPECT_EQ(ReadAll(folder + "a.txt"), "second");
+}
+
 TEST_F(NotifyTest, FreeDescriptorZeroIsNotTakenForSkip) {
     int savedStdin = _dup(0);
     _close(0);

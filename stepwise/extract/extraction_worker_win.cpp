@@ -61,7 +61,7 @@ std::wstring DestinationFor(const ExtractionJob& job, const char* storedName, ui
     if (!storedName || !cab::FdiDestinationPath(job.extractionFolder.c_str(), storedName,
                                                 attributes, checked, sizeof checked))
         return L"";
-    if (!(attributes & cab::kAttribNameIsUtf8))
+    if (!(attributes & cab::kAttributeNameIsUtf8))
         return Widen(checked, CP_ACP);
     std::string name = storedName;
     for (char& c : name)
@@ -76,17 +76,27 @@ std::wstring DestinationFor(const ExtractionJob& job, const char* storedName, ui
     return folder + wideName;
 }
 
+int OpenWithCrt(const wchar_t* path, int flags, int mode) {
+    return _wopen(path, flags, mode);
+}
+
 intptr_t OpenDestination(ExtractionJob& job, const cab::FdiNotification& n) {
     job.destination = DestinationFor(job, n.name1, n.attributes);
     if (job.destination.empty())
         return -1;
-    // A read-only file from an earlier run would refuse the open; the new copy replaces it.
+    // The temporary folder survives between runs. Windows refuses to open a read-only
+    // file for writing and to create over a hidden or system one with normal attributes
+    // (Wine allows the latter): make a file from an earlier run plain first.
+    constexpr DWORD kInTheWay =
+        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     DWORD existing = GetFileAttributesW(job.destination.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesW(job.destination.c_str(), existing & ~FILE_ATTRIBUTE_READONLY);
+    if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY) &&
+        (existing & kInTheWay))
+        SetFileAttributesW(job.destination.c_str(), FILE_ATTRIBUTE_NORMAL);
     // The decoder's flags truncate: a shorter new file must not keep an older one's tail.
-    int fd = _wopen(job.destination.c_str(), cab::kFdiDestinationOpenFlags | _O_SEQUENTIAL,
-                    cab::kFdiDestinationOpenMode);
+    int fd = (job.openFile ? job.openFile : OpenWithCrt)(
+        job.destination.c_str(), cab::kFdiDestinationOpenFlags | _O_SEQUENTIAL,
+        cab::kFdiDestinationOpenMode);
     if (fd == 0) {
         // A program started without standard handles has descriptor 0 free, but 0 tells
         // the decoder to skip the file: move the file to another descriptor.
@@ -132,7 +142,7 @@ intptr_t FindNextCabinet(ExtractionJob& job, const cab::FdiNotification& n) {
 intptr_t ExtractionNotify(cab::FdiNotificationType type, cab::FdiNotification* notification) {
     auto& job = *static_cast<ExtractionJob*>(notification->user);
     switch (type) {
-        case cab::FdiNotificationType::CopyFile:
+        case cab::FdiNotificationType::CopyFileRequest:
             return OpenDestination(job, *notification);
         case cab::FdiNotificationType::CloseFileInfo:
             return CloseAndStamp(job, *notification);

@@ -7,9 +7,6 @@
 #include <cstdint>
 #include <string>
 
-// <windows.h> maps CopyFile to CopyFileA, which would rename the decoder's notification.
-#undef CopyFile
-
 #include "cab/fdi.h"
 #include "extract/preparing_timers.h"
 #include "script/installer_context.h"
@@ -26,6 +23,8 @@ struct ExtractionJob {
     std::string setupFolder;
     NextDiskPrompt promptNextDisk = nullptr;
     std::wstring destination;  // the file being written
+    // Opens a destination file like _wopen; tests watch the file system at this seam.
+    int (*openFile)(const wchar_t* path, int flags, int mode) = nullptr;
 };
 
 // The notification callback: writes every file into the extraction folder, then sets its

@@ -2,6 +2,18 @@
 
 namespace stepwise {
 
+void SplashShown(std::atomic<std::uint32_t>& handshake) {
+    std::uint32_t idle = kSplashIdle;
+    handshake.compare_exchange_strong(idle, kSplashOpened);
+}
+
+bool SplashShouldClose(std::atomic<std::uint32_t>& handshake) {
+    std::uint32_t expected = kSplashOpened;
+    if (handshake.compare_exchange_strong(expected, kSplashIdle))
+        return false;
+    return expected == kSplashClose;
+}
+
 void PreparingTimers::Reset() {
     flags_.payloadRunning = 1;
     flags_.firstStageRunning = 1;

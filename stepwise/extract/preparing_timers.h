@@ -30,6 +30,12 @@ constexpr std::uint32_t kSplashOpened = 255;  // opened, first tick not yet seen
 constexpr std::uint32_t kSplashClose = 111;   // the preparing window asks it to close
 constexpr std::uint32_t kFirstStageDone = 255;
 
+// The picture window's side of the handshake. On start-up: marks the window opened unless
+// a request is already there, so a close asked for before the window came up is kept.
+void SplashShown(std::atomic<std::uint32_t>& handshake);
+// On each of its ticks: the first tick turns "opened" to idle; true once asked to close.
+bool SplashShouldClose(std::atomic<std::uint32_t>& handshake);
+
 enum class ExtractionStage { FirstStage, Payload };
 
 // Each flag is one machine word written by one side and polled by the other.

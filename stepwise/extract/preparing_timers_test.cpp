@@ -187,5 +187,25 @@ TEST(PreparingTimers, IgnoresStaleAndUnknownTicks) {
     EXPECT_EQ(machine.progress(), kProgressRange);
 }
 
+// The preparing window may ask the picture window to close before the picture's thread
+// has come up: the picture's start-up must keep that request, or it never closes.
+TEST(SplashHandshake, AStartUpNeverOverwritesACloseRequest) {
+    std::atomic<std::uint32_t> handshake{kSplashOpened};  // set before the thread starts
+    handshake = kSplashClose;                             // asked early
+    SplashShown(handshake);
+    EXPECT_EQ(handshake, kSplashClose);
+    EXPECT_TRUE(SplashShouldClose(handshake));
+
+    // The usual order: shown, first tick, then asked to close.
+    handshake = kSplashIdle;
+    SplashShown(handshake);
+    EXPECT_EQ(handshake, kSplashOpened);
+    EXPECT_FALSE(SplashShouldClose(handshake));
+    EXPECT_EQ(handshake, kSplashIdle);
+    EXPECT_FALSE(SplashShouldClose(handshake));
+    handshake = kSplashClose;
+    EXPECT_TRUE(SplashShouldClose(handshake));
+}
+
 }  // namespace
 }  // namespace stepwise

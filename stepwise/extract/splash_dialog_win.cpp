@@ -16,7 +16,7 @@ constexpr UINT kSplashPeriodMs = 500;
 SplashDialog::~SplashDialog() = default;
 
 BOOL SplashDialog::OnInitDialog() {
-    handshake_ = kSplashOpened;
+    SplashShown(handshake_);
     bitmap_.reset(static_cast<HBITMAP>(LoadImageA(nullptr, bitmapPath_.c_str(), IMAGE_BITMAP, 0, 0,
                                                   LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     if (bitmap_) {
@@ -42,10 +42,7 @@ BOOL SplashDialog::OnInitDialog() {
 void SplashDialog::OnTimer(UINT_PTR id) {
     if (id != kSplashTimer)
         return;
-    uint32_t expected = kSplashOpened;
-    if (handshake_.compare_exchange_strong(expected, kSplashIdle))
-        return;
-    if (expected == kSplashClose) {
+    if (SplashShouldClose(handshake_)) {
         KillTimer(hwnd(), kSplashTimer);
         EndDialog(IDOK);
     }

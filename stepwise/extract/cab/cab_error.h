@@ -1,6 +1,12 @@
-// The cabinet library's one error type. Two severities: data errors spoil one folder's
-// files (a bad checksum, undecodable data) and extraction goes on with the next folder;
-// every other error stops the operation.
+// The cabinet library's one error type. How far an error reaches decides whether extracting
+// a cabinet goes on:
+// - folder errors spoil one folder's remaining files and extraction goes on with the next
+//   folder: a bad checksum, undecodable data, inconsistent or truncated data blocks, a
+//   compression method this decoder lacks (folders are decoded independently);
+// - file errors spoil one file: a sink that refused bytes, a file that needs a cabinet
+//   before the first one opened;
+// - every other error stops the operation: a failing read (the medium is going away, and
+//   reading on would only pile up failures), a missing or wrong next cabinet, an abort.
 #pragma once
 
 #include <string>
@@ -29,8 +35,13 @@ struct CabError {
 
     bool ok() const { return code == CabErrc::Ok; }
     explicit operator bool() const { return !ok(); }  // true when failed
-    // Data errors spoil one folder; the rest of the cabinet can still be read.
+    // Data errors: the stored data does not check or decode.
     bool IsDataError() const { return code == CabErrc::Checksum || code == CabErrc::DecodeFailed; }
+    // Errors met while decoding a folder that leave the other folders readable.
+    bool SpoilsOnlyItsFolder() const {
+        return IsDataError() || code == CabErrc::Corrupt || code == CabErrc::UnsupportedMethod ||
+               code == CabErrc::WriteFailed;
+    }
 };
 
 inline CabError MakeError(CabErrc code, std::string message) {

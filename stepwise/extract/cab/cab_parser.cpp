@@ -235,6 +235,18 @@ bool Cabinet::FirstFolderContinued() const {
     return false;
 }
 
+bool JoinsFolders(const Cabinet& prev, const Cabinet& next) {
+    return prev.LastFolderContinues() || next.FirstFolderContinued();
+}
+
+ChainFileRole RoleInChain(const Cabinet& cab, size_t position, const CabFile& file) {
+    if (position > 0)
+        return file.ContinuedFromPrev() ? ChainFileRole::ListedEarlier : ChainFileRole::Extract;
+    if (cab.FolderOf(file) == 0 && cab.FirstFolderContinued())
+        return ChainFileRole::NeedsEarlierCabinet;
+    return ChainFileRole::Extract;
+}
+
 CabError ParseCabinet(ByteSource& source, Cabinet* cab) {
     return Parse(source, cab, true);
 }

@@ -71,4 +71,20 @@ CabError ParseCabinetHeader(ByteSource& source, Cabinet* cabinet);
 // True when `next` is the cabinet that follows `cabinet` in its set.
 bool IsNextInSet(const Cabinet& cabinet, const Cabinet& next);
 
+// The rules of a chain, shared by the reader and the FDI layer.
+// True when `next`'s first folder goes on with `prev`'s last one, so the two are one folder:
+// a file of either cabinet says so.
+bool JoinsFolders(const Cabinet& prev, const Cabinet& next);
+
+enum class ChainFileRole {
+    Extract,        // decoded from the cabinet that lists it
+    ListedEarlier,  // continued from a cabinet already read, which listed it first
+    // Its folder began in a cabinet before the first one read: its offsets count from
+    // there, so it cannot be decoded (the FDI layer reports it as a partial file).
+    NeedsEarlierCabinet,
+};
+// The role of `file` in `cab`, the cabinet at `position` in the chain as read (0: the
+// first cabinet opened).
+ChainFileRole RoleInChain(const Cabinet& cab, size_t position, const CabFile& file);
+
 }  // namespace cab

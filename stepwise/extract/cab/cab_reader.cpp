@@ -1,10 +1,10 @@
 #include "cab/cab_reader.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "cab/cab_format.h"
 #include "cab/cab_parser.h"
+#include "cab/folder_pass.h"
 #include "cab/folder_stream.h"
 #include "cab/safe_name.h"
 
@@ -88,7 +88,7 @@ struct CabinetReader::Impl {
     void BuildFolders();
     void BuildFiles();
     std::unique_ptr<FolderStream> OpenFolder(int folder);
-    CabError CopyFile(FolderStream& stream, const FileEntry& file, ByteSink* sink);
+    CabError ReadFileTo(FolderStream& stream, const FileEntry& file, ByteSink* sink);
 };
 
 CabError CabinetReader::Impl::OpenChain(std::unique_ptr<ByteSource> source,
@@ -116,6 +116,11 @@ CabError CabinetReader::Impl::OpenChain(std::unique_ptr<ByteSource> source,
                                                    std::to_string(kMaxChainLength) +
                                                    " cabinets (a loop of names?)");
         current = last.nextCabinet;
+        // The name comes from untrusted bytes: it may only name a file beside this one.
+        std::string why = CheckCabinetFileName(last.nextCabinet);
+        if (!why.empty())
+            return InCabinet(MakeError(CabErrc::UnsafeName, "next " + why),
+                             cabinets.back().displayName);
         source = resolver(last.nextCabinet, last.nextDisk);
         if (!source)
             return MakeError(CabErrc::MissingCabinet, "next cabinet \"" + last.nextCabinet +
@@ -138,8 +143,7 @@ CabError CabinetReader::Impl::CheckNames() const {
 void CabinetReader::Impl::BuildFolders() {
     for (size_t k = 0; k < parsed.size(); ++k) {
         const Cabinet& cab = *parsed[k];
-        const bool merged =
-            k > 0 && (parsed[k - 1]->LastFolderContinues() || cab.FirstFolderContinued());
+        const bool merged = k > 0 && JoinsFolders(*parsed[k - 1], cab);
         for (size_t j = 0; j < cab.folders.size(); ++j) {
             if (j == 0 && merged && !folders.empty()) {
                 FolderEntry& f = folders.back();
@@ -170,8 +174,8 @@ void CabinetReader::Impl::BuildFiles() {
     for (size_t k = 0; k < parsed.size(); ++k) {
         const Cabinet& cab = *parsed[k];
         for (const CabFile& f : cab.files) {
-            // A file continued from the previous cabinet was listed there already.
-            if (f.ContinuedFromPrev() && k > 0)
+            const ChainFileRole role = RoleInChain(cab, k, f);
+            if (role == ChainFileRole::ListedEarlier)
                 continue;
             FileEntry e;
             e.name = f.name;
@@ -183,11 +187,8 @@ void CabinetReader::Impl::BuildFiles() {
             e.attributes = f.attributes;
             e.continuedFromPrev = f.ContinuedFromPrev();
             e.continuedToNext = f.ContinuedToNext();
-            // The first cabinet's first folder may have begun in a cabinet before it: its
-            // offsets count from there, so none of its files can be decoded.
-            const bool folderBeganEarlier =
-                k == 0 && cab.FolderOf(f) == 0 && cab.FirstFolderContinued();
-            e.folder = folderBeganEarlier ? -1 : firstFolder[k] + cab.FolderOf(f);
+            e.folder =
+                role == ChainFileRole::NeedsEarlierCabinet ? -1 : firstFolder[k] + cab.FolderOf(f);
             files.push_back(std::move(e));
         }
     }
@@ -216,9 +217,9 @@ std::unique_ptr<FolderStream> CabinetReader::Impl::OpenFolder(int folder) {
     return std::make_unique<FolderStream>(segmentAt(0), next);
 }
 
-CabError CabinetReader::Impl::CopyFile(FolderStream& stream,
-                                       const FileEntry& file,
-                                       ByteSink* sink) {
+CabError CabinetReader::Impl::ReadFileTo(FolderStream& stream,
+                                         const FileEntry& file,
+                                         ByteSink* sink) {
     if (CabError e = stream.Skip(file.folderOffset - stream.position()))
         return e;
     bool sinkOk = true;
@@ -267,7 +268,7 @@ CabError CabinetReader::Extract(size_t fileIndex, ByteSink& sink) {
             CabErrc::MissingCabinet,
             "\"" + file.name + "\" needs data from a previous cabinet, which was not opened");
     std::unique_ptr<FolderStream> stream = impl_->OpenFolder(file.folder);
-    return impl_->CopyFile(*stream, file, &sink);
+    return impl_->ReadFileTo(*stream, file, &sink);
 }
 
 CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& done) {
@@ -278,18 +279,10 @@ CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& don
         if (done)
             done(f, e);
     };
-    std::vector<size_t> order(impl_->files.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [this](size_t a, size_t b) {
-        const FileEntry& x = impl_->files[a];
-        const FileEntry& y = impl_->files[b];
-        return x.folder != y.folder ? x.folder < y.folder : x.folderOffset < y.folderOffset;
-    });
-    std::unique_ptr<FolderStream> stream;
-    int streamFolder = -1;
-    CabError folderError;
-    for (size_t index : order) {
-        const FileEntry& file = impl_->files[index];
+    const std::vector<FileEntry>& files = impl_->files;
+    std::vector<std::vector<PassFile>> perFolder(impl_->folders.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        const FileEntry& file = files[i];
         if (file.folder < 0) {
             report(file,
                    MakeError(CabErrc::MissingCabinet,
@@ -297,25 +290,32 @@ CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& don
                                  "\" needs data from a previous cabinet, which was not opened"));
             continue;
         }
-        ByteSink* sink = openSink ? openSink(file) : nullptr;
-        if (!sink && openSink)
+        perFolder[file.folder].push_back({file.folderOffset, file.size, i});
+    }
+    NullSink discard;
+    auto open = [&](size_t i, ByteSink** sink) -> CabError {
+        *sink = openSink ? openSink(files[i]) : &discard;
+        return {};
+    };
+    auto finished = [&](size_t i, const CabError& e) -> CabError {
+        if (e.code == CabErrc::WriteFailed)
+            report(files[i], MakeError(e.code, "could not write \"" + files[i].name + "\""));
+        else
+            report(files[i], e);
+        return {};
+    };
+    for (size_t f = 0; f < perFolder.size(); ++f) {
+        if (perFolder[f].empty())
             continue;
-        if (file.folder != streamFolder) {
-            stream = impl_->OpenFolder(file.folder);
-            streamFolder = file.folder;
-            folderError = {};
+        std::unique_ptr<FolderStream> stream = impl_->OpenFolder(static_cast<int>(f));
+        CabError e = DecodeFolderOnce(*stream, perFolder[f], open, finished);
+        if (e && !e.SpoilsOnlyItsFolder()) {
+            for (size_t rest = f + 1; rest < perFolder.size(); ++rest) {
+                for (const PassFile& p : perFolder[rest])
+                    report(files[p.id], e);
+            }
+            break;
         }
-        if (folderError) {
-            report(file, folderError);
-            continue;
-        }
-        // Files sharing bytes with an earlier one need the folder decoded again.
-        if (file.folderOffset < stream->position())
-            stream = impl_->OpenFolder(file.folder);
-        CabError e = impl_->CopyFile(*stream, file, sink);
-        if (e && e.code != CabErrc::WriteFailed)
-            folderError = e;
-        report(file, e);
     }
     return first;
 }

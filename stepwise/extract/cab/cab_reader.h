@@ -27,6 +27,7 @@
 
 #include "cab/byte_io.h"
 #include "cab/cab_error.h"
+#include "cab/cab_format.h"
 
 namespace cab {
 
@@ -59,10 +60,10 @@ struct FileEntry {
     int cabinet = 0;            // the cabinet whose file table lists it first
     uint16_t date = 0;          // DOS date
     uint16_t time = 0;          // DOS time
-    uint16_t attributes = 0;    // as stored (0x80: name is UTF-8)
+    uint16_t attributes = 0;    // as stored (kAttributeNameIsUtf8: name is UTF-8)
     bool continuedFromPrev = false;
     bool continuedToNext = false;
-    bool nameIsUtf8() const { return (attributes & 0x80) != 0; }
+    bool nameIsUtf8() const { return (attributes & kAttributeNameIsUtf8) != 0; }
 };
 
 class CabinetReader {
@@ -71,9 +72,11 @@ class CabinetReader {
     // when it is not there.
     using Resolver = std::function<std::unique_ptr<ByteSource>(const std::string& cabinet,
                                                                const std::string& disk)>;
-    // Returns the sink for a file, or nullptr to skip it.
+    // Returns the sink for a file, or nullptr to skip it. Asked when decoding reaches the
+    // file's first byte; files that share bytes have their sinks open at the same time.
     using OpenSink = std::function<ByteSink*(const FileEntry& file)>;
-    // Called once per file that was not skipped, with its result.
+    // Called once per file that was not skipped, with its result; also for files never
+    // asked for a sink because decoding failed before them or they cannot be decoded.
     using FileDone = std::function<void(const FileEntry& file, const CabError& result)>;
 
     CabinetReader();
@@ -95,9 +98,11 @@ class CabinetReader {
     // Extracts one file into `sink`.
     CabError Extract(size_t fileIndex, ByteSink& sink);
 
-    // Extracts every file, decoding each folder once. Data errors end the folder (its
-    // remaining files are reported with that error) and extraction goes on with the next
-    // folder. Returns the first error met, fatal or not.
+    // Extracts every file, decoding each folder once from its start, in offset order,
+    // however the file table orders or overlaps its files. Errors reach as cab_error.h
+    // says: a folder error ends the folder (its remaining files are reported with it) and
+    // extraction goes on with the next folder; any other error stops, and every file not
+    // extracted yet is reported with it. Returns the first error met.
     CabError ExtractAll(const OpenSink& openSink, const FileDone& done);
 
     // Decodes every file and checks every checksum without writing anything.

@@ -7,6 +7,7 @@
 
 #include "cab/cab_format.h"
 #include "cab/cabinet_layout.h"
+#include "cab/safe_name.h"
 #include "codec/block_encoder.h"
 #include "codec/lzx_encoder.h"
 #include "codec/mszip_encoder.h"
@@ -187,6 +188,10 @@ struct CabinetWriter::Impl {
         if (file.name.empty() || file.name.size() > kMaxStoredName)
             return MakeError(CabErrc::Corrupt,
                              "stored names must be 1 to 255 bytes long: \"" + file.name + "\"");
+        // Readers refuse a cabinet with one unsafe name whole: never write one.
+        std::string why = CheckStoredName(file.name, (file.attributes & kAttributeNameIsUtf8) != 0);
+        if (!why.empty())
+            return MakeError(CabErrc::UnsafeName, why + "; readers would refuse the cabinet");
         if (size > kMaxFolderBytes)
             return MakeError(CabErrc::Corrupt,
                              "\"" + file.name + "\" is too large for a cabinet (2 GB at most)");

@@ -3,13 +3,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cab/byte_io.h"
 #include "cab/cab_parser.h"
+#include "cab/folder_pass.h"
 #include "cab/folder_stream.h"
 #include "cab/safe_name.h"
 
@@ -89,7 +92,7 @@ FdiErrorCode ToFdiCode(CabErrc code) {
 
 CabError CheckNames(const Cabinet& cab) {
     for (const CabFile& f : cab.files) {
-        std::string why = CheckStoredName(f.name, (f.attributes & kAttribNameIsUtf8) != 0);
+        std::string why = CheckStoredName(f.name, (f.attributes & kAttributeNameIsUtf8) != 0);
         if (!why.empty())
             return MakeError(CabErrc::UnsafeName, why);
     }
@@ -159,8 +162,11 @@ class CopyRun {
     CabError OpenNext();
     CabError Notify(FdiNotificationType type, FdiNotification& n, intptr_t* result);
     CabError NotifyInfo(Opened& c);
-    CabError ExtractFile(int cabinet, const CabFile& file);
-    CabError WriteFile(int cabinet, const CabFile& file, intptr_t handle);
+    CabError ExtractFolderFiles(int cabinet,
+                                int folderId,
+                                const std::vector<const CabFile*>& files);
+    CabError OpenFile(int cabinet, const CabFile& file, intptr_t* handle);
+    CabError CloseFile(int cabinet, const CabFile& file, intptr_t handle);
     std::unique_ptr<FolderStream> MakeStream(int folderId);
     FdiNotification Base(const Opened& c) const {
         FdiNotification n;
@@ -177,14 +183,13 @@ class CopyRun {
     std::vector<FolderStart> folderStarts_;
     std::unique_ptr<FolderStream> stream_;
     int streamFolder_ = -1;
-    std::vector<uint8_t> buffer_;
 };
 
 CabError CopyRun::Notify(FdiNotificationType type, FdiNotification& n, intptr_t* result) {
     const intptr_t r = notify_(type, &n);
     if (result)
         *result = r;
-    if (r == -1 && type != FdiNotificationType::CopyFile)
+    if (r == -1 && type != FdiNotificationType::CopyFileRequest)
         return MakeError(CabErrc::Aborted, "extraction aborted by the notification callback");
     return {};
 }
@@ -213,8 +218,7 @@ CabError CopyRun::OpenCabinet(const std::string& folder,
 
 void CopyRun::AddCabinet(std::unique_ptr<Opened> c) {
     const int k = static_cast<int>(cabs_.size());
-    const bool merged =
-        k > 0 && (cabs_.back()->cab.LastFolderContinues() || c->cab.FirstFolderContinued());
+    const bool merged = k > 0 && JoinsFolders(cabs_.back()->cab, c->cab);
     for (size_t j = 0; j < c->cab.folders.size(); ++j) {
         if (j == 0 && merged) {
             c->folderIds.push_back(cabs_.back()->folderIds.back());
@@ -242,6 +246,10 @@ CabError CopyRun::OpenNext() {
     const Opened& last = *cabs_.back();
     if (cabs_.size() >= kMaxChainLength)
         return MakeError(CabErrc::Corrupt, "cabinet chain too long (a loop of names?)");
+    // The name comes from untrusted bytes: it may only name a file beside this one.
+    std::string unsafe = CheckCabinetFileName(last.cab.nextCabinet);
+    if (!unsafe.empty())
+        return MakeError(CabErrc::UnsafeName, last.name + ": next " + unsafe);
     char folder[kFdiMaxPath];
     std::snprintf(folder, sizeof folder, "%s", last.folder.c_str());
     CabError why;
@@ -296,28 +304,28 @@ std::unique_ptr<FolderStream> CopyRun::MakeStream(int folderId) {
     return std::make_unique<FolderStream>(segment(start.cabinet, start.folder), next);
 }
 
-CabError CopyRun::WriteFile(int cabinet, const CabFile& file, intptr_t handle) {
-    const Opened& c = *cabs_[cabinet];
-    const int folderId = c.folderIds[c.cab.FolderOf(file)];
-    if (!stream_ || streamFolder_ != folderId || file.folderOffset < stream_->position()) {
-        stream_ = MakeStream(folderId);
-        streamFolder_ = folderId;
+// Writes through the caller's write callback on one handle.
+class HandleSink final : public ByteSink {
+  public:
+    HandleSink(FdiWrite write, intptr_t handle) : write_(write), handle_(handle) {}
+    bool Write(const uint8_t* data, size_t size) override {
+        while (size > 0) {
+            const uint32_t n = static_cast<uint32_t>(std::min<size_t>(size, kWriteChunk));
+            if (write_(handle_, data, n) != n)
+                return false;
+            data += n;
+            size -= n;
+        }
+        return true;
     }
-    if (CabError e = stream_->Skip(file.folderOffset - stream_->position()))
-        return e;
-    buffer_.resize(kWriteChunk);
-    for (uint32_t left = file.size; left > 0;) {
-        const uint32_t n = static_cast<uint32_t>(std::min<size_t>(left, kWriteChunk));
-        if (CabError e = stream_->Read(buffer_.data(), n))
-            return e;
-        if (ctx_.write(handle, buffer_.data(), n) != n)
-            return MakeError(CabErrc::WriteFailed, "could not write \"" + file.name + "\"");
-        left -= n;
-    }
-    return {};
-}
 
-CabError CopyRun::ExtractFile(int cabinet, const CabFile& file) {
+  private:
+    FdiWrite write_;
+    intptr_t handle_;
+};
+
+// The copy-file notification; `*handle` is 0 when the caller skips the file.
+CabError CopyRun::OpenFile(int cabinet, const CabFile& file, intptr_t* handle) {
     FdiNotification n = Base(*cabs_[cabinet]);
     n.name1 = file.name.c_str();
     n.size = static_cast<int32_t>(file.size);
@@ -325,17 +333,14 @@ CabError CopyRun::ExtractFile(int cabinet, const CabFile& file) {
     n.time = file.time;
     n.attributes = file.attributes;
     n.folderIndex = file.folderIndex;
-    intptr_t handle = 0;
-    Notify(FdiNotificationType::CopyFile, n, &handle);
-    if (handle == -1)
+    Notify(FdiNotificationType::CopyFileRequest, n, handle);
+    if (*handle == -1)
         return MakeError(CabErrc::Aborted,
                          "the copy-file notification refused \"" + file.name + "\"");
-    if (handle == 0)
-        return {};  // the caller skips this file
-    if (CabError e = WriteFile(cabinet, file, handle)) {
-        ctx_.close(handle);
-        return e;
-    }
+    return {};
+}
+
+CabError CopyRun::CloseFile(int cabinet, const CabFile& file, intptr_t handle) {
     FdiNotification done = Base(*cabs_[cabinet]);
     done.name1 = file.name.c_str();
     done.handle = handle;
@@ -349,6 +354,47 @@ CabError CopyRun::ExtractFile(int cabinet, const CabFile& file) {
     if (result == 0)
         return MakeError(CabErrc::WriteFailed, "could not finish \"" + file.name + "\"");
     return {};
+}
+
+// Decodes the folder once for all its files listed in this cabinet, in offset order: each
+// file is asked for when decoding reaches it and closed when its last byte is written.
+CabError CopyRun::ExtractFolderFiles(int cabinet,
+                                     int folderId,
+                                     const std::vector<const CabFile*>& files) {
+    std::vector<PassFile> pass;
+    uint64_t first = UINT64_MAX;
+    for (size_t i = 0; i < files.size(); ++i) {
+        pass.push_back({files[i]->folderOffset, files[i]->size, i});
+        first = std::min<uint64_t>(first, files[i]->folderOffset);
+    }
+    // A folder continued from an earlier cabinet goes on from where that one stopped.
+    if (!stream_ || streamFolder_ != folderId || first < stream_->position()) {
+        stream_ = MakeStream(folderId);
+        streamFolder_ = folderId;
+    }
+    std::vector<intptr_t> handles(files.size(), 0);
+    std::vector<std::unique_ptr<HandleSink>> sinks(files.size());
+    auto open = [&](size_t i, ByteSink** sink) -> CabError {
+        if (CabError e = OpenFile(cabinet, *files[i], &handles[i]))
+            return e;
+        if (handles[i] != 0) {
+            sinks[i] = std::make_unique<HandleSink>(ctx_.write, handles[i]);
+            *sink = sinks[i].get();
+        }
+        return {};
+    };
+    auto done = [&](size_t i, const CabError& result) -> CabError {
+        const intptr_t handle = std::exchange(handles[i], 0);
+        if (result) {
+            if (handle != 0)
+                ctx_.close(handle);
+            if (result.code == CabErrc::WriteFailed)
+                return MakeError(result.code, "could not write \"" + files[i]->name + "\"");
+            return result;
+        }
+        return CloseFile(cabinet, *files[i], handle);
+    };
+    return DecodeFolderOnce(*stream_, std::move(pass), open, done);
 }
 
 bool CopyRun::Run(const std::string& name, const std::string& folder) {
@@ -365,14 +411,13 @@ bool CopyRun::Run(const std::string& name, const std::string& folder) {
         FdiNotification n = Base(c);
         if (CabError e = Notify(FdiNotificationType::Enumerate, n, nullptr))
             return ctx_.Fail(e);
+        std::vector<std::pair<int, std::vector<const CabFile*>>> groups;
+        std::map<int, size_t> groupOf;  // folder id -> index into groups
         for (const CabFile& file : c.cab.files) {
-            // In the first cabinet, a first folder that began in an earlier cabinet cannot
-            // be decoded: its files are reported as partial, like the split ones.
-            const bool partial = file.ContinuedFromPrev() || (k == 0 && c.cab.FolderOf(file) == 0 &&
-                                                              c.cab.FirstFolderContinued());
-            if (partial) {
-                if (k > 0)
-                    continue;  // written from the cabinet it starts in
+            const ChainFileRole role = RoleInChain(c.cab, k, file);
+            if (role == ChainFileRole::ListedEarlier)
+                continue;  // written from the cabinet it starts in
+            if (role == ChainFileRole::NeedsEarlierCabinet) {
                 FdiNotification p = Base(c);
                 p.name1 = file.name.c_str();
                 p.name2 = c.cab.prevCabinet.c_str();
@@ -382,7 +427,15 @@ bool CopyRun::Run(const std::string& name, const std::string& folder) {
                     return ctx_.Fail(e);
                 continue;
             }
-            if (CabError e = ExtractFile(static_cast<int>(k), file))
+            // Files are gathered per folder, each folder in the order it first appears.
+            const int folderId = c.folderIds[c.cab.FolderOf(file)];
+            auto [at, added] = groupOf.try_emplace(folderId, groups.size());
+            if (added)
+                groups.push_back({folderId, {}});
+            groups[at->second].second.push_back(&file);
+        }
+        for (const auto& [folderId, files] : groups) {
+            if (CabError e = ExtractFolderFiles(static_cast<int>(k), folderId, files))
                 return ctx_.Fail(e);
         }
         FdiNotification end = Base(c);
@@ -508,7 +561,7 @@ bool FdiDestinationPath(const char* folder,
     out[0] = '\0';
     if (!folder || !storedName)
         return false;
-    if (!CheckStoredName(storedName, (attributes & kAttribNameIsUtf8) != 0).empty())
+    if (!CheckStoredName(storedName, (attributes & kAttributeNameIsUtf8) != 0).empty())
         return false;
     const std::string path = JoinDestination(folder, storedName, '\\');
     if (path.size() + 1 > outSize)

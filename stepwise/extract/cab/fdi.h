@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "cab/cab_format.h"
+
 namespace cab {
 
 // Error record filled by every call (sticky per call: the first error wins).
@@ -44,19 +46,19 @@ struct FdiCabinetInfo {
 };
 
 enum class FdiNotificationType : int {
-    CabinetInfo = 0,    // name1 = next cabinet, name2 = next disk, name3 = cabinet folder
-    PartialFile = 1,    // name1 = a file that needs a cabinet before this one (it is
-                        // continued from there, or its folder began there); name2, name3 =
-                        // previous cabinet and disk; not extracted
-    CopyFile = 2,       // name1 = stored name, size = uncompressed size; return a handle,
-                        // 0 to skip the file, -1 to abort
-    CloseFileInfo = 3,  // handle, date, time, attributes of a file just written; return
-                        // 1 (TRUE) to go on, 0 or -1 to abort
-    NextCabinet = 4,    // name1 = next cabinet name, name2 = its disk name, name3 = the
-                        // folder it is looked for in (the callback may rewrite name3);
-                        // return 0 to retry the open, -1 to abort
-    Enumerate = 5,      // before a cabinet's file table is walked and after its last
-                        // file; return 0 to go on, -1 to abort
+    CabinetInfo = 0,      // name1 = next cabinet, name2 = next disk, name3 = cabinet folder
+    PartialFile = 1,      // name1 = a file that needs a cabinet before this one (it is
+                          // continued from there, or its folder began there); name2, name3 =
+                          // previous cabinet and disk; not extracted
+    CopyFileRequest = 2,  // name1 = stored name, size = uncompressed size; return a handle,
+                          // 0 to skip the file, -1 to abort
+    CloseFileInfo = 3,    // handle, date, time, attributes of a file just written; return
+                          // 1 (TRUE) to go on, 0 or -1 to abort
+    NextCabinet = 4,      // name1 = next cabinet name, name2 = its disk name, name3 = the
+                          // folder it is looked for in (the callback may rewrite name3);
+                          // return 0 to retry the open, -1 to abort
+    Enumerate = 5,        // before a cabinet's file table is walked and after its last
+                          // file; return 0 to go on, -1 to abort
 };
 
 // Attribute bits as cabinets store them.
@@ -65,15 +67,15 @@ constexpr uint16_t kAttribHidden = 0x02;
 constexpr uint16_t kAttribSystem = 0x04;
 constexpr uint16_t kAttribArchive = 0x20;
 constexpr uint16_t kAttribExecute = 0x40;
-constexpr uint16_t kAttribNameIsUtf8 = 0x80;
+// The UTF-8 name flag is kAttributeNameIsUtf8 of cab_format.h.
 
 struct FdiNotification {
-    int32_t size = 0;  // CopyFile: uncompressed file size
+    int32_t size = 0;  // CopyFileRequest: uncompressed file size
     const char* name1 = nullptr;
     const char* name2 = nullptr;
     char* name3 = nullptr;  // NextCabinet: writable buffer of kFdiMaxPath bytes
     void* user = nullptr;   // the user pointer given to FdiCopy
-    intptr_t handle = 0;    // CloseFileInfo: the handle CopyFile returned
+    intptr_t handle = 0;    // CloseFileInfo: the handle CopyFileRequest returned
     uint16_t date = 0;      // DOS date
     uint16_t time = 0;      // DOS time
     uint16_t attributes = 0;
@@ -122,15 +124,18 @@ bool FdiIsCabinet(FdiContext* context, intptr_t handle, FdiCabinetInfo* info);
 // `decrypt` is reserved and must be nullptr.
 //
 // Notifications, in order, for each cabinet of the chain:
-//   CabinetInfo; Enumerate; then per file of its table: PartialFile for a file that needs
-//   a cabinet before the first one (only in the first cabinet); otherwise CopyFile
-//   and, when it returned a handle, the file's data through `write` and CloseFileInfo.
-//   Files continued from a cabinet this call already read were extracted there and are
-//   passed over silently. Enumerate again after the last file. When a file's data goes
+//   CabinetInfo; Enumerate; PartialFile for each file of its table that needs a cabinet
+//   before the first one (only in the first cabinet); then folder by folder (in the order
+//   the table first names them) each folder is decoded once and its files come in offset
+//   order: CopyFileRequest when decoding reaches a file and, when it returned a handle,
+//   the file's data through `write` and CloseFileInfo after its last byte (files that
+//   share bytes have their handles open at once). Files continued from a cabinet this
+//   call already read were extracted there and are passed over silently. Enumerate again
+//   after the last file. When a file's data goes
 //   on in the next cabinet (or the cabinet names a next one after its last file),
 //   NextCabinet asks for it (again, with `error` set, while it cannot be opened or does
 //   not continue the set), then CabinetInfo reports it.
-// Every stored name of a cabinet is checked before the first CopyFile of that cabinet: an
+// Every stored name of a cabinet is checked before the first CopyFileRequest of that cabinet: an
 // unsafe name (see FdiDestinationPath) fails the call with UnsafeName. On any failure the
 // handle of a file being written is closed through `close` and the call returns false.
 bool FdiCopy(FdiContext* context,

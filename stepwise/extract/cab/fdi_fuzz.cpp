@@ -47,7 +47,7 @@ int32_t Seek(intptr_t, int32_t offset, int origin) {
 int g_nextRequests;
 intptr_t Notify(cab::FdiNotificationType type, cab::FdiNotification* n) {
     switch (type) {
-        case cab::FdiNotificationType::CopyFile: {
+        case cab::FdiNotificationType::CopyFileRequest: {
             char path[256];
             return cab::FdiDestinationPath("out\\", n->name1, n->attributes, path, sizeof path)
                        ? 2

@@ -35,6 +35,7 @@ std::map<intptr_t, OpenFile> g_open;
 intptr_t g_nextHandle = 100;
 int g_failWritesAfter = -1;  // -1: never
 std::vector<std::string> g_log;
+int g_headerReads = 0;  // reads of exactly one data-block header: one per block decoded
 
 void* Alloc(uint32_t size) {
     return std::malloc(size);
@@ -58,6 +59,8 @@ uint32_t Read(intptr_t h, void* buffer, uint32_t count) {
     if (it == g_open.end())
         return static_cast<uint32_t>(-1);
     const auto& data = g_files[it->second.path];
+    if (count == kDataSize)
+        ++g_headerReads;
     const size_t n =
         std::min<size_t>(count, data.size() - std::min(data.size(), it->second.position));
     std::memcpy(buffer, data.data() + it->second.position, n);
@@ -105,7 +108,7 @@ intptr_t Notify(FdiNotificationType type, FdiNotification* n) {
         case FdiNotificationType::PartialFile:
             g_log.push_back("partial " + std::string(n->name1));
             return 0;
-        case FdiNotificationType::CopyFile: {
+        case FdiNotificationType::CopyFileRequest: {
             g_log.push_back("copy " + std::string(n->name1) + " " + std::to_string(n->size));
             if (g_copyAnswer != 1)
                 return g_copyAnswer;
@@ -347,6 +350,39 @@ TEST_F(Fdi, FailuresCloseTheOpenFileAndNameTheirCause) {
     EXPECT_NE(std::string(error_.message).find("method 5"), std::string::npos) << error_.message;
 }
 
+TEST_F(Fdi, RefusesAnUnsafeNextCabinetNameWithoutOpeningIt) {
+    Cab one = testing::SingleFolder({{"a.txt", Sample(100, 1)}}, kMethodNone);
+    one.next = "..\\..\\elsewhere.cab";
+    g_files["cabs\\one.cab"] = Serialize(one);
+    g_files["elsewhere.cab"] = Serialize(one);
+    EXPECT_FALSE(Copy("one.cab"));
+    EXPECT_EQ(error_.code, FdiErrorCode::UnsafeName) << error_.message;
+    for (const std::string& line : g_log)
+        EXPECT_NE(line.rfind("next ", 0), 0u) << "asked for the unsafe cabinet: " << line;
+}
+
+// A table listing files backwards (or overlapping) must not make the installer decode the
+// folder again for every file: each block is decoded once, and every file gets its bytes.
+TEST_F(Fdi, DecodesEachBlockOnceWhateverTheTableOrder) {
+    const auto data = Sample(12 * 32768, 41);
+    Cab cab;
+    cab.folders.push_back({kMethodNone, testing::StoredBlocks(data)});
+    for (int i = 29; i >= 0; --i)
+        cab.files.push_back({"f" + std::to_string(i), 30000, static_cast<uint32_t>(i * 12000), 0});
+    cab.files.push_back({"again0", 30000, 0, 0});
+    g_files["cabs\\order.cab"] = Serialize(cab);
+    g_headerReads = 0;
+    ASSERT_TRUE(Copy("order.cab")) << error_.message;
+    EXPECT_EQ(g_headerReads, 12);
+    for (int i = 0; i < 30; ++i) {
+        const std::string name = "out\\f" + std::to_string(i);
+        EXPECT_EQ(g_files[name],
+                  std::vector<uint8_t>(data.begin() + i * 12000, data.begin() + i * 12000 + 30000))
+            << name;
+    }
+    EXPECT_EQ(g_files["out\\again0"], g_files["out\\f0"]);
+}
+
 TEST(FdiDestinationPath, JoinsSafeNamesAndRefusesTheRest) {
     char out[32];
     EXPECT_TRUE(FdiDestinationPath("C:\\tmp\\", "a/b.txt", 0, out, sizeof out));
@@ -380,7 +416,7 @@ int32_t CrtSeek(intptr_t h, int32_t o, int w) {
     return _lseek(static_cast<int>(h), o, w);
 }
 intptr_t CrtNotify(FdiNotificationType type, FdiNotification* n) {
-    if (type == FdiNotificationType::CopyFile) {
+    if (type == FdiNotificationType::CopyFileRequest) {
         char path[260];
         if (!FdiDestinationPath("fdi_crt_out", n->name1, n->attributes, path, sizeof path))
             return -1;

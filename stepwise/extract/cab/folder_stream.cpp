@@ -206,9 +206,10 @@ CabError FolderStream::DecodeNextBlock() {
     if (CabError e = ReadBlock(header, input_.data(), input_.size(), &compressed))
         return Fail(e);
     uint16_t uncompressed = ReadU16(header + kDataUncompressedSize);
-    if (uncompressed == 0) {
-        // A block split across cabinets: its first part ends this cabinet's share of the
-        // folder and declares no output; the rest opens the next cabinet's first folder.
+    // A block split across cabinets: every piece but the last ends its cabinet's share of
+    // the folder and declares no output; the next piece opens the next cabinet's first
+    // folder. The pieces are bounded by the chain and by the room of one compressed block.
+    while (uncompressed == 0) {
         if (!exhausted() || !continues())
             return Fail(Corrupt("data block " + std::to_string(blockIndex_ - 1) +
                                 " declares no uncompressed bytes"));
@@ -222,8 +223,6 @@ CabError FolderStream::DecodeNextBlock() {
             return Fail(e);
         compressed += more;
         uncompressed = ReadU16(header + kDataUncompressedSize);
-        if (uncompressed == 0)
-            return Fail(Corrupt("split data block declares no uncompressed bytes"));
     }
     if (uncompressed > kMaxDataUncompressed)
         return Fail(Corrupt("data block declares " + std::to_string(uncompressed) +

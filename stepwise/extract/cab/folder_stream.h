@@ -1,5 +1,5 @@
 // Reads a folder's uncompressed bytes in order: walks its CFDATA blocks (reserve areas,
-// checksums, blocks split across two cabinets), hands them to the folder's codec, and
+// checksums, blocks split across any number of cabinets), hands them to the folder's codec, and
 // moves to the next cabinet of the chain when the folder goes on there.
 #pragma once
 

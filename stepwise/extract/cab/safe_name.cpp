@@ -50,6 +50,8 @@ bool IsOnlyDotsAndSpaces(std::string_view component) {
     return component.find_first_not_of(". ") == std::string_view::npos;
 }
 
+}  // namespace
+
 bool IsWellFormedUtf8(const std::string& s) {
     size_t i = 0;
     while (i < s.size()) {
@@ -88,8 +90,6 @@ bool IsWellFormedUtf8(const std::string& s) {
     return true;
 }
 
-}  // namespace
-
 std::string CheckStoredName(const std::string& name, bool isUtf8) {
     const std::string quoted = "stored name \"" + name + "\"";
     if (name.empty())
@@ -121,6 +121,14 @@ std::string CheckStoredName(const std::string& name, bool isUtf8) {
         start = end + 1;
     }
     return {};
+}
+
+std::string CheckCabinetFileName(const std::string& name) {
+    for (char c : name) {
+        if (IsSeparator(c))
+            return "cabinet name \"" + name + "\" is not a single file name";
+    }
+    return CheckStoredName(name, false);
 }
 
 std::string JoinDestination(const std::string& folder, const std::string& name, char separator) {

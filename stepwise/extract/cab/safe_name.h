@@ -15,6 +15,14 @@ namespace cab {
 // is flagged UTF-8, malformed or overlong UTF-8.
 std::string CheckStoredName(const std::string& name, bool isUtf8);
 
+// The check for the next cabinet's name a header gives: a single file name beside the
+// cabinet that names it (no folder part), safe by CheckStoredName. Returns "" when safe.
+std::string CheckCabinetFileName(const std::string& name);
+
+// True for well-formed UTF-8: no stray continuation bytes, no overlong forms, no surrogates,
+// nothing beyond U+10FFFF.
+bool IsWellFormedUtf8(const std::string& s);
+
 // folder + separator + name, with both '/' and '\' in the name turned into `separator`.
 // No separator is added after an empty folder or one that already ends in one. The name must
 // have passed CheckStoredName.

@@ -1,6 +1,7 @@
 #include "tool/async_file_writer.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "tool/file_system.h"
 
@@ -13,29 +14,41 @@ namespace {
 // a page fault each.
 constexpr size_t kChunk = 64 * 1024;
 constexpr size_t kMaxQueued = 1024 * 1024;
+// Appended to a destination's name while its file is written.
+constexpr const char* kPartSuffix = ".stepwise-cab-part";
 
 }  // namespace
 
-AsyncFileWriter::AsyncFileWriter() : thread_([this] { Run(); }) {}
+AsyncFileWriter::AsyncFileWriter(MoveFn move)
+    : move_(std::move(move)), thread_([this] { Run(); }) {}
 
 AsyncFileWriter::~AsyncFileWriter() {
     Finish();
 }
 
-void AsyncFileWriter::Open(const std::string& path) {
+int AsyncFileWriter::Open(const std::string& path) {
     FlushPending();
-    Push({Kind::Open, path, {}});
+    Request r{Kind::Open};
+    r.id = ++nextId_;
+    r.path = path;
+    Push(std::move(r));
+    return nextId_;
 }
 
-void AsyncFileWriter::Write(const uint8_t* data, size_t size) {
+void AsyncFileWriter::Write(int id, const uint8_t* data, size_t size) {
+    if (id != pendingId_) {
+        FlushPending();
+        pendingId_ = id;
+    }
     pending_.insert(pending_.end(), data, data + size);
     if (pending_.size() >= kChunk)
         FlushPending();
 }
 
-void AsyncFileWriter::Close(bool keep, uint16_t date, uint16_t time, uint16_t attributes) {
+void AsyncFileWriter::Close(int id, bool keep, uint16_t date, uint16_t time, uint16_t attributes) {
     FlushPending();
-    Request r{Kind::Close, {}, {}};
+    Request r{Kind::Close};
+    r.id = id;
     r.keep = keep;
     r.date = date;
     r.time = time;
@@ -46,7 +59,8 @@ void AsyncFileWriter::Close(bool keep, uint16_t date, uint16_t time, uint16_t at
 void AsyncFileWriter::FlushPending() {
     if (pending_.empty())
         return;
-    Request r{Kind::Data, {}, {}};
+    Request r{Kind::Data};
+    r.id = pendingId_;
     r.data.swap(pending_);
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -84,6 +98,13 @@ std::vector<std::string> AsyncFileWriter::Finish() {
     }
     if (thread_.joinable())
         thread_.join();
+    for (auto& [id, f] : open_) {  // never closed: nothing of them is kept
+        if (f.file) {
+            std::fclose(f.file);
+            std::remove(f.partPath.c_str());
+        }
+    }
+    open_.clear();
     std::vector<std::string> out;
     out.swap(failures_);
     return out;
@@ -127,46 +148,61 @@ void AsyncFileWriter::MakeFolderFor(const std::string& path) {
 
 void AsyncFileWriter::Handle(Request& r) {
     switch (r.kind) {
-        case Kind::Open:
-            path_ = r.path;
-            fileFailed_ = false;
-            MakeFolderFor(path_);
-            // "wb" truncates: no stale tail of an older, longer file survives. A read-only
-            // file in the way is made writable first.
-            file_ = std::fopen(path_.c_str(), "wb");
-            if (!file_) {
-                MakeWritable(path_);
-                file_ = std::fopen(path_.c_str(), "wb");
-            }
-            opened_ = file_ != nullptr;
-            if (!file_) {
-                fileFailed_ = true;
-                failures_.push_back("cannot create \"" + path_ + "\"");
+        case Kind::Open: {
+            OpenFile& f = open_[r.id];
+            f.path = r.path;
+            f.partPath = f.path + kPartSuffix;
+            MakeFolderFor(f.path);
+            // "wb" truncates a leftover of an interrupted run.
+            MakePlain(f.partPath);
+            f.file = std::fopen(f.partPath.c_str(), "wb");
+            if (!f.file) {
+                f.failed = true;
+                failures_.push_back("cannot create \"" + f.path + "\"");
             }
             break;
-        case Kind::Data:
-            if (file_ && !fileFailed_ &&
-                std::fwrite(r.data.data(), 1, r.data.size(), file_) != r.data.size()) {
-                fileFailed_ = true;
-                failures_.push_back("could not write \"" + path_ + "\" (disk full?)");
+        }
+        case Kind::Data: {
+            auto it = open_.find(r.id);
+            if (it == open_.end())
+                break;
+            OpenFile& f = it->second;
+            if (f.file && !f.failed &&
+                std::fwrite(r.data.data(), 1, r.data.size(), f.file) != r.data.size()) {
+                f.failed = true;
+                failures_.push_back("could not write \"" + f.path + "\" (disk full?)");
             }
             break;
-        case Kind::Close:
-            if (file_ && std::fclose(file_) != 0 && !fileFailed_) {
-                fileFailed_ = true;
-                failures_.push_back("could not finish writing \"" + path_ + "\"");
+        }
+        case Kind::Close: {
+            auto it = open_.find(r.id);
+            if (it == open_.end())
+                break;
+            OpenFile f = std::move(it->second);
+            open_.erase(it);
+            if (!f.file)
+                break;
+            if (std::fclose(f.file) != 0 && !f.failed) {
+                f.failed = true;
+                failures_.push_back("could not finish writing \"" + f.path + "\"");
             }
-            file_ = nullptr;
-            if (!r.keep || fileFailed_) {
-                if (opened_)
-                    std::remove(path_.c_str());  // no half-written file is left behind
-            } else if (!ApplyStoredFacts(path_, r.date, r.time, r.attributes)) {
+            if (!r.keep || f.failed) {
+                std::remove(f.partPath.c_str());  // the destination keeps what it had
+                break;
+            }
+            // Windows refuses to replace a read-only, hidden or system file.
+            MakePlain(f.path);
+            if (!move_(f.partPath, f.path)) {
+                failures_.push_back("cannot replace \"" + f.path + "\"");
+                std::remove(f.partPath.c_str());
+            } else if (!ApplyStoredFacts(f.path, r.date, r.time, r.attributes)) {
                 std::fprintf(stderr,
                              "stepwise-cab: warning: could not set the time or attributes of "
                              "\"%s\"\n",
-                             path_.c_str());
+                             f.path.c_str());
             }
             break;
+        }
     }
 }
 

@@ -1,33 +1,43 @@
 // Writes extracted files on a second thread, so the disk's time (creating files, copying
 // pages, setting times) overlaps with decoding instead of adding to it. Requests are
 // queued in order; memory held by the queue is bounded. Failures are collected and
-// reported by Finish().
+// reported by Finish(). Each file is written under a temporary name beside its destination
+// and moved into place only once complete, so a failed file never costs the one it would
+// have replaced.
 #pragma once
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tool/file_system.h"
+
 namespace cabtool {
 
 class AsyncFileWriter {
   public:
-    AsyncFileWriter();
+    // Moves a finished temporary file onto its destination (made plain just before).
+    using MoveFn = std::function<bool(const std::string& from, const std::string& to)>;
+
+    explicit AsyncFileWriter(MoveFn move = MoveIntoPlace);
     ~AsyncFileWriter();
     AsyncFileWriter(const AsyncFileWriter&) = delete;
     AsyncFileWriter& operator=(const AsyncFileWriter&) = delete;
 
-    // Starts a file; an existing one is replaced (truncated, made writable first).
-    void Open(const std::string& path);
-    void Write(const uint8_t* data, size_t size);
-    // Ends the file: with `keep`, stored time and attributes are applied; otherwise the
-    // partial file is removed.
-    void Close(bool keep, uint16_t date, uint16_t time, uint16_t attributes);
+    // Starts a file and returns its id; an existing one is replaced when the file is closed
+    // with `keep`. Several files may be open at once (files that share bytes in a cabinet).
+    int Open(const std::string& path);
+    void Write(int id, const uint8_t* data, size_t size);
+    // Ends the file: with `keep`, it replaces the destination and gets its stored time and
+    // attributes; otherwise the partial file is removed and the destination left as it was.
+    void Close(int id, bool keep, uint16_t date, uint16_t time, uint16_t attributes);
 
     // Waits for every request and returns one message per failure.
     std::vector<std::string> Finish();
@@ -36,6 +46,7 @@ class AsyncFileWriter {
     enum class Kind { Open, Data, Close };
     struct Request {
         Kind kind;
+        int id = 0;
         std::string path;
         std::vector<uint8_t> data;
         bool keep = false;
@@ -57,18 +68,24 @@ class AsyncFileWriter {
     size_t queuedBytes_ = 0;
     bool finishing_ = false;
     std::vector<uint8_t> pending_;  // small writes gathered on the caller's side
+    int pendingId_ = 0;             // the file they belong to
+    int nextId_ = 0;
     // Emptied buffers handed back by the writer thread: reusing them spares a fresh
     // allocation (and its page faults) for every chunk.
     std::vector<std::vector<uint8_t>> spare_;
 
     // Writer thread state.
-    std::FILE* file_ = nullptr;
-    std::string path_;
-    bool opened_ = false;  // this file was created here, so a failure may remove it
-    bool fileFailed_ = false;
+    struct OpenFile {
+        std::FILE* file = nullptr;
+        std::string path;      // the destination
+        std::string partPath;  // the temporary file being written
+        bool failed = false;
+    };
+    std::map<int, OpenFile> open_;
     std::vector<std::string> failures_;
     std::set<std::string> madeFolders_;  // folders known to exist, to skip mkdir calls
 
+    MoveFn move_;
     std::thread thread_;
 };
 

@@ -38,9 +38,11 @@ bool StoredNameFor(const std::string& path, std::string* name, std::string* erro
 bool ParseSize(const std::string& text, uint32_t* size);
 
 int RunCreate(const CreateRequest& request);
-int RunList(const std::string& cabinet);
-int RunTest(const std::string& cabinet);
-int RunExtract(const std::string& cabinet, const std::string& directory);
+// list, test and extract work on every cabinet embedded in a file that is not a cabinet
+// itself, unless `search` is off (--no-search).
+int RunList(const std::string& cabinet, bool search = true);
+int RunTest(const std::string& cabinet, bool search = true);
+int RunExtract(const std::string& cabinet, const std::string& directory, bool search = true);
 
 // Prints "stepwise-cab: <message>" on stderr.
 void ReportError(const std::string& message);

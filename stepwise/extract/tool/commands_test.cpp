@@ -82,12 +82,87 @@ std::string ReadAll(const std::filesystem::path& p) {
 
 #ifndef _WIN32
 // Names not flagged as UTF-8 come from Windows code pages and are read as Latin-1.
+std::string Local(const std::string& stored, bool utf8) {
+    std::string local;
+    EXPECT_TRUE(LocalName(stored, utf8, &local)) << stored;
+    return local;
+}
+
 TEST(LocalName, GivesUtf8FileNames) {
-    EXPECT_EQ(LocalName("caf\xE9.txt", false), "caf\xC3\xA9.txt");
-    EXPECT_EQ(LocalName("caf\xC3\xA9.txt", true), "caf\xC3\xA9.txt");
-    EXPECT_EQ(LocalName("plain\\name", false), "plain\\name");
+    EXPECT_EQ(Local("caf\xE9.txt", false), "caf\xC3\xA9.txt");
+    EXPECT_EQ(Local("caf\xC3\xA9.txt", true), "caf\xC3\xA9.txt");
+    EXPECT_EQ(Local("plain\\name", false), "plain\\name");
+}
+#else
+// Full-width letters must not become the ASCII letters they resemble: "ＣＯＮ" would open
+// the console device after the stored name passed the check.
+TEST(LocalName, ConvertsWithoutBestFit) {
+    std::string local;
+    EXPECT_FALSE(LocalName("\xEF\xBC\xA3\xEF\xBC\xAF\xEF\xBC\xAE", true, &local)) << local;
+    EXPECT_FALSE(LocalName("\xEF\xBC\xA3OM1.txt", true, &local)) << local;
+    ASSERT_TRUE(LocalName("plain.txt", true, &local));
+    EXPECT_EQ(local, "plain.txt");
 }
 #endif
+
+// The temporary directory of one test, removed before and after.
+struct ScratchDir {
+    explicit ScratchDir(const std::string& name)
+        : path(std::filesystem::temp_directory_path() /
+               (name + std::to_string(::testing::UnitTest::GetInstance()->random_seed()))) {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::filesystem::path path;
+};
+
+constexpr uint16_t kReadOnlyHiddenSystem = 0x01 | 0x02 | 0x04;
+
+// A second extraction into the same folder meets the files of the first, which may be
+// read-only, hidden or system: Windows refuses to replace those (Wine allows it), so the
+// destination must be plain by the time the new file is moved onto it.
+TEST(AsyncFileWriter, MakesAnExistingFilePlainBeforeReplacingIt) {
+    ScratchDir dir("cabtool-plain-");
+    const std::string target = (dir.path / "hidden.sys").string();
+    {
+        std::ofstream old(target);
+        old << "old";
+    }
+    ASSERT_TRUE(ApplyStoredFacts(target, 0x5921, 0x6000, kReadOnlyHiddenSystem));
+    ASSERT_NE(Inspect(target).attributes & kReadOnlyHiddenSystem, 0);
+    std::vector<uint16_t> seen;
+    AsyncFileWriter writer([&](const std::string& from, const std::string& to) {
+        seen.push_back(Inspect(to).attributes & kReadOnlyHiddenSystem);
+        return MoveIntoPlace(from, to);
+    });
+    const int id = writer.Open(target);
+    writer.Write(id, reinterpret_cast<const uint8_t*>("new"), 3);
+    writer.Close(id, true, 0x5921, 0x6000, kReadOnlyHiddenSystem);
+    EXPECT_TRUE(writer.Finish().empty());
+    EXPECT_EQ(seen, std::vector<uint16_t>{0});
+    EXPECT_EQ(ReadAll(target), "new");
+    MakePlain(target);
+}
+
+// A later entry of the same name that fails leaves the earlier entry's good file alone.
+TEST(AsyncFileWriter, AFailedFileKeepsTheGoodOneItWouldHaveReplaced) {
+    ScratchDir dir("cabtool-keep-");
+    const std::string target = (dir.path / "twice.txt").string();
+    AsyncFileWriter writer;
+    int id = writer.Open(target);
+    writer.Write(id, reinterpret_cast<const uint8_t*>("good"), 4);
+    writer.Close(id, true, 0x5921, 0x6000, 0x20);
+    id = writer.Open(target);
+    writer.Write(id, reinterpret_cast<const uint8_t*>("bad data"), 8);
+    writer.Close(id, false, 0, 0, 0);
+    EXPECT_TRUE(writer.Finish().empty());
+    EXPECT_EQ(ReadAll(target), "good");
+    EXPECT_EQ(ListDirectory(dir.path.string()), std::vector<std::string>{"twice.txt"});
+}
 
 // Files land in order with their bytes; a refused file is kept out, a failed one removed,
 // and something else in the way (a folder) is reported and left alone.
@@ -104,18 +179,18 @@ TEST(AsyncFileWriter, WritesInOrderAndReportsFailures) {
     }
     AsyncFileWriter writer;
     const std::string big(300000, 'b');
-    writer.Open((dir / "a.txt").string());
-    writer.Write(reinterpret_cast<const uint8_t*>("new"), 3);
-    writer.Close(true, 0x5921, 0x6000, 0x20);
-    writer.Open((dir / "sub" / "b.bin").string());
-    writer.Write(reinterpret_cast<const uint8_t*>(big.data()), big.size());
-    writer.Close(true, 0x5921, 0x6000, 0x20);
-    writer.Open((dir / "bad.txt").string());
-    writer.Write(reinterpret_cast<const uint8_t*>("half"), 4);
-    writer.Close(false, 0, 0, 0);
-    writer.Open((dir / "blocker").string());
-    writer.Write(reinterpret_cast<const uint8_t*>("x"), 1);
-    writer.Close(true, 0, 0, 0);
+    int id = writer.Open((dir / "a.txt").string());
+    writer.Write(id, reinterpret_cast<const uint8_t*>("new"), 3);
+    writer.Close(id, true, 0x5921, 0x6000, 0x20);
+    id = writer.Open((dir / "sub" / "b.bin").string());
+    writer.Write(id, reinterpret_cast<const uint8_t*>(big.data()), big.size());
+    writer.Close(id, true, 0x5921, 0x6000, 0x20);
+    id = writer.Open((dir / "bad.txt").string());
+    writer.Write(id, reinterpret_cast<const uint8_t*>("half"), 4);
+    writer.Close(id, false, 0, 0, 0);
+    id = writer.Open((dir / "blocker").string());
+    writer.Write(id, reinterpret_cast<const uint8_t*>("x"), 1);
+    writer.Close(id, true, 0, 0, 0);
     std::vector<std::string> failures = writer.Finish();
 
     EXPECT_EQ(ReadAll(dir / "a.txt"), "new");
@@ -125,6 +200,52 @@ TEST(AsyncFileWriter, WritesInOrderAndReportsFailures) {
     EXPECT_NE(failures[0].find("blocker"), std::string::npos);
     EXPECT_TRUE(fs::is_directory(dir / "blocker"));
     fs::remove_all(dir);
+}
+
+// Files that share bytes in a cabinet are written at the same time, each to its own file.
+TEST(AsyncFileWriter, KeepsInterleavedFilesApart) {
+    ScratchDir dir("cabtool-interleaved-");
+    AsyncFileWriter writer;
+    const int a = writer.Open((dir.path / "a").string());
+    const int b = writer.Open((dir.path / "b").string());
+    const std::string chunk(70000, 'q');
+    for (int round = 0; round < 3; ++round) {
+        writer.Write(a, reinterpret_cast<const uint8_t*>(chunk.data()), chunk.size());
+        writer.Write(b, reinterpret_cast<const uint8_t*>("b"), 1);
+    }
+    writer.Close(b, true, 0x5921, 0x6000, 0x20);
+    writer.Close(a, true, 0x5921, 0x6000, 0x20);
+    EXPECT_TRUE(writer.Finish().empty());
+    EXPECT_EQ(ReadAll(dir.path / "a"), chunk + chunk + chunk);
+    EXPECT_EQ(ReadAll(dir.path / "b"), "bbb");
+}
+
+// A file that is not a cabinet is searched for cabinets embedded in it, unless told not to.
+TEST(ReadCommands, WorkOnCabinetsEmbeddedInOtherFiles) {
+    ScratchDir dir("cabtool-embedded-");
+    const std::string data = "embedded payload";
+    {
+        std::ofstream in(dir.path / "payload.txt", std::ios::binary);
+        in << data;
+    }
+    CreateRequest request;
+    std::string error;
+    const std::string cabinet = (dir.path / "x.cab").string();
+    ASSERT_TRUE(ParseCreateArgs({"--compress", "none", cabinet, "payload.txt"}, &request, &error));
+    const auto here = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path);
+    const int created = RunCreate(request);
+    std::filesystem::current_path(here);
+    ASSERT_EQ(created, kExitOk);
+    const std::string sfx = (dir.path / "setup.exe").string();
+    {
+        std::ofstream out(sfx, std::ios::binary);
+        out << "MZ" << std::string(5000, '\x90') << "MSCF" << ReadAll(cabinet) << "tail";
+    }
+    EXPECT_EQ(RunTest(sfx), kExitOk);
+    EXPECT_EQ(RunTest(sfx, false), kExitFailed);
+    EXPECT_EQ(RunExtract(sfx, (dir.path / "out").string()), kExitOk);
+    EXPECT_EQ(ReadAll(dir.path / "out" / "payload.txt"), data);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 #include <cstdio>
 
 #include "cab/byte_io.h"
+#include "cab/cab_format.h"
 #include "cab/cab_writer.h"
+#include "cab/safe_name.h"
 #include "tool/commands.h"
 #include "tool/file_system.h"
 
@@ -9,28 +11,12 @@ namespace cabtool {
 namespace {
 
 #ifndef _WIN32
-constexpr uint16_t kAttribNameIsUtf8 = 0x80;
-
-// True for well-formed UTF-8 that uses more than ASCII: such names get the UTF-8 flag.
-bool IsUtf8BeyondAscii(const std::string& s) {
-    bool beyondAscii = false;
-    for (size_t i = 0; i < s.size();) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        size_t extra = c < 0x80         ? 0
-                       : (c >> 5) == 6  ? 1
-                       : (c >> 4) == 14 ? 2
-                       : (c >> 3) == 30 ? 3
-                                        : 4;
-        if (extra == 4 || i + extra >= s.size() + (extra == 0))
+bool IsAscii(const std::string& s) {
+    for (char c : s) {
+        if (static_cast<unsigned char>(c) >= 0x80)
             return false;
-        for (size_t k = 1; k <= extra; ++k) {
-            if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2)
-                return false;
-        }
-        beyondAscii = beyondAscii || extra > 0;
-        i += extra + 1;
     }
-    return beyondAscii;
+    return true;
 }
 #endif
 
@@ -228,8 +214,13 @@ int RunCreate(const CreateRequest& request) {
             file.attributes = input.facts.attributes;
 #ifndef _WIN32
             // POSIX names are UTF-8 bytes; Windows names here are in the ANSI code page.
-            if (IsUtf8BeyondAscii(file.name))
-                file.attributes |= kAttribNameIsUtf8;
+            if (!IsAscii(file.name)) {
+                if (!cab::IsWellFormedUtf8(file.name)) {
+                    ReportError("\"" + input.path + "\": the name is not well-formed UTF-8");
+                    return kExitFailed;
+                }
+                file.attributes |= cab::kAttributeNameIsUtf8;
+            }
 #endif
             if (cab::CabError e = writer.AddFile(file, *source, input.facts.size)) {
                 ReportError(e.message);

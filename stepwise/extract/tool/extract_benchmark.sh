@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Extraction speed of stepwise-cab against cabextract on the same cabinets, measured in one
 # run, plus compressed sizes against gcab. Prints figures; it passes or fails nothing.
-#   extract_benchmark.sh STEPWISE_CAB [MEGABYTES] [REPEATS]
-# Use a release build for real figures; CTest runs a small smoke pass.
+#   extract_benchmark.sh [STEPWISE_CAB [MEGABYTES [REPEATS]]]
+# Real figures come from the release build (cmake --preset release && cmake --build --preset
+# release), which is the default tool; CTest runs a small smoke pass on the test build.
 set -euo pipefail
 
-tool="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+default_tool="$(cd "$(dirname "$0")/../../.." && pwd)/build/release/bin/stepwise-cab"
+tool_arg="${1:-$default_tool}"
+[ -x "$tool_arg" ] || { echo "no stepwise-cab at $tool_arg (build the release preset)"; exit 1; }
+tool="$(cd "$(dirname "$tool_arg")" && pwd)/$(basename "$tool_arg")"
 megabytes="${2:-30}"
 repeats="${3:-3}"
 for t in cabextract gcab; do

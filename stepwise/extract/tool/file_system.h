@@ -25,16 +25,21 @@ FileFacts Inspect(const std::string& path);
 // Returns false when the file system refused.
 bool ApplyStoredFacts(const std::string& path, uint16_t date, uint16_t time, uint16_t attributes);
 
-// Makes `path` writable again so it can be replaced (extracting over a read-only file).
-void MakeWritable(const std::string& path);
+// Makes an existing `path` plain so it can be replaced: Windows refuses to replace a
+// read-only, hidden or system file, POSIX a file without write permission.
+void MakePlain(const std::string& path);
+
+// Moves the finished file `from` to `to`, replacing a plain file there.
+bool MoveIntoPlace(const std::string& from, const std::string& to);
 
 // Creates every missing folder of `path` (not the last component).
 bool MakeParentDirectories(const std::string& path);
 
 // A stored name in the form this platform's file names take: on POSIX, UTF-8 (names that are
 // not flagged as UTF-8 are taken as Latin-1, as cabextract does); on Windows, the ANSI code
-// page (UTF-8 names are converted).
-std::string LocalName(const std::string& stored, bool storedAsUtf8);
+// page (UTF-8 names are converted without best-fit, so no character turns into a look-alike;
+// a name the code page cannot hold fails). Returns false when the name cannot be converted.
+bool LocalName(const std::string& stored, bool storedAsUtf8, std::string* local);
 
 // The entries of a folder, sorted by name, without "." and "..".
 std::vector<std::string> ListDirectory(const std::string& path);

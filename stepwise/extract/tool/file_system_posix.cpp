@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <ctime>
 
 namespace cabtool {
@@ -89,10 +90,14 @@ bool ApplyStoredFacts(const std::string& path, uint16_t date, uint16_t time, uin
     return ok;
 }
 
-void MakeWritable(const std::string& path) {
+void MakePlain(const std::string& path) {
     struct stat st {};
-    if (stat(path.c_str(), &st) == 0 && !(st.st_mode & S_IWUSR))
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && !(st.st_mode & S_IWUSR))
         chmod(path.c_str(), (st.st_mode & 07777) | S_IWUSR);
+}
+
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 bool MakeParentDirectories(const std::string& path) {
@@ -106,10 +111,13 @@ bool MakeParentDirectories(const std::string& path) {
     return true;
 }
 
-std::string LocalName(const std::string& stored, bool storedAsUtf8) {
-    if (storedAsUtf8)
-        return stored;
-    std::string out;
+bool LocalName(const std::string& stored, bool storedAsUtf8, std::string* local) {
+    if (storedAsUtf8) {
+        *local = stored;
+        return true;
+    }
+    std::string& out = *local;
+    out.clear();
     out.reserve(stored.size());
     for (char ch : stored) {
         unsigned char c = static_cast<unsigned char>(ch);
@@ -120,7 +128,7 @@ std::string LocalName(const std::string& stored, bool storedAsUtf8) {
             out += static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    return out;
+    return true;
 }
 
 std::vector<std::string> ListDirectory(const std::string& path) {

@@ -49,10 +49,16 @@ bool ApplyStoredFacts(const std::string& path, uint16_t date, uint16_t time, uin
     return ok;
 }
 
-void MakeWritable(const std::string& path) {
+void MakePlain(const std::string& path) {
+    constexpr DWORD kInTheWay =
+        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     DWORD a = GetFileAttributesA(path.c_str());
-    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY))
-        SetFileAttributesA(path.c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+    if (a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY) && (a & kInTheWay))
+        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool MakeParentDirectories(const std::string& path) {
@@ -68,21 +74,32 @@ bool MakeParentDirectories(const std::string& path) {
     return true;
 }
 
-std::string LocalName(const std::string& stored, bool storedAsUtf8) {
-    if (!storedAsUtf8 || stored.empty())
-        return stored;
-    int wide =
-        MultiByteToWideChar(CP_UTF8, 0, stored.data(), static_cast<int>(stored.size()), nullptr, 0);
+bool LocalName(const std::string& stored, bool storedAsUtf8, std::string* local) {
+    local->clear();
+    if (!storedAsUtf8 || stored.empty()) {
+        *local = stored;
+        return true;
+    }
+    int wide = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, stored.data(),
+                                   static_cast<int>(stored.size()), nullptr, 0);
     if (wide <= 0)
-        return stored;
+        return false;
     std::wstring w(static_cast<size_t>(wide), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, stored.data(), static_cast<int>(stored.size()), w.data(), wide);
-    int ansi = WideCharToMultiByte(CP_ACP, 0, w.data(), wide, nullptr, 0, nullptr, nullptr);
-    if (ansi <= 0)
-        return stored;
+    // Best-fit would map full-width letters to ASCII ones, so a checked name could become a
+    // device name such as CON after the check: convert exactly or not at all.
+    BOOL lossy = FALSE;
+    int ansi = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), wide, nullptr, 0,
+                                   nullptr, &lossy);
+    if (ansi <= 0 || lossy)
+        return false;
     std::string out(static_cast<size_t>(ansi), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w.data(), wide, out.data(), ansi, nullptr, nullptr);
-    return out;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w.data(), wide, out.data(), ansi, nullptr,
+                        &lossy);
+    if (lossy)
+        return false;
+    *local = std::move(out);
+    return true;
 }
 
 std::vector<std::string> ListDirectory(const std::string& path) {

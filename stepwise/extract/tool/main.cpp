@@ -1,5 +1,6 @@
 // stepwise-cab: lists, tests, extracts and creates Microsoft cabinets with the installer's
 // own cabinet library.
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #ifdef __GLIBC__
@@ -13,9 +14,9 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: stepwise-cab list CAB\n"
-    "       stepwise-cab test CAB\n"
-    "       stepwise-cab extract CAB [DIR]\n"
+    "usage: stepwise-cab list [--no-search] CAB\n"
+    "       stepwise-cab test [--no-search] CAB\n"
+    "       stepwise-cab extract [--no-search] CAB [DIR]\n"
     "       stepwise-cab create [--compress none|mszip|lzx[:WINDOW]] [--max-size BYTES] CAB "
     "FILE...\n";
 
@@ -27,6 +28,15 @@ int Run(const std::vector<std::string>& args) {
     }
     const std::string& command = args[0];
     std::vector<std::string> rest(args.begin() + 1, args.end());
+    // A file that is not a cabinet is searched for embedded cabinets unless --no-search.
+    bool search = true;
+    if (command != "create") {
+        auto option = std::find(rest.begin(), rest.end(), "--no-search");
+        if (option != rest.end()) {
+            search = false;
+            rest.erase(option);
+        }
+    }
     if (command == "create") {
         CreateRequest request;
         std::string error;
@@ -37,9 +47,9 @@ int Run(const std::vector<std::string>& args) {
         return RunCreate(request);
     }
     if ((command == "list" || command == "test") && rest.size() == 1)
-        return command == "list" ? RunList(rest[0]) : RunTest(rest[0]);
+        return command == "list" ? RunList(rest[0], search) : RunTest(rest[0], search);
     if (command == "extract" && (rest.size() == 1 || rest.size() == 2))
-        return RunExtract(rest[0], rest.size() == 2 ? rest[1] : ".");
+        return RunExtract(rest[0], rest.size() == 2 ? rest[1] : ".", search);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return kExitOk;

@@ -1,8 +1,13 @@
+#include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <map>
 #include <memory>
 
 #include "cab/byte_io.h"
 #include "cab/cab_reader.h"
+#include "cab/cab_search.h"
+#include "cab/safe_name.h"
 #include "tool/async_file_writer.h"
 #include "tool/commands.h"
 #include "tool/file_system.h"
@@ -37,17 +42,46 @@ cab::CabinetReader::Resolver NextCabinetResolver(const std::string& first) {
     };
 }
 
-bool OpenChain(cab::CabinetReader& reader, const std::string& path) {
-    std::unique_ptr<cab::ByteSource> source = cab::FileSource::Open(path);
-    if (!source) {
+// Runs `command` on the cabinet `path` and, when that is not a cabinet at all and `search`
+// is on, on every cabinet embedded in it. Returns the worst exit code.
+int ForEachCabinet(const std::string& path,
+                   bool search,
+                   const std::function<int(cab::CabinetReader&, const std::string&)>& command) {
+    std::unique_ptr<cab::FileSource> file = cab::FileSource::Open(path);
+    if (!file) {
         ReportError("cannot open \"" + path + "\"");
-        return false;
+        return kExitFailed;
     }
-    if (cab::CabError e = reader.Open(std::move(source), path, NextCabinetResolver(path))) {
+    cab::CabinetReader reader;
+    cab::CabError e = reader.Open(cab::FileSource::Open(path), path, NextCabinetResolver(path));
+    if (!e)
+        return command(reader, path);
+    if (e.code != cab::CabErrc::NotACabinet || !search) {
         ReportError(path + ": " + e.message);
-        return false;
+        return kExitFailed;
     }
-    return true;
+    const int64_t size = cab::SourceSize(*file);
+    std::vector<cab::EmbeddedCabinet> found;
+    if (size > 0)
+        found = cab::FindEmbeddedCabinets(*file, static_cast<uint64_t>(size));
+    if (found.empty()) {
+        ReportError(path + ": not a cabinet, and no cabinet is embedded in it");
+        return kExitFailed;
+    }
+    int result = kExitOk;
+    for (const cab::EmbeddedCabinet& at : found) {
+        const std::string name = path + " at offset " + std::to_string(at.offset);
+        // The slice borrows `file`, which outlives every reader opened here.
+        if (cab::CabError error =
+                reader.Open(std::make_unique<cab::SliceSource>(*file, at.offset, at.size), name,
+                            NextCabinetResolver(path))) {
+            ReportError(name + ": " + error.message);
+            result = kExitFailed;
+            continue;
+        }
+        result = std::max(result, command(reader, name));
+    }
+    return result;
 }
 
 std::string AttributeText(uint16_t a) {
@@ -64,14 +98,16 @@ std::string AttributeText(uint16_t a) {
 // Hands an extracted file's bytes to the writer thread.
 class QueuedSink final : public cab::ByteSink {
   public:
-    explicit QueuedSink(AsyncFileWriter& writer) : writer_(writer) {}
+    QueuedSink(AsyncFileWriter& writer, int id) : writer_(writer), id_(id) {}
     bool Write(const uint8_t* data, size_t size) override {
-        writer_.Write(data, size);
+        writer_.Write(id_, data, size);
         return true;
     }
+    int id() const { return id_; }
 
   private:
     AsyncFileWriter& writer_;
+    int id_;
 };
 
 // A stored name as a path below `directory`, with '/' separators. The reader has already
@@ -96,12 +132,7 @@ bool Destination(const std::string& directory, const std::string& stored, std::s
     return true;
 }
 
-}  // namespace
-
-int RunList(const std::string& cabinet) {
-    cab::CabinetReader reader;
-    if (!OpenChain(reader, cabinet))
-        return kExitFailed;
+int ListCabinet(cab::CabinetReader& reader, const std::string&) {
     for (const cab::CabinetEntry& c : reader.Cabinets()) {
         std::printf("Cabinet %s: set %u, number %u, %u bytes\n", c.displayName.c_str(), c.setId,
                     c.index + 1, c.size);
@@ -124,10 +155,7 @@ int RunList(const std::string& cabinet) {
     return kExitOk;
 }
 
-int RunTest(const std::string& cabinet) {
-    cab::CabinetReader reader;
-    if (!OpenChain(reader, cabinet))
-        return kExitFailed;
+int TestCabinet(cab::CabinetReader& reader, const std::string& cabinet) {
     size_t failures = 0;
     cab::CabError result = reader.Test([&](const cab::FileEntry& f, const cab::CabError& e) {
         if (e) {
@@ -145,29 +173,34 @@ int RunTest(const std::string& cabinet) {
     return kExitOk;
 }
 
-int RunExtract(const std::string& cabinet, const std::string& directory) {
-    cab::CabinetReader reader;
-    if (!OpenChain(reader, cabinet))
-        return kExitFailed;
+int ExtractCabinet(cab::CabinetReader& reader,
+                   const std::string& cabinet,
+                   const std::string& directory) {
     size_t failures = 0;
     AsyncFileWriter writer;
-    QueuedSink sink(writer);
+    // One sink per open file: files that share bytes are open at the same time.
+    std::map<const cab::FileEntry*, QueuedSink> sinks;
     auto open = [&](const cab::FileEntry& f) -> cab::ByteSink* {
-        std::string path;
-        if (!Destination(directory, LocalName(f.name, f.nameIsUtf8()), &path)) {
+        std::string local, path;
+        // The converted name is checked again: a conversion must not make a safe name unsafe.
+        if (!LocalName(f.name, f.nameIsUtf8(), &local) ||
+            !cab::CheckStoredName(local, false).empty() || !Destination(directory, local, &path)) {
             ++failures;
             ReportError("refusing unsafe name \"" + f.name + "\"");
             return nullptr;
         }
-        writer.Open(path);
-        return &sink;
+        return &sinks.try_emplace(&f, writer, writer.Open(path)).first->second;
     };
     auto done = [&](const cab::FileEntry& f, const cab::CabError& e) {
         if (e) {
             ++failures;
             ReportError(f.name + ": " + e.message);
         }
-        writer.Close(!e, f.date, f.time, f.attributes);
+        auto it = sinks.find(&f);
+        if (it != sinks.end()) {
+            writer.Close(it->second.id(), !e, f.date, f.time, f.attributes);
+            sinks.erase(it);
+        }
     };
     cab::CabError result = reader.ExtractAll(open, done);
     for (const std::string& message : writer.Finish()) {
@@ -177,6 +210,23 @@ int RunExtract(const std::string& cabinet, const std::string& directory) {
     if (result && failures == 0)
         ReportError(cabinet + ": " + result.message);
     return result || failures ? kExitFailed : kExitOk;
+}
+
+}  // namespace
+
+int RunList(const std::string& path, bool search) {
+    return ForEachCabinet(path, search, ListCabinet);
+}
+
+int RunTest(const std::string& path, bool search) {
+    return ForEachCabinet(path, search, TestCabinet);
+}
+
+int RunExtract(const std::string& path, const std::string& directory, bool search) {
+    return ForEachCabinet(path, search,
+                          [&directory](cab::CabinetReader& reader, const std::string& cabinet) {
+                              return ExtractCabinet(reader, cabinet, directory);
+                          });
 }
 
 }  // namespace cabtool
