@@ -26,6 +26,7 @@ namespace portlight {
 struct CaptureResult;
 class AboutBox;
 class IconStrip;
+class Inspection;
 
 class MainForm : public CommandHost, public HousekeepingHost {
 public:
@@ -64,6 +65,8 @@ public:
     bool ExitRequested() override { return exitRequested_; }
     void UnloadMainWindow() override { Unload(); }
     void QueryOnline() override;
+    bool ReportPending() override;
+    void RefreshNetstatsInfoBox() override;
 
     // State other parts of the bar read.
     Options options;
@@ -128,6 +131,7 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<IconStrip> iconStrip_;
+    std::unique_ptr<Inspection> inspection_;  // the details window and the process report
     std::unique_ptr<appbar::AppBarWin> appbar_;  // the docking object, load to unload
 };
 
