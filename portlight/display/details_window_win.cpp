@@ -35,6 +35,18 @@ const ControlSpec kControlSpecs[kDetailsControlCount] = {
     {kIdcCmdExitNetstatInfo, "BUTTON", BS_PUSHBUTTON | WS_TABSTOP},
 };
 
+// Line `index` of a list box; LB_GETTEXT writes the text and its terminating NUL.
+std::string LineText(HWND list, int index) {
+    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
+    if (length == LB_ERR || length <= 0)
+        return {};
+    std::vector<char> text(static_cast<size_t>(length) + 1, '\0');
+    LRESULT copied = SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+    if (copied == LB_ERR)
+        return {};
+    return std::string(text.data(), static_cast<size_t>(copied));
+}
+
 DetailsWindow* WindowOf(HWND window) {
     return reinterpret_cast<DetailsWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
@@ -208,11 +220,7 @@ std::vector<std::string> DetailsWindow::Lines() const {
     HWND list = Control(DetailsControl::lstNetstatsInfo);
     std::vector<std::string> lines;
     for (int i = 0; i < LineCount(); ++i) {
-        LRESULT length = SendMessageA(list, LB_GETTEXTLEN, i, 0);
-        std::string line(length == LB_ERR ? 0 : static_cast<size_t>(length), '\0');
-        if (!line.empty())
-            SendMessageA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
-        lines.push_back(line);
+        lines.push_back(LineText(list, i));
     }
     return lines;
 }
@@ -239,12 +247,7 @@ bool DetailsWindow::SelectedLine(std::string& line) const {
     LRESULT index = SendMessageA(list, LB_GETCURSEL, 0, 0);
     if (index == LB_ERR)
         return false;
-    LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
-    if (length == LB_ERR)
-        return false;
-    line.assign(static_cast<size_t>(length), '\0');
-    if (length > 0)
-        SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(line.data()));
+    line = LineText(list, static_cast<int>(index));
     return true;
 }
 

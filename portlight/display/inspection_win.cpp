@@ -17,13 +17,14 @@ bool Inspection::Create(HINSTANCE instance) {
     // Ending the process of the selected line is not built yet: the button only enables.
     window_.handlers.Terminate = [](const std::string&) {};
     window_.handlers.HostAnswers = [this] { OnHostAnswers(); };
+    resolve_ = SystemResolver();
     return window_.Create(instance);
 }
 
 HostLookupWorker& Inspection::Worker() {
     if (!worker_) {
         HWND window = window_.hwnd();
-        worker_ = std::make_unique<HostLookupWorker>(SystemResolver(), [window] {
+        worker_ = std::make_unique<HostLookupWorker>(resolve_, [window] {
             // From the worker thread: the answers are taken on the window's thread.
             PostMessageA(window, kWmHostAnswers, 0, 0);
         });

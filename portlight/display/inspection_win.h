@@ -60,6 +60,7 @@ class Inspection {
     ReportRequest request_;
     DetailsWindow window_;
     HostLines hostLines_;
+    HostLookupWorker::Resolve resolve_;         // chosen at load
     std::unique_ptr<HostLookupWorker> worker_;  // started at the first lookup
 };
 
