@@ -16,6 +16,8 @@ TEST(FileTimeToDate, EpochAndKnownDates) {
     EXPECT_EQ(At(0), (DateTime{1601, 1, 1, 0, 0, 0}));
     EXPECT_EQ(At(132223104000000000ull), (DateTime{2020, 1, 1, 0, 0, 0}));
     EXPECT_EQ(At(116444736000000000ull), (DateTime{1970, 1, 1, 0, 0, 0}));
+    EXPECT_EQ(At(132682338000000000ull), (DateTime{2021, 6, 15, 12, 30, 0}));
+    EXPECT_EQ(At(133170047990000000ull), (DateTime{2022, 12, 31, 23, 59, 59}));
     // 29 February 2000, 23:59:59 (a leap day in a century year divisible by 400).
     const uint64_t leapDay = 125911584000000000ull + (59 * 86400ull + 86399) * kSecond;
     EXPECT_EQ(At(leapDay), (DateTime{2000, 2, 29, 23, 59, 59}));
