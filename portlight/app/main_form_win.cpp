@@ -246,7 +246,7 @@ void MainForm::Load() {
         GetWindowTextA(lblNetstatConnections_, caption, sizeof caption);
         return std::string(caption);
     };
-    inspection_ = std::make_unique<Inspection>(std::move(sources));
+    inspection_ = std::make_unique<InspectionWin>(std::move(sources));
     inspection_->Create(GetModuleHandleA(nullptr));
     // 8. From now on every option command saves.
     commands_->OptionsLoaded = true;

@@ -13,6 +13,7 @@
 
 #include "display/details_layout.h"
 #include "display/details_rules.h"
+#include "display/details_view.h"
 
 namespace portlight {
 
@@ -25,10 +26,10 @@ struct DetailsWindowHandlers {
     std::function<void()> HostAnswers;
 };
 
-class DetailsWindow {
+class DetailsWindow : public DetailsView {
   public:
     DetailsWindow() = default;
-    ~DetailsWindow();
+    ~DetailsWindow() override;
     DetailsWindow(const DetailsWindow&) = delete;
     DetailsWindow& operator=(const DetailsWindow&) = delete;
 
@@ -36,31 +37,29 @@ class DetailsWindow {
     bool Create(HINSTANCE instance);
     HWND hwnd() const { return hwnd_; }
 
-    void Show();
+    void Show() override;
     // Exit: clears DetailsActive and hides the window.
     void Exit();
 
     // The list.
-    void ClearList();
-    void SetLines(const std::vector<std::string>& lines);
-    void ReplaceLine(int index, const std::string& text);
+    void ClearList() override;
+    void SetLines(const std::vector<std::string>& lines) override;
+    void ReplaceLine(int index, const std::string& text) override;
     std::vector<std::string> Lines() const;
     int LineCount() const;
-    void ShowList(bool visible);
-    void ShowExitButton();
-    void SetStatus(const std::string& text);
+    void ShowList(bool visible) override;
+    void ShowExitButton() override;
+    void SetStatus(const std::string& text) override;
     // Selects line `index` as a click would (the selection rule runs).
     void Select(int index);
 
     // Copy: the value of the selected line on the clipboard.
     void Copy();
-    void EnableTerminate(bool enabled);
+    void EnableTerminate(bool enabled) override;
 
-    // State kept with the controls: the content marker (cmdNetstatsRefresh), the termination
-    // target (cmdNetstatsTerminate) and DetailsActive.
-    std::string contentMarker;
+    // The termination target kept with cmdNetstatsTerminate (the content marker and
+    // DetailsActive are kept in DetailsView).
     std::string terminationTarget;
-    bool DetailsActive = false;
 
     DetailsWindowHandlers handlers;
 

@@ -1,67 +1,47 @@
-// The bar's inspection of its snapshot: ShowProcessReport, RefreshListofConnections,
-// RefreshNetstatsInfoBox and the details window's refresh command, with reverse lookups on
-// a worker thread filling the report's host lines as their answers arrive.
+// The inspection on the Win32 side: the details window, the report's reads of the
+// executable (version resource, file times) and the lookup worker that answers by posting a
+// message to the window.
 #pragma once
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "capture/connection_table.h"
-#include "capture/icon_grouping.h"
-#include "display/details_rules.h"
 #include "display/details_window_win.h"
+#include "display/inspection.h"
 #include "net/host_lookup.h"
 
 namespace portlight {
 
-// What the inspection reads from the bar; everything is owned by the bar window and
-// outlives the inspection.
-struct InspectionSources {
-    const std::vector<IconSlot>* slots = nullptr;
-    const ConnectionTable* table = nullptr;
-    const std::string* rawListing = nullptr;  // txtNetstats
-    std::function<bool()> snapshotBusy;
-    std::function<bool()> segmentPid;
-    std::function<bool()> resolveHosts;
-    std::function<std::string()> countCaption;  // caption of lblNetstatConnections
-};
-
-class Inspection {
+class InspectionWin {
   public:
-    explicit Inspection(InspectionSources sources);
-    ~Inspection();
-    Inspection(const Inspection&) = delete;
-    Inspection& operator=(const Inspection&) = delete;
+    explicit InspectionWin(InspectionSources sources);
+    ~InspectionWin();
+    InspectionWin(const InspectionWin&) = delete;
+    InspectionWin& operator=(const InspectionWin&) = delete;
 
     // Loads the details window hidden.
     bool Create(HINSTANCE instance);
 
-    void ShowProcessReport(int slot);
-    void RefreshListofConnections();
-    void RefreshNetstatsInfoBox();
-    bool ReportPending() const { return request_.ReportPending; }
+    void ShowProcessReport(int slot) { inspection_->ShowProcessReport(slot); }
+    void RefreshListofConnections() { inspection_->RefreshListofConnections(); }
+    void RefreshNetstatsInfoBox() { inspection_->RefreshNetstatsInfoBox(); }
+    bool ReportPending() const { return inspection_->ReportPending(); }
 
     DetailsWindow& window() { return window_; }
 
   private:
-    // cmdNetstatsRefresh: rebuilds what the content marker names.
-    void RefreshCommand();
-    void OnHostAnswers();
-    void ApplyHostLines(const std::vector<HostLines::Update>& updates);
-    // The shown content is about to be replaced: pending host answers no longer apply.
-    void ForgetHostLines();
-    HostLookupWorker& Worker();
+    class SystemReportReader : public ReportReader {
+      public:
+        std::optional<ReportFileTimes> FileTimes(const std::string& path) override;
+        ReportVersion Version(const std::string& path) override;
+    };
 
-    InspectionSources sources_;
-    ReportRequest request_;
+    // Declared first, so the inspection and its worker go before the window they show in.
     DetailsWindow window_;
-    HostLines hostLines_;
-    HostLookupWorker::Resolve resolve_;         // chosen at load
-    std::unique_ptr<HostLookupWorker> worker_;  // started at the first lookup
+    SystemReportReader reader_;
+    HostLookupWorker::Resolve resolve_;  // chosen at load
+    std::unique_ptr<Inspection> inspection_;
 };
 
 }  // namespace portlight
