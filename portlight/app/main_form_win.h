@@ -131,7 +131,7 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<IconStrip> iconStrip_;
-    std::unique_ptr<InspectionWin> inspection_;    // the details window and the process report
+    std::unique_ptr<InspectionWin> inspection_;  // the details window and the process report
     std::unique_ptr<appbar::AppBarWin> appbar_;  // the docking object, load to unload
 };
 
