@@ -13,6 +13,7 @@
 #include "common/win32/screen_win.h"
 #include "common/win32/window_win.h"
 #include "display/icon_strip_win.h"
+#include "display/inspection_win.h"
 #include "display/snapshot_pipeline_win.h"
 #include "resource.h"
 
@@ -137,7 +138,7 @@ void MainForm::CreateChildren() {
     picTitleBar_ = Panel(picNetstats_, IDC_PICTITLEBAR, kTitleColour);
     picTicker_ = Panel(picTitleBar_, IDC_PICTICKER, kTitleColour);
     lblNetstatConnections_ =
-        child("STATIC", "0", WS_VISIBLE | SS_RIGHT | SS_CENTERIMAGE, picTitleBar_,
+        child("STATIC", "0", WS_VISIBLE | SS_RIGHT | SS_CENTERIMAGE | SS_NOTIFY, picTitleBar_,
               IDC_LBLNETSTATCONNECTIONS);
     picActiveIcons_ = Panel(picNetstats_, IDC_PICACTIVEICONS, kStripColour);
     picControlBox_ = Panel(picNetstats_, IDC_PICCONTROLBOX, kBarColour);
@@ -197,7 +198,10 @@ void MainForm::Load() {
     // 4. The icon slots that fit the strip.
     iconStrip_ = std::make_unique<IconStrip>(iconSlots, *connectionTable,
                                              [this] { return !cmdNetstatsEnabled_; });
-    iconStrip_->handlers.ShowProcessReport = [](int) {};  // the process report comes later
+    iconStrip_->handlers.ShowProcessReport = [this](int slot) {
+        if (inspection_)
+            inspection_->ShowProcessReport(slot);
+    };
     IconSlotCount = iconStrip_->CreateIconSlots(picActiveIcons_, kStripColour);
     iconSlots.assign(static_cast<size_t>(IconSlotCount) + 1, IconSlot());
     // 5. Options, each applied through its menu command.
@@ -224,7 +228,21 @@ void MainForm::Load() {
             return PostMessageA(window, WM_APP_CAPTURED, 0, reinterpret_cast<LPARAM>(result)) !=
                    FALSE;
         });
-    // 6-7. (the details window loads hidden here; the ticker starts from its cache)
+    // 6. The details window loads hidden. 7. (the ticker starts from its cache)
+    InspectionSources sources;
+    sources.slots = &iconSlots;
+    sources.table = connectionTable.get();
+    sources.rawListing = &txtNetstats;
+    sources.snapshotBusy = [this] { return SnapshotBusy; };
+    sources.segmentPid = [this] { return options.SegmentPID; };
+    sources.resolveHosts = [this] { return options.ResolveHosts; };
+    sources.countCaption = [this] {
+        char caption[32] = {};
+        GetWindowTextA(lblNetstatConnections_, caption, sizeof caption);
+        return std::string(caption);
+    };
+    inspection_ = std::make_unique<InspectionWin>(std::move(sources));
+    inspection_->Create(GetModuleHandleA(nullptr));
     // 8. From now on every option command saves.
     commands_->OptionsLoaded = true;
     clock_ = std::make_unique<LocalClock>();
@@ -313,6 +331,7 @@ bool MainForm::Unload() {
         RemoveTrayIcon();
     if (about_)
         about_->Close();
+    inspection_.reset();
     HWND window = hwnd_;
     hwnd_ = nullptr;
     DestroyWindow(window);
@@ -391,6 +410,15 @@ void MainForm::QueryOnline() {
     IsOnline = InternetGetConnectedState(&flags, 0) != FALSE;
 }
 
+bool MainForm::ReportPending() {
+    return inspection_ && inspection_->ReportPending();
+}
+
+void MainForm::RefreshNetstatsInfoBox() {
+    if (inspection_)
+        inspection_->RefreshNetstatsInfoBox();
+}
+
 void MainForm::OnCommand(int id, int code) {
     if (Command command = SettingsMenuCommand(id); command != Command::None) {
         commands_->Run(command);
@@ -405,6 +433,10 @@ void MainForm::OnCommand(int id, int code) {
             break;
         case IDC_CMDNETSTATS:
             cmdNetstats_Click();
+            break;
+        case IDC_LBLNETSTATCONNECTIONS:
+            if (code == STN_CLICKED && inspection_)
+                inspection_->RefreshListofConnections();
             break;
         default:
             break;

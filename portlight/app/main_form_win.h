@@ -27,6 +27,7 @@ namespace portlight {
 struct CaptureResult;
 class AboutBox;
 class IconStrip;
+class InspectionWin;
 
 class MainForm : public CommandHost, public HousekeepingHost {
 public:
@@ -65,6 +66,8 @@ public:
     bool ExitRequested() override { return exitRequested_; }
     void UnloadMainWindow() override { Unload(); }
     void QueryOnline() override;
+    bool ReportPending() override;
+    void RefreshNetstatsInfoBox() override;
 
     // State other parts of the bar read.
     Options options;
@@ -130,6 +133,7 @@ private:
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<IconStrip> iconStrip_;
+    std::unique_ptr<InspectionWin> inspection_;  // the details window and the process report
     std::unique_ptr<appbar::AppBarWin> appbar_;  // the docking object, load to unload
     // Last, so it goes first: a guard it still holds touches the flags above as it ends.
     std::unique_ptr<CaptureWorker> capture_;
