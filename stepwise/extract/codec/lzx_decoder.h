@@ -72,6 +72,7 @@ class LzxDecoder final : public BlockDecoder {
     HuffmanTable mainTree_;
     HuffmanTable lengthTree_;
     HuffmanTable alignedTree_;
+    HuffmanTable pretree_;
 };
 
 }  // namespace cab::codec
