@@ -16,8 +16,8 @@ constexpr const char* kUsage =
     "usage: stepwise-cab list CAB\n"
     "       stepwise-cab test CAB\n"
     "       stepwise-cab extract CAB [DIR]\n"
-    "       stepwise-cab create [--compress none|mszip|lzx[:WINDOW]] [--max-size BYTES] CAB "
-    "FILE...\n";
+    "       stepwise-cab create [--compress none|mszip|lzx[:WINDOW]] [--max-size BYTES]\n"
+    "                           [--folder-size BYTES] CAB FILE...\n";
 
 int Run(const std::vector<std::string>& args) {
     using namespace cabtool;
