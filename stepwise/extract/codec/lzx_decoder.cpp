@@ -73,7 +73,7 @@ class LzxDecoder::Bits {
     void Refill() {
         if (count_ > 48)
             return;
-        if (size_ - std::min(pos_, size_) >= 8) {
+        if (pos_ + 8 <= size_) {
             uint64_t word;
             std::memcpy(&word, in_ + pos_, 8);
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
@@ -371,13 +371,14 @@ bool LzxDecoder::DecodeCompressed(Bits& bits, int64_t* run) {
     const uint32_t* const alignedTree = alignedTree_.data();
     const int mainTreeSize = mainTreeSize_;
     const bool aligned = blockType_ == kBlockAligned;
-    uint32_t r0 = r0_, r1 = r1_, r2 = r2_;
+    uint32_t recent[3] = {r0_, r1_, r2_};  // R0, R1, R2
     const uint32_t start = static_cast<uint32_t>(decoded_ & (windowSize - 1));
     uint32_t pos = start;
     // DecodeBlock keeps the frame inside the window, so `end` does not pass its end.
     const uint32_t end = start + static_cast<uint32_t>(*run);
-    // Matches may reach back over everything decoded, up to a whole window.
-    const uint64_t decodedBeforeStart = decoded_ - start;
+    // Matches may reach back over everything decoded, up to a whole window: in the first lap
+    // the window position counts the bytes decoded.
+    const bool wholeWindow = decoded_ >= windowSize;
     const char* error = nullptr;
     uint32_t badOffset = 0;  // for the message only
 
@@ -397,28 +398,26 @@ bool LzxDecoder::DecodeCompressed(Bits& bits, int64_t* run) {
         sym -= kLzxNumChars;
         uint32_t length = sym & 7;
         const int slot = sym >> 3;
-        if (length == 7) {
+        {
+            // The length code is looked up whether or not the length header asks for it, and
+            // used through a mask: this branch would be mispredicted as often as taken.
             e = HuffmanTable::LookupIn<kLengthTableBits>(lengthTree, b.buffer());
-            if (HuffmanTable::SymbolOf(e) >= kLzxLengthTreeSize) {
+            const uint32_t use = length == 7 ? ~0u : 0u;
+            const uint32_t extraLength = static_cast<uint32_t>(HuffmanTable::SymbolOf(e)) & use;
+            if (extraLength >= kLzxLengthTreeSize) {  // kNoSymbol
                 error = "LZX: bad length tree code";
                 break;
             }
-            b.Remove(HuffmanTable::LengthOf(e));
-            length += static_cast<uint32_t>(HuffmanTable::SymbolOf(e));
+            b.Remove(HuffmanTable::LengthOf(e) & static_cast<int>(use));
+            length += extraLength + kLzxMinMatch;
         }
-        length += kLzxMinMatch;
 
         uint32_t offset;
-        if (slot == 0) {
-            offset = r0;
-        } else if (slot == 1) {
-            offset = r1;
-            r1 = r0;
-            r0 = offset;
-        } else if (slot == 2) {
-            offset = r2;
-            r2 = r0;
-            r0 = offset;
+        if (slot < 3) {
+            // A repeated offset trades places with R0 (for R0 itself, nothing changes).
+            offset = recent[slot];
+            recent[slot] = recent[0];
+            recent[0] = offset;
         } else {
             // At most 17 verbatim bits, or 14 and an aligned code of up to 7.
             b.Ensure(21);
@@ -436,12 +435,12 @@ bool LzxDecoder::DecodeCompressed(Bits& bits, int64_t* run) {
             } else {
                 offset += b.Read(extra);
             }
-            r2 = r1;
-            r1 = r0;
-            r0 = offset;
+            recent[2] = recent[1];
+            recent[1] = recent[0];
+            recent[0] = offset;
         }
 
-        const uint64_t reach = std::min<uint64_t>(decodedBeforeStart + pos, windowSize);
+        const uint32_t reach = wholeWindow ? windowSize : pos;
         if (offset == 0 || offset > reach) {
             badOffset = offset;
             error = kOffsetTooFar;
@@ -456,9 +455,9 @@ bool LzxDecoder::DecodeCompressed(Bits& bits, int64_t* run) {
     }
 
     bits = b;
-    r0_ = r0;
-    r1_ = r1;
-    r2_ = r2;
+    r0_ = recent[0];
+    r1_ = recent[1];
+    r2_ = recent[2];
     decoded_ += pos - start;
     *run = static_cast<int64_t>(end) - pos;
     if (error == kOffsetTooFar)
