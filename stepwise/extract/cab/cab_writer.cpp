@@ -197,7 +197,10 @@ struct CabinetWriter::Impl {
                              "\"" + file.name + "\" is too large for a cabinet (2 GB at most)");
         if (folders.empty())
             Open(Compression{});
-        if (folders.back().size + size > kMaxFolderBytes || CutIsNear(file))
+        const uint64_t held = folders.back().size;
+        const bool full =
+            options.maxFolderSize != 0 && held != 0 && held + size > options.maxFolderSize;
+        if (held + size > kMaxFolderBytes || full || CutIsNear(file))
             Open(folders.back().compression);
         Folder& folder = folders.back();
         files.push_back({file, static_cast<int>(folders.size() - 1),

@@ -81,6 +81,10 @@ class DirectoryCabinetSink final : public CabinetSink {
 struct WriterOptions {
     uint32_t maxCabinetSize = 0;  // bytes per cabinet; 0: one cabinet of any size
     uint16_t setId = 0;           // 0: derived from the names and sizes
+    // Uncompressed bytes per folder: a file that would take a folder holding data past this
+    // size opens a new folder of the same method (files are not split). Several folders can
+    // be decoded apart from each other. 0: only the format's limit.
+    uint64_t maxFolderSize = 0;
     // LZX tuning, for tests and benchmarks; the defaults suit payloads.
     int lzxFramesPerBlock = 4;
     int lzxMaxChain = 128;

@@ -96,6 +96,32 @@ TEST(CabinetWriter, WritesEveryMethodAndSeveralFolders) {
     ExpectReadsBack(sink, in);
 }
 
+// A folder size cuts folders between files: a file that would take a folder holding data
+// past it opens the next one, a larger file gets a folder of its own, nothing is split.
+TEST(CabinetWriter, CutsFoldersAtTheFolderSize) {
+    const std::vector<Input> in = Inputs();  // 70000, 0, 50000, 3 and 120001 bytes
+    WriterOptions options;
+    options.maxFolderSize = 100000;
+    CabinetWriter writer("cut.cab", options);
+    writer.StartFolder(Compression{CompressionMethod::Lzx, 16});
+    for (const Input& i : in)
+        ASSERT_TRUE(writer.AddFile(i.file, i.data.data(), i.data.size()).ok());
+    MemoryCabinetSink sink;
+    ASSERT_TRUE(writer.Finish(sink).ok());
+    EXPECT_EQ(ReadU16(&sink.cabinets["cut.cab"][kHeaderFolderCount]), 3);
+    CabinetReader reader;
+    const std::vector<uint8_t>& cab = sink.cabinets["cut.cab"];
+    ASSERT_TRUE(
+        reader.Open(std::make_unique<MemorySource>(cab.data(), cab.size()), "cut.cab").ok());
+    std::vector<int> folders;
+    for (const FileEntry& f : reader.Files())
+        folders.push_back(f.folder);
+    EXPECT_EQ(folders, (std::vector<int>{0, 0, 1, 1, 2}));
+    for (const FolderEntry& f : reader.Folders())
+        EXPECT_EQ(f.compression & kMethodMask, kMethodLzx);
+    ExpectReadsBack(sink, in);
+}
+
 // A chain at a maximum size: every cabinet within it, names counted up, markers set, and no
 // file starts in a folder after a cut (what libmspack requires of a continued folder).
 TEST(CabinetWriter, SpansChainsWithinTheMaximumSize) {

@@ -445,7 +445,16 @@ inline uint8_t* CopyMatch(uint8_t* out, uint32_t distance, uint32_t length) {
 
 }  // namespace
 
-Inflater::Result Inflater::DecodeSymbols(Stream& s) {
+Inflater::Result Inflater::DecodeSymbols(Stream& stream) {
+    // The loop works on a local copy written back at every exit: the output stores could
+    // alias `stream`, which would make the compiler store and reload the bit buffer and the
+    // pointers around every byte written.
+    Stream s = stream;
+    struct WriteBack {
+        Stream& to;
+        const Stream& from;
+        ~WriteBack() { to = from; }
+    } writeBack{stream, s};
     const uint32_t* const litLen = activeLitLen_;
     const uint32_t* const dist = activeDist_;
     constexpr uint32_t kLitLenMask = (1u << kLitLenRootBits) - 1;

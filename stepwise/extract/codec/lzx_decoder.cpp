@@ -22,6 +22,10 @@ constexpr uint32_t kE8MaxFrames = 32768;
 // Frames shorter than this have no room for a translated call.
 constexpr size_t kE8MinFrame = 10;
 
+// A match copy writes up to this many bytes past its end (see CopyMatch); the window has
+// that much room after its end.
+constexpr size_t kCopyOvershoot = 16;
+
 // The bit stream may be read up to one 16-bit word past its end: the decoder looks ahead
 // 16 bits for Huffman codes, and encoders stop at the last whole word.
 constexpr uint64_t kAllowedOverrunBits = 16;
@@ -55,28 +59,43 @@ int LzxExtraBits(int slot) {
     return kSlots.extra[slot];
 }
 
-// Reads 16-bit little-endian words, most significant bit first. Past the end of the input
-// it supplies zeros and remembers how far it went.
+// Reads 16-bit little-endian words, most significant bit first, from a 64-bit buffer whose
+// next bit is bit 63. Bits below the `count_` valid ones are zero or the true next input bits
+// (a refill loads a whole 8-byte word but counts only the 16-bit words it fits), so OR-ing
+// input in again is harmless. Past the end of the input it supplies zeros and remembers how
+// far it went.
 class LzxDecoder::Bits {
   public:
     Bits(const uint8_t* in, size_t size) : in_(in), size_(size) {}
 
+    // Tops the buffer up to at least 49 bits: the longest main code, length code and offset
+    // that a match takes before the next refill.
     void Refill() {
-        while (count_ <= 48) {
-            uint32_t word = 0;
-            if (pos_ < size_)
-                word = in_[pos_];
-            if (pos_ + 1 < size_)
-                word |= static_cast<uint32_t>(in_[pos_ + 1]) << 8;
-            pos_ += 2;
-            buffer_ |= static_cast<uint64_t>(word) << (48 - count_);
-            count_ += 16;
+        if (count_ > 48)
+            return;
+        if (pos_ + 8 <= size_) {
+            uint64_t word;
+            std::memcpy(&word, in_ + pos_, 8);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+            word = __builtin_bswap64(word);
+#endif
+            // Little-endian 16-bit words in stream order: the first word to the top.
+            word = word << 32 | word >> 32;
+            word = (word & 0x0000FFFF0000FFFFull) << 16 | (word >> 16 & 0x0000FFFF0000FFFFull);
+            buffer_ |= word >> count_;
+            const int words = (64 - count_) >> 4;
+            pos_ += 2 * static_cast<size_t>(words);
+            count_ += 16 * words;
+            return;
         }
+        RefillNearEnd();
     }
-    uint32_t Peek16() {
-        if (count_ < 16)
+    void Ensure(int n) {
+        if (count_ < n)
             Refill();
-        return static_cast<uint32_t>(buffer_ >> 48);
+    }
+    uint64_t buffer() const {
+        return buffer_;
     }
     void Remove(int n) {
         buffer_ <<= n;
@@ -84,11 +103,9 @@ class LzxDecoder::Bits {
     }
     // n <= 32
     uint32_t Read(int n) {
-        if (n == 0)
-            return 0;
-        if (count_ < n)
-            Refill();
-        const uint32_t v = static_cast<uint32_t>(buffer_ >> (64 - n));
+        Ensure(n);
+        // Two shifts, because n may be 0.
+        const uint32_t v = static_cast<uint32_t>((buffer_ >> 1) >> (63 - n));
         Remove(n);
         return v;
     }
@@ -99,9 +116,7 @@ class LzxDecoder::Bits {
         const int drop = count_ % 16 ? count_ % 16 : 16;
         Remove(drop);
         const size_t byte = pos_ - static_cast<size_t>(count_ / 8);
-        buffer_ = 0;
-        count_ = 0;
-        pos_ = byte;
+        SetBytePosition(byte);
         return byte;
     }
     void SetBytePosition(size_t pos) {
@@ -115,6 +130,20 @@ class LzxDecoder::Bits {
     }
 
   private:
+    // The last few bytes, one word at a time, zeros past the end.
+    void RefillNearEnd() {
+        while (count_ <= 48) {
+            uint32_t word = 0;
+            if (pos_ < size_)
+                word = in_[pos_];
+            if (pos_ + 1 < size_)
+                word |= static_cast<uint32_t>(in_[pos_ + 1]) << 8;
+            pos_ += 2;
+            buffer_ |= static_cast<uint64_t>(word) << (48 - count_);
+            count_ += 16;
+        }
+    }
+
     const uint8_t* in_;
     size_t size_;
     size_t pos_ = 0;
@@ -126,7 +155,8 @@ LzxDecoder::LzxDecoder(int windowBits)
     : windowBits_(std::clamp(windowBits, kLzxMinWindowBits, kLzxMaxWindowBits)),
       windowSize_(1u << windowBits_),
       mainTreeSize_(kLzxNumChars + LzxPositionSlots(windowBits_) * 8),
-      window_(new uint8_t[windowSize_]) {
+      window_(new uint8_t[windowSize_ + kCopyOvershoot]) {
+    std::memset(window_.get() + windowSize_, 0, kCopyOvershoot);
     if (windowBits != windowBits_)
         Fail("LZX: window of 2^" + std::to_string(windowBits) + " bytes is not supported");
 }
@@ -150,14 +180,15 @@ bool LzxDecoder::ReadLengths(Bits& bits, uint8_t* lengths, int first, int last) 
     uint8_t pre[kLzxPretreeSize];
     for (uint8_t& len : pre)
         len = static_cast<uint8_t>(bits.Read(4));
-    HuffmanTable pretree;
-    if (!pretree.Build(pre, kLzxPretreeSize, kPretreeTableBits))
+    if (!pretree_.Build(pre, kLzxPretreeSize, kPretreeTableBits))
         return Fail("LZX: bad pretree");
     auto symbol = [&]() {
-        int used = 0;
-        const int s = pretree.Decode(bits.Peek16(), &used);
-        bits.Remove(used);
-        return s;
+        bits.Ensure(HuffmanTable::kMaxCodeLength);
+        const uint32_t e = pretree_.Lookup<kPretreeTableBits>(bits.buffer());
+        if (HuffmanTable::LengthOf(e) == 0)
+            return -1;
+        bits.Remove(HuffmanTable::LengthOf(e));
+        return HuffmanTable::SymbolOf(e);
     };
     for (int x = first; x < last;) {
         const int z = symbol();
@@ -221,82 +252,219 @@ bool LzxDecoder::ReadBlockHeader(Bits& bits) {
     }
 }
 
+namespace {
+
+void Copy16(uint8_t* to, const uint8_t* from) {
+    uint8_t block[16];
+    std::memcpy(block, from, 16);
+    std::memcpy(to, block, 16);
+}
+void Copy8(uint8_t* to, const uint8_t* from) {
+    uint64_t word;
+    std::memcpy(&word, from, 8);
+    std::memcpy(to, &word, 8);
+}
+void Copy4(uint8_t* to, const uint8_t* from) {
+    uint32_t word;
+    std::memcpy(&word, from, 4);
+    std::memcpy(to, &word, 4);
+}
+void Copy2(uint8_t* to, const uint8_t* from) {
+    uint16_t word;
+    std::memcpy(&word, from, 2);
+    std::memcpy(to, &word, 2);
+}
+
+// Copies `length` bytes whose source lies at least 8 bytes before or after the destination,
+// whole words at a time. Writes stay inside [to, to + length): the bytes after it are history
+// from the window's previous lap that later matches may still reach, so the last word of a
+// copy overlaps the one before instead of running past the end. Every word read is complete
+// before it is read (a source behind lies 8 bytes back) or not yet overwritten (a source
+// ahead stays 8 bytes ahead).
+inline void CopyApart(uint8_t* to, const uint8_t* from, uint32_t length) {
+    if (length >= 8) {
+        for (uint32_t i = 0; i + 8 < length; i += 8)
+            Copy8(to + i, from + i);
+        Copy8(to + length - 8, from + length - 8);
+    } else if (length >= 4) {
+        Copy4(to, from);
+        Copy4(to + length - 4, from + length - 4);
+    } else {
+        Copy2(to, from);
+        Copy2(to + length - 2, from + length - 2);
+    }
+}
+
+// Copies a match at window[pos] from `offset` bytes back, the source possibly wrapping around
+// the window's end (then it lies ahead of the destination, in the previous lap's history).
+// The caller has checked that offset is within the window and the match ends inside it.
+inline void CopyMatch(uint8_t* window,
+                      uint32_t windowSize,
+                      uint32_t pos,
+                      uint32_t offset,
+                      uint32_t length) {
+    uint8_t* const to = window + pos;
+    if (offset <= pos) {
+        if (offset >= 8) {
+            // Whole words, running up to 15 bytes past the end, which is cheaper than fitting
+            // the last word: those bytes may be history later matches still reach, so they
+            // are saved and put back (the window has room for a match ending at its end). The copy
+            // never reads them: its source ends before the destination.
+            uint8_t saved[kCopyOvershoot];
+            uint8_t* const end = to + length;
+            std::memcpy(saved, end, kCopyOvershoot);
+            const uint8_t* from = to - offset;
+            uint8_t* p = to;
+            if (offset >= 16) {
+                do {
+                    Copy16(p, from);
+                    p += 16;
+                    from += 16;
+                } while (p < end);
+            } else {
+                do {
+                    Copy8(p, from);
+                    p += 8;
+                    from += 8;
+                } while (p < end);
+            }
+            std::memcpy(end, saved, kCopyOvershoot);
+        } else if (offset == 1) {
+            std::memset(to, to[-1], length);
+        } else {
+            for (uint8_t *p = to, *end = to + length; p != end; ++p)  // repeats the pattern
+                *p = p[-static_cast<ptrdiff_t>(offset)];
+        }
+        return;
+    }
+    const uint32_t from = pos + windowSize - offset;  // >= pos: offset <= windowSize
+    if (from + length <= windowSize) {
+        // Ahead of the destination every source byte is read before it is overwritten, so
+        // the sequential copy is a memmove.
+        if (from - pos >= 8)
+            CopyApart(to, window + from, length);
+        else
+            std::memmove(to, window + from, length);
+        return;
+    }
+    const uint32_t mask = windowSize - 1;
+    for (uint32_t i = 0; i < length; ++i)  // the source crosses the window's end
+        to[i] = window[(from + i) & mask];
+}
+
+// The symbol loop's one error that names a value; the message is made after the loop.
+constexpr char kOffsetTooFar[] = "offset";
+
+}  // namespace
+
+// The symbol loop. Everything it touches lives in locals, so the compiler can keep it in
+// registers although the window stores could alias any member. No byte needs a bounds check:
+// DecodeBlock keeps the frame inside the window (literals stay below its end) and each match
+// is checked against the window's end once; the bit reader switches to its careful refill
+// by itself near the end of the input.
 bool LzxDecoder::DecodeCompressed(Bits& bits, int64_t* run) {
-    const uint32_t mask = windowSize_ - 1;
-    uint8_t* window = window_.get();
+    Bits b = bits;
+    uint8_t* const window = window_.get();
+    const uint32_t windowSize = windowSize_;
+    const uint32_t* const mainTree = mainTree_.data();
+    const uint32_t* const lengthTree = lengthTree_.data();
+    const uint32_t* const alignedTree = alignedTree_.data();
+    const int mainTreeSize = mainTreeSize_;
     const bool aligned = blockType_ == kBlockAligned;
-    while (*run > 0) {
-        int used = 0;
-        int sym = mainTree_.Decode(bits.Peek16(), &used);
-        if (sym < 0)
-            return Fail("LZX: bad main tree code");
-        bits.Remove(used);
+    uint32_t recent[3] = {r0_, r1_, r2_};  // R0, R1, R2
+    const uint32_t start = static_cast<uint32_t>(decoded_ & (windowSize - 1));
+    uint32_t pos = start;
+    // DecodeBlock keeps the frame inside the window, so `end` does not pass its end.
+    const uint32_t end = start + static_cast<uint32_t>(*run);
+    // Matches may reach back over everything decoded, up to a whole window: in the first lap
+    // the window position counts the bytes decoded.
+    const bool wholeWindow = decoded_ >= windowSize;
+    const char* error = nullptr;
+    uint32_t badOffset = 0;  // for the message only
+
+    while (pos < end) {
+        b.Ensure(2 * HuffmanTable::kMaxCodeLength);
+        uint32_t e = HuffmanTable::LookupIn<kMainTableBits>(mainTree, b.buffer());
+        b.Remove(HuffmanTable::LengthOf(e));
+        int sym = HuffmanTable::SymbolOf(e);
         if (sym < kLzxNumChars) {
-            window[decoded_ & mask] = static_cast<uint8_t>(sym);
-            ++decoded_;
-            --*run;
+            window[pos++] = static_cast<uint8_t>(sym);
             continue;
+        }
+        if (sym >= mainTreeSize) {  // kNoSymbol
+            error = "LZX: bad main tree code";
+            break;
         }
         sym -= kLzxNumChars;
         uint32_t length = sym & 7;
         const int slot = sym >> 3;
-        if (length == 7) {
-            const int extra = lengthTree_.Decode(bits.Peek16(), &used);
-            if (extra < 0)
-                return Fail("LZX: bad length tree code");
-            bits.Remove(used);
-            length += extra;
+        {
+            // The length code is looked up whether or not the length header asks for it, and
+            // used through a mask: this branch would be mispredicted as often as taken.
+            e = HuffmanTable::LookupIn<kLengthTableBits>(lengthTree, b.buffer());
+            const uint32_t use = length == 7 ? ~0u : 0u;
+            const uint32_t extraLength = static_cast<uint32_t>(HuffmanTable::SymbolOf(e)) & use;
+            if (extraLength >= kLzxLengthTreeSize) {  // kNoSymbol
+                error = "LZX: bad length tree code";
+                break;
+            }
+            b.Remove(HuffmanTable::LengthOf(e) & static_cast<int>(use));
+            length += extraLength + kLzxMinMatch;
         }
-        length += kLzxMinMatch;
 
         uint32_t offset;
-        if (slot == 0) {
-            offset = r0_;
-        } else if (slot == 1) {
-            offset = r1_;
-            r1_ = r0_;
-            r0_ = offset;
-        } else if (slot == 2) {
-            offset = r2_;
-            r2_ = r0_;
-            r0_ = offset;
+        if (slot < 3) {
+            // A repeated offset trades places with R0 (for R0 itself, nothing changes).
+            offset = recent[slot];
+            recent[slot] = recent[0];
+            recent[0] = offset;
         } else {
+            // At most 17 verbatim bits, or 14 and an aligned code of up to 7.
+            b.Ensure(21);
             const int extra = kSlots.extra[slot];
             offset = kSlots.base[slot] - 2;
             if (aligned && extra >= 3) {
-                offset += bits.Read(extra - 3) << 3;
-                const int a = alignedTree_.Decode(bits.Peek16(), &used);
-                if (a < 0)
-                    return Fail("LZX: bad aligned-offset code");
-                bits.Remove(used);
-                offset += static_cast<uint32_t>(a);
+                offset += b.Read(extra - 3) << 3;
+                e = HuffmanTable::LookupIn<kAlignedTableBits>(alignedTree, b.buffer());
+                if (HuffmanTable::SymbolOf(e) >= kLzxAlignedTreeSize) {
+                    error = "LZX: bad aligned-offset code";
+                    break;
+                }
+                b.Remove(HuffmanTable::LengthOf(e));
+                offset += static_cast<uint32_t>(HuffmanTable::SymbolOf(e));
             } else {
-                offset += bits.Read(extra);
+                offset += b.Read(extra);
             }
-            r2_ = r1_;
-            r1_ = r0_;
-            r0_ = offset;
+            recent[2] = recent[1];
+            recent[1] = recent[0];
+            recent[0] = offset;
         }
 
-        if (offset == 0 || offset > decoded_ || offset > windowSize_)
-            return Fail("LZX: match offset " + std::to_string(offset) +
-                        " reaches before the start of the data");
-        const uint32_t dest = static_cast<uint32_t>(decoded_ & mask);
-        if (dest + length > windowSize_)
-            return Fail("LZX: match runs past the end of the window");
-        const uint32_t src = (dest - offset) & mask;
-        if (src + length <= dest) {
-            std::memcpy(window + dest, window + src, length);
-        } else if (src < dest) {
-            for (uint32_t i = 0; i < length; ++i)  // overlapping: repeats the pattern
-                window[dest + i] = window[src + i];
-        } else {
-            for (uint32_t i = 0; i < length; ++i)  // source wraps around the window end
-                window[dest + i] = window[(src + i) & mask];
+        const uint32_t reach = wholeWindow ? windowSize : pos;
+        if (offset == 0 || offset > reach) {
+            badOffset = offset;
+            error = kOffsetTooFar;
+            break;
         }
-        decoded_ += length;
-        *run -= length;
+        if (pos + length > windowSize) {
+            error = "LZX: match runs past the end of the window";
+            break;
+        }
+        CopyMatch(window, windowSize, pos, offset, length);
+        pos += length;
     }
+
+    bits = b;
+    r0_ = recent[0];
+    r1_ = recent[1];
+    r2_ = recent[2];
+    decoded_ += pos - start;
+    *run = static_cast<int64_t>(end) - pos;
+    if (error == kOffsetTooFar)
+        return Fail("LZX: match offset " + std::to_string(badOffset) +
+                    " reaches before the start of the data");
+    if (error)
+        return Fail(error);
     return !bits.Overrun() || Fail("LZX: compressed data ends early");
 }
 
@@ -334,8 +502,12 @@ bool LzxDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, siz
         padPending_ = false;
     }
     if (!headerRead_) {
-        if (bits.Read(1))
-            e8FileSize_ = (bits.Read(16) << 16) | bits.Read(16);
+        if (bits.Read(1)) {
+            // Two statements: the high half comes first in the stream.
+            const uint32_t high = bits.Read(16);
+            const uint32_t low = bits.Read(16);
+            e8FileSize_ = high << 16 | low;
+        }
         headerRead_ = true;
     }
 

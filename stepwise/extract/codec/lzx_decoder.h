@@ -51,7 +51,9 @@ class LzxDecoder final : public BlockDecoder {
     uint32_t windowSize_;
     int mainTreeSize_;
     // Not cleared: only bytes already decoded are ever read back (offsets are checked
-    // against decoded_), and clearing 2 MB per folder costs more than small folders do.
+    // against decoded_), and clearing 2 MB per folder costs more than small folders do. (A
+    // match copy saves and restores the bytes just past its end, whatever they hold.) Room
+    // for a copy's overshoot follows the window's end.
     std::unique_ptr<uint8_t[]> window_;
 
     uint64_t decoded_ = 0;     // bytes put into the window since Reset()
@@ -72,6 +74,7 @@ class LzxDecoder final : public BlockDecoder {
     HuffmanTable mainTree_;
     HuffmanTable lengthTree_;
     HuffmanTable alignedTree_;
+    HuffmanTable pretree_;
 };
 
 }  // namespace cab::codec

@@ -136,6 +136,30 @@ void TreesForBlock(StreamWriter& w, bool first) {
     w.Tree(len, first ? zeroLen : len);
 }
 
+// In a window's second lap, short-offset copies alternate with copies from nearly a whole
+// window back, whose source starts just past the end of the copy before: a copy that wrote
+// past its end (as whole-word copies do) must leave that history as it was.
+TEST(LzxDecoder, MatchCopiesLeaveTheHistoryAfterThemIntact) {
+    constexpr size_t kWindow = size_t{1} << 15;
+    std::vector<uint8_t> data(kWindow);
+    uint32_t x = 5;
+    for (uint8_t& b : data) {
+        x = x * 1103515245 + 12345;
+        b = static_cast<uint8_t>(x >> 16);
+    }
+    while (data.size() < 3 * kWindow) {
+        for (int i = 0; i < 20; ++i)
+            data.push_back(data[data.size() - 100]);
+        for (int i = 0; i < 20; ++i)
+            data.push_back(data[data.size() - (kWindow - 3)]);  // the farthest offset there is
+    }
+    LzxEncoderOptions options;
+    options.windowBits = 15;
+    options.translateCalls = false;
+    std::string error;
+    EXPECT_EQ(DecodeBlocks(15, Encode(data, options), &error), data) << error;
+}
+
 TEST(LzxDecoder, DecodesHandMadeStreamsOfEveryBlockKind) {
     StreamWriter w;
     std::string expected;

@@ -11,14 +11,19 @@ namespace {
 
 // Deflate's window; MSZIP blocks may refer back this far into the previous block.
 constexpr size_t kHistorySize = 32768;
+// Blocks are inflated one after another into a buffer this many blocks long; only when it is
+// full do the last 32 KB move to its front, not after every block.
+constexpr size_t kBlocksPerBuffer = 8;
+constexpr size_t kBufferSize = kHistorySize + kBlocksPerBuffer * kMaxBlockOutput;
 
 }  // namespace
 
-// window holds the history in [kHistorySize - historySize, kHistorySize) and the block being
-// decoded from kHistorySize on, followed by the inflater's slack.
+// buffer holds the history in [next - historySize, next) and the block being decoded from
+// `next` on, followed by the inflater's slack.
 struct MszipDecoder::State {
     Inflater inflater;
-    uint8_t window[kHistorySize + kMaxBlockOutput + Inflater::kOutputSlack];
+    uint8_t buffer[kBufferSize + Inflater::kOutputSlack];
+    size_t next = kHistorySize;
     size_t historySize = 0;
 };
 
@@ -28,6 +33,7 @@ MszipDecoder::~MszipDecoder() = default;
 
 void MszipDecoder::Reset() {
     ClearError();
+    state_->next = kHistorySize;
     state_->historySize = 0;
 }
 
@@ -40,7 +46,12 @@ bool MszipDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, s
     if (inSize < 2 || in[0] != 'C' || in[1] != 'K')
         return Fail("MSZIP: block does not start with the \"CK\" signature");
 
-    uint8_t* const block = s.window + kHistorySize;
+    if (s.next + outSize > kBufferSize) {
+        std::memmove(s.buffer + kHistorySize - s.historySize, s.buffer + s.next - s.historySize,
+                     s.historySize);
+        s.next = kHistorySize;
+    }
+    uint8_t* const block = s.buffer + s.next;
     size_t produced = 0;
     switch (
         s.inflater.Inflate(in + 2, inSize - 2, block - s.historySize, block, outSize, &produced)) {
@@ -57,11 +68,9 @@ bool MszipDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, s
     }
     if (outSize)  // an empty block may come with no buffer at all
         std::memcpy(out, block, outSize);
-
-    // The last 32 KB of history plus block become the next block's history.
-    const size_t keep = std::min(s.historySize + outSize, kHistorySize);
-    std::memmove(s.window + kHistorySize - keep, block + outSize - keep, keep);
-    s.historySize = keep;
+    // The last 32 KB of history plus block are the next block's history.
+    s.next += outSize;
+    s.historySize = std::min(s.historySize + outSize, kHistorySize);
     return true;
 }
 

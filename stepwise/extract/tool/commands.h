@@ -17,6 +17,7 @@ constexpr int kExitUsage = 2;   // bad command line
 struct CreateRequest {
     std::string cabinet;
     uint32_t maxSize = 0;
+    uint32_t folderSize = 0;  // 0: folders as long as the format allows
     struct Folder {
         cab::Compression compression;
         std::vector<std::string> inputs;
@@ -24,7 +25,8 @@ struct CreateRequest {
     std::vector<Folder> folders;
 };
 
-// create [--compress none|mszip|lzx[:WINDOW]] [--max-size BYTES] CAB FILE...
+// create [--compress none|mszip|lzx[:WINDOW]] [--max-size BYTES] [--folder-size BYTES]
+//        CAB FILE...
 // A --compress among the files starts a new folder for the files after it.
 bool ParseCreateArgs(const std::vector<std::string>& args,
                      CreateRequest* request,
@@ -34,7 +36,8 @@ bool ParseCreateArgs(const std::vector<std::string>& args,
 // leading separators. Paths that climb out with ".." or name a drive are refused.
 bool StoredNameFor(const std::string& path, std::string* name, std::string* error);
 
-// The "BYTES" of --max-size: decimal, optionally with a K or M suffix (1024-based).
+// The "BYTES" of --max-size and --folder-size: decimal, optionally with a K or M suffix
+// (1024-based).
 bool ParseSize(const std::string& text, uint32_t* size);
 
 int RunCreate(const CreateRequest& request);

@@ -17,11 +17,12 @@ TEST(CreateArgs, ParsesOptionsAndFolders) {
     CreateRequest r;
     std::string error;
     ASSERT_TRUE(ParseCreateArgs({"--max-size", "1440k", "out.cab", "a", "--compress", "lzx:18", "b",
-                                 "c", "--compress", "none", "d"},
+                                 "c", "--folder-size", "8m", "--compress", "none", "d"},
                                 &r, &error))
         << error;
     EXPECT_EQ(r.cabinet, "out.cab");
     EXPECT_EQ(r.maxSize, 1440u * 1024);
+    EXPECT_EQ(r.folderSize, 8u << 20);
     ASSERT_EQ(r.folders.size(), 3u);
     EXPECT_EQ(r.folders[0].compression.method, cab::CompressionMethod::Mszip);
     EXPECT_EQ(r.folders[0].inputs, std::vector<std::string>{"a"});
@@ -37,6 +38,8 @@ TEST(CreateArgs, ParsesOptionsAndFolders) {
         {"--max-size", "100", "out.cab", "a"},
         {"--max-size", "12q", "out.cab", "a"},
         {"--max-size", "99999999999", "out.cab", "a"},
+        {"--folder-size", "0", "out.cab", "a"},
+        {"out.cab", "a", "--folder-size"},
         {"--level", "9", "out.cab", "a"},
     };
     for (const auto& args : bad) {

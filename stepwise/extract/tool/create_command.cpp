@@ -128,7 +128,7 @@ bool ParseCreateArgs(const std::vector<std::string>& args,
     bool pendingFolder = true;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a == "--compress" || a == "--max-size") {
+        if (a == "--compress" || a == "--max-size" || a == "--folder-size") {
             if (i + 1 >= args.size()) {
                 *error = a + " needs a value";
                 return false;
@@ -141,6 +141,11 @@ bool ParseCreateArgs(const std::vector<std::string>& args,
                     return false;
                 }
                 pendingFolder = true;
+            } else if (a == "--folder-size") {
+                if (!ParseSize(value, &request->folderSize) || request->folderSize == 0) {
+                    *error = "--folder-size must be a number of bytes from 1 to 2147483647";
+                    return false;
+                }
             } else if (!ParseSize(value, &request->maxSize) ||
                        request->maxSize < cab::kMinCabinetSize) {
                 *error = "--max-size must be a number of bytes from " +
@@ -188,6 +193,7 @@ int RunCreate(const CreateRequest& request) {
     }
     cab::WriterOptions options;
     options.maxCabinetSize = request.maxSize;
+    options.maxFolderSize = request.folderSize;
     cab::CabinetWriter writer(name, options);
     std::string error, skip;
     if (!StoredNameFor(request.cabinet, &skip, &error))

@@ -127,6 +127,35 @@ span)
         compare in "$work/o-$tag"
     done
     ;;
+lzx-differential)
+    # Our LZX decoding against cabextract's on cabinets our writer makes, beyond the common
+    # inputs: matches reaching back nearly a whole window (their source wraps around the
+    # window's end, and the bytes just after each copy are history still to be read), data
+    # several windows long, E8 translation in code, and folders cut at a size.
+    mkdir -p "$work/d"
+    cp -r in/. "$work/d/"
+    cat /usr/share/common-licenses/* | gzip -9n > "$work/noise"
+    cat /usr/share/common-licenses/* | gzip -1n >> "$work/noise"
+    for bits in 15 16 17; do
+        for back in 5 17 $(((1 << bits) / 2)); do
+            distance=$(((1 << bits) - back))
+            head -c "$distance" "$work/noise" > "$work/part"
+            cat "$work/part" "$work/part" "$work/part" > "$work/d/far-$bits-$back.bin"
+        done
+    done
+    head -c 600000 "$(command -v bash)" > "$work/d/long-code.bin"
+    for m in lzx:15 lzx:16 lzx:17 lzx:18 lzx:19 lzx:20 lzx:21; do
+        tag="${m/:/-}"
+        (cd "$work/d" && "$tool" create --compress "$m" "$work/$tag.cab" .) || fail "create $m"
+        check_ours_against_cabextract "$work/$tag.cab" "$tag"
+        compare "$work/d" "$work/ours-$tag"
+    done
+    (cd "$work/d" && "$tool" create --compress lzx:21 --folder-size 400k "$work/cut.cab" .) ||
+        fail "create with a folder size"
+    [ "$("$tool" list "$work/cut.cab" | grep -c '^Folder')" -ge 4 ] || fail "expected 4 folders"
+    check_ours_against_cabextract "$work/cut.cab" cut
+    compare "$work/d" "$work/ours-cut"
+    ;;
 wine-methods)
     need_wine
     for m in none mszip lzx:15 lzx:18 lzx:21; do
