@@ -14,16 +14,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: stepwise-cab list [--no-search] CAB
-"
-    "       stepwise-cab test [--no-search] CAB
-"
-    "       stepwise-cab extract [--no-search] CAB [DIR]
-"
-    "       stepwise-cab create [--compress none|mszip|lzx[:WINDOW]] [--max-size BYTES]
-"
-    "                           [--folder-size BYTES] CAB FILE...
-";
+    "usage: stepwise-cab list [--no-search] CAB\n"
+    "       stepwise-cab test [--no-search] CAB\n"
+    "       stepwise-cab extract [--no-search] CAB [DIR]\n"
+    "       stepwise-cab create [--compress none|mszip|lzx[:WINDOW]] [--max-size BYTES]\n"
+    "                           [--folder-size BYTES] CAB FILE...\n";
 
 int Run(const std::vector<std::string>& args) {
     using namespace cabtool;
