@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -33,22 +34,34 @@ HWND DetailsItem(HWND details, int id) {
     return GetDlgItem(GetDlgItem(details, portlight::kIdcPicNetstatsInfo), id);
 }
 
-// The lines of the details list, read from the other process.
+// The lines of the details list, read from the other process. The W form is used: Wine carries
+// a list box text across processes as UTF-16 and hands the ANSI form of LB_GETTEXT the wide
+// characters unconverted, so an ANSI buffer would read "S" for "Sample...". The text is turned
+// back into the ANSI code page the program wrote it in.
 std::vector<std::string> ListLines(HWND details) {
     HWND list = DetailsItem(details, portlight::kIdcLstNetstatsInfo);
     std::vector<std::string> lines;
     DWORD_PTR count = 0;
-    if (!SendMessageTimeoutA(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count))
+    if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count) ||
+        static_cast<LRESULT>(count) == LB_ERR)
         return lines;
     for (int i = 0; i < static_cast<int>(count); ++i) {
-        char text[1024] = {};
+        wchar_t text[1024] = {};
         DWORD_PTR length = 0;
-        SendMessageTimeoutA(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length);
-        if (length >= sizeof text)
+        if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length) ||
+            static_cast<LRESULT>(length) == LB_ERR || length >= sizeof text / sizeof text[0])
             return {};
-        SendMessageTimeoutA(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                            2000, nullptr);
-        lines.push_back(text);
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text),
+                                 SMTO_ABORTIFHUNG, 2000, &copied) ||
+            static_cast<LRESULT>(copied) == LB_ERR)
+            return {};
+        const int wide = static_cast<int>(wcsnlen(text, sizeof text / sizeof text[0]));
+        std::string line(static_cast<size_t>(wide) * 2, '\0');
+        const int bytes = WideCharToMultiByte(CP_ACP, 0, text, wide, line.data(),
+                                              static_cast<int>(line.size()), nullptr, nullptr);
+        line.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
+        lines.push_back(line);
     }
     return lines;
 }
