@@ -34,10 +34,10 @@ HWND DetailsItem(HWND details, int id) {
     return GetDlgItem(GetDlgItem(details, portlight::kIdcPicNetstatsInfo), id);
 }
 
-// The lines of the details list, read from the other process. The W form is used: Wine carries
-// a list box text across processes as UTF-16 and hands the ANSI form of LB_GETTEXT the wide
-// characters unconverted, so an ANSI buffer would read "S" for "Sample...". The text is turned
-// back into the ANSI code page the program wrote it in.
+// The lines of the details list, read from the other process. The W form is used: across
+// processes Wine answers the ANSI form of LB_GETTEXT with the UTF-16 bytes unconverted (twice
+// the bytes LB_GETTEXTLEN allows for), so "Sample..." read as "S". The text is turned back
+// into the ANSI code page the program wrote it in.
 std::vector<std::string> ListLines(HWND details) {
     HWND list = DetailsItem(details, portlight::kIdcLstNetstatsInfo);
     std::vector<std::string> lines;
