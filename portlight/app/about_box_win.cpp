@@ -43,9 +43,9 @@ void AboutBox::Show(HWND owner, HICON icon) {
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     auto child = [&](const char* cls, const std::string& text, DWORD style, int x, int y, int w,
                      int h, int id) {
-        HWND c = CreateWindowExA(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h,
-                                 hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 instance, nullptr);
+        HWND c =
+            CreateWindowExA(0, cls, text.c_str(), WS_CHILD | WS_VISIBLE | style, x, y, w, h, hwnd_,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         SendMessageA(c, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         return c;
     };
@@ -63,8 +63,7 @@ void AboutBox::Show(HWND owner, HICON icon) {
 
     RECT bar = {};
     GetWindowRect(owner, &bar);
-    SetWindowPos(hwnd_, nullptr, bar.right - 360, bar.bottom + 8, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(hwnd_, nullptr, bar.right - 360, bar.bottom + 8, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(hwnd_, SW_SHOW);
 }
 

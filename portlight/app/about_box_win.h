@@ -9,7 +9,7 @@
 namespace portlight {
 
 class AboutBox {
-public:
+  public:
     AboutBox() = default;
     ~AboutBox() { Close(); }
     AboutBox(const AboutBox&) = delete;
@@ -19,7 +19,7 @@ public:
     void Close();
     HWND hwnd() const { return hwnd_; }
 
-private:
+  private:
     LRESULT OnMessage(HWND window, UINT message, WPARAM wp, LPARAM lp);
     HWND hwnd_ = nullptr;
     HWND link_ = nullptr;

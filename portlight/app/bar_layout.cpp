@@ -7,8 +7,8 @@ BarLayout LayOutBar(int windowWidth) {
     l.picNetstats = {1, 1, windowWidth - 120, kNetstatsHeightTwips};
     l.picControlBox = {l.picNetstats.width - kControlBoxWidthTwips, 0, kControlBoxWidthTwips,
                        kNetstatsHeightTwips};
-    l.picActiveIcons = {30, kIconStripTopTwips,
-                        l.picNetstats.width - l.picControlBox.width - 50, kIconStripHeightTwips};
+    l.picActiveIcons = {30, kIconStripTopTwips, l.picNetstats.width - l.picControlBox.width - 50,
+                        kIconStripHeightTwips};
     l.picTitleBar = {30, 30, l.picActiveIcons.width, kTitleBarHeightTwips};
     l.lblNetstatConnections = {l.picTitleBar.width - kConnectionsLabelWidthTwips, 0,
                                kConnectionsLabelWidthTwips, kTitleBarHeightTwips};
@@ -26,7 +26,8 @@ int DockedMinHeightPixels(int dpi) {
 }
 
 int DockedHeightPixels(int dpi) {
-    int scaled = dpi > 0 ? (kDockedHeightPixelsAt96Dpi * dpi + 48) / 96 : kDockedHeightPixelsAt96Dpi;
+    int scaled =
+        dpi > 0 ? (kDockedHeightPixelsAt96Dpi * dpi + 48) / 96 : kDockedHeightPixelsAt96Dpi;
     int least = DockedMinHeightPixels(dpi);
     return scaled > least ? scaled : least;
 }

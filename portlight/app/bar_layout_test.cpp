@@ -17,15 +17,15 @@ TEST(BarLayout, WidthsFollowTheWindow) {
     EXPECT_EQ(l.cmdExit.top, 40);
     EXPECT_EQ(l.cmdExit.left, 19200 - l.cmdExit.width - 160);
     // The exit button sits above the control box, clear of the settings button.
-    int settingsRight = l.picNetstats.left + l.picControlBox.left + l.cmdSettings.left +
-                        l.cmdSettings.width;
+    int settingsRight =
+        l.picNetstats.left + l.picControlBox.left + l.cmdSettings.left + l.cmdSettings.width;
     EXPECT_LT(settingsRight, l.cmdExit.left);
 }
 
 TEST(BarLayout, TwipConversionAtRealDpi) {
     EXPECT_EQ(TwipsToPixels(1440, 96), 96);
     EXPECT_EQ(TwipsToPixels(420, 96), 28);
-    EXPECT_EQ(TwipsToPixels(445, 96), 30);   // 29.67 rounds up
+    EXPECT_EQ(TwipsToPixels(445, 96), 30);  // 29.67 rounds up
     EXPECT_EQ(TwipsToPixels(420, 120), 35);
     EXPECT_EQ(TwipsToPixels(1180, 96), 79);  // 78.67
     EXPECT_EQ(TwipsToPixels(-15, 96), -1);

@@ -62,7 +62,7 @@ Command TrayCaptionCommand(const std::string& caption);
 // What the commands do outside the options themselves. Parts of the bar that are not
 // there yet keep the default (nothing).
 class CommandHost {
-public:
+  public:
     virtual ~CommandHost() = default;
     virtual void DockingAutoHide(bool on) {}
     virtual void DockingAlwaysOnTop(bool on) {}
@@ -82,7 +82,7 @@ public:
 };
 
 class SettingsCommands {
-public:
+  public:
     SettingsCommands(Options& options, CommandHost& host, ProfileStore& store);
 
     void Run(Command command);
@@ -95,7 +95,7 @@ public:
 
     bool OptionsLoaded = false;
 
-private:
+  private:
     bool Toggle(Command command);
     void Saved();
 

@@ -11,7 +11,7 @@ namespace {
 // settings.db stand-in that records every write in order; keys compare without case as
 // the private-profile functions do.
 class MapStore : public ProfileStore {
-public:
+  public:
     std::string Read(const std::string& key, const std::string& fallback) override {
         auto it = values.find(Lower(key));
         return it == values.end() ? fallback : it->second;
@@ -30,16 +30,26 @@ public:
 };
 
 class RecordingHost : public CommandHost {
-public:
-    void DockingAutoHide(bool on) override { calls.push_back(std::string("autohide ") + BoolText(on)); }
-    void DockingAlwaysOnTop(bool on) override { calls.push_back(std::string("ontop ") + BoolText(on)); }
-    void DockingSlideEffect(bool on) override { calls.push_back(std::string("slide ") + BoolText(on)); }
+  public:
+    void DockingAutoHide(bool on) override {
+        calls.push_back(std::string("autohide ") + BoolText(on));
+    }
+    void DockingAlwaysOnTop(bool on) override {
+        calls.push_back(std::string("ontop ") + BoolText(on));
+    }
+    void DockingSlideEffect(bool on) override {
+        calls.push_back(std::string("slide ") + BoolText(on));
+    }
     void DockingSlideTime(int ms) override { calls.push_back("slidetime " + std::to_string(ms)); }
     void DockingUpdateBar() override { calls.push_back("updatebar"); }
-    void ApplyStartWithWindows(bool on) override { calls.push_back(std::string("startup ") + BoolText(on)); }
+    void ApplyStartWithWindows(bool on) override {
+        calls.push_back(std::string("startup ") + BoolText(on));
+    }
     void SetupTrayIcon() override { calls.push_back("tray on"); }
     void RemoveTrayIcon() override { calls.push_back("tray off"); }
-    void SetTrayActiveCheck(bool c) override { calls.push_back(std::string("tray active ") + BoolText(c)); }
+    void SetTrayActiveCheck(bool c) override {
+        calls.push_back(std::string("tray active ") + BoolText(c));
+    }
     void SetRefreshInterval(int ms) override { calls.push_back("interval " + std::to_string(ms)); }
     void Exit() override { calls.push_back("exit"); }
     void PopupSettings() override { calls.push_back("popup"); }
@@ -54,8 +64,8 @@ struct Bar {
 };
 
 const std::vector<std::string> kAllKeysInOrder = {
-    "Autohide", "OnTop", "Startup", "TrayIcon", "ActiveOnly", "ResolveHosts", "ShowLocalHost",
-    "Monitor", "Refresh", "Unknown", "SegmentPID", "Active", "SlidingEffect"};
+    "Autohide", "OnTop",   "Startup", "TrayIcon",   "ActiveOnly", "ResolveHosts", "ShowLocalHost",
+    "Monitor",  "Refresh", "Unknown", "SegmentPID", "Active",     "SlidingEffect"};
 
 std::vector<std::string> KeysOf(const std::vector<std::string>& writes) {
     std::vector<std::string> keys;
@@ -84,15 +94,15 @@ TEST(LoadOptions, FreshInstallUsesDefaultsAndDoesNotSave) {
     EXPECT_TRUE(bar.commands.IsChecked(Command::FilterMonitorAll));
     EXPECT_FALSE(bar.commands.IsChecked(Command::GeneralTrayIcon));
     EXPECT_FALSE(bar.commands.IsChecked(Command::GeneralSliding));
-    std::vector<std::string> expected = {"autohide True", "ontop True",  "startup True",
-                                         "slide False",   "updatebar",   "interval 3000"};
+    std::vector<std::string> expected = {"autohide True", "ontop True", "startup True",
+                                         "slide False",   "updatebar",  "interval 3000"};
     EXPECT_EQ(bar.host.calls, expected);
 }
 
 // Stored values are replayed through their commands; unknown values fall back.
 TEST(LoadOptions, ReplaysStoredValuesAndFallsBack) {
     Bar bar;
-    bar.store.values = {{"refresh", "4"}, {"monitor", "tcp"}, {"unknown", "NoPID"},
+    bar.store.values = {{"refresh", "4"},       {"monitor", "tcp"},      {"unknown", "NoPID"},
                         {"activeonly", "True"}, {"segmentpid", "False"}, {"active", "False"}};
     bar.commands.LoadOptions();
     EXPECT_EQ(bar.options.Refresh, "3");
@@ -148,7 +158,7 @@ TEST(SettingsCommands, TogglesAndTheirEffects) {
     EXPECT_TRUE(bar.options.SlidingEffect);
     bar.commands.Run(Command::GeneralStartup);
     EXPECT_FALSE(bar.options.Startup);
-    std::vector<std::string> expected = {"tray active False", "tray on",   "tray off",
+    std::vector<std::string> expected = {"tray active False", "tray on",        "tray off",
                                          "slide True",        "slidetime 1000", "updatebar",
                                          "startup False"};
     EXPECT_EQ(bar.host.calls, expected);
@@ -223,9 +233,9 @@ TEST(SettingsMenu, CaptionsAndCommands) {
     std::vector<std::string> top;
     for (const auto& e : SettingsMenu())
         top.push_back(e.separator ? "-" : e.caption);
-    std::vector<std::string> expected = {"Active",   "-", "&General", "&Filter", "&Refresh Every",
-                                         "-",        "Update &Ticker", "-", "&Help", "&About",
-                                         "-",        "E&xit"};
+    std::vector<std::string> expected = {
+        "Active", "-",     "&General", "&Filter", "&Refresh Every", "-", "Update &Ticker",
+        "-",      "&Help", "&About",   "-",       "E&xit"};
     EXPECT_EQ(top, expected);
     int commands = 0;
     std::function<void(const std::vector<MenuEntry>&)> walk = [&](const auto& entries) {

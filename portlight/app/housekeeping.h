@@ -11,7 +11,7 @@ namespace portlight {
 
 // Today's date as "yyyymmdd" and the current hour as "hh" (local time).
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual std::string Today() = 0;
     virtual std::string Hour() = 0;
@@ -19,7 +19,7 @@ public:
 
 // What a tick asks the bar to do.
 class HousekeepingHost {
-public:
+  public:
     virtual ~HousekeepingHost() = default;
     virtual bool ExitRequested() = 0;
     virtual void UnloadMainWindow() = 0;
@@ -32,7 +32,7 @@ public:
 };
 
 class Housekeeping {
-public:
+  public:
     Housekeeping(HousekeepingHost& host, ProfileStore& store, Clock& clock)
         : host_(host), store_(store), clock_(clock) {}
 
@@ -41,7 +41,7 @@ public:
     int TickerStepCounter = 0;
     int HousekeepingTicks = 0;
 
-private:
+  private:
     HousekeepingHost& host_;
     ProfileStore& store_;
     Clock& clock_;

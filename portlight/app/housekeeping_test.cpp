@@ -8,7 +8,7 @@ namespace portlight {
 namespace {
 
 class FakeClock : public Clock {
-public:
+  public:
     std::string Today() override { return today; }
     std::string Hour() override { return hour; }
     std::string today = "20261208";
@@ -16,7 +16,7 @@ public:
 };
 
 class Store : public ProfileStore {
-public:
+  public:
     std::string Read(const std::string& key, const std::string& fallback) override {
         auto it = values.find(key);
         return it == values.end() ? fallback : it->second;
@@ -26,7 +26,7 @@ public:
 };
 
 class Host : public HousekeepingHost {
-public:
+  public:
     bool ExitRequested() override { return exitRequested; }
     void UnloadMainWindow() override { ++unloads; }
     bool ReportPending() override { return reportPending; }

@@ -27,11 +27,11 @@ constexpr COLORREF kTitleColour = RGB(69, 123, 157);
 constexpr int kInitialBarHeightPixels = 80;
 
 class LocalClock : public Clock {
-public:
+  public:
     std::string Today() override { return Format("%Y%m%d"); }
     std::string Hour() override { return Format("%H"); }
 
-private:
+  private:
     static std::string Format(const char* pattern) {
         std::time_t now = std::time(nullptr);
         std::tm local = {};
@@ -114,8 +114,8 @@ bool MainForm::Create(HINSTANCE instance) {
 }
 
 HWND MainForm::Panel(HWND parent, int id, COLORREF colour) {
-    HWND panel = CreateWindowExA(0, PORTLIGHT_PANEL_CLASS, "", WS_CHILD | WS_CLIPCHILDREN, 0, 0,
-                                 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    HWND panel = CreateWindowExA(0, PORTLIGHT_PANEL_CLASS, "", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0,
+                                 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                  GetModuleHandleA(nullptr), nullptr);
     SetWindowLongPtrA(panel, GWLP_USERDATA, static_cast<LONG_PTR>(colour));
     return panel;
@@ -124,9 +124,9 @@ HWND MainForm::Panel(HWND parent, int id, COLORREF colour) {
 void MainForm::CreateChildren() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     auto child = [&](const char* cls, const char* text, DWORD style, HWND parent, int id) {
-        HWND w = CreateWindowExA(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                                 nullptr);
+        HWND w =
+            CreateWindowExA(0, cls, text, WS_CHILD | style, 0, 0, 0, 0, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
         SendMessageA(w, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return w;
     };
@@ -145,15 +145,15 @@ void MainForm::CreateChildren() {
     imgIcon_ = child("STATIC", "", WS_VISIBLE | SS_ICON | SS_NOTIFY | SS_REALSIZECONTROL,
                      picControlBox_, IDC_IMGICON);
     SendMessageA(imgIcon_, STM_SETICON, reinterpret_cast<WPARAM>(icon_), 0);
-    cmdSettings_ = child("BUTTON", "Settings", WS_VISIBLE | BS_PUSHBUTTON, picControlBox_,
-                         IDC_CMDSETTINGS);
+    cmdSettings_ =
+        child("BUTTON", "Settings", WS_VISIBLE | BS_PUSHBUTTON, picControlBox_, IDC_CMDSETTINGS);
     cmdExit_ = child("BUTTON", "X", BS_PUSHBUTTON, hwnd_, IDC_CMDEXIT);
 
     // Hidden controls: the snapshot button whose enabled state guards snapshots, the raw
     // listing, and the two buttons that trigger the usage request and the ticker download.
     cmdNetstats_ = child("BUTTON", "Netstats", BS_PUSHBUTTON, hwnd_, IDC_CMDNETSTATS);
-    txtNetstats_ = child("EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, hwnd_,
-                         IDC_TXTNETSTATS);
+    txtNetstats_ =
+        child("EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, hwnd_, IDC_TXTNETSTATS);
     SendMessageA(txtNetstats_, EM_SETLIMITTEXT, 0, 0);
     cmdSendStats_ = child("BUTTON", "SendStats", BS_PUSHBUTTON, hwnd_, IDC_CMDSENDSTATS);
     Command1_ = child("BUTTON", "Command1", BS_PUSHBUTTON, hwnd_, IDC_COMMAND1);
@@ -256,8 +256,7 @@ void MainForm::Load() {
         SetupTrayIcon();
     // 11. Timers; the areas show.
     SetTimer(hwnd_, IDT_MAIN, 1000, nullptr);
-    SetTimer(hwnd_, IDT_NETSTATS, static_cast<UINT>(RefreshMilliseconds(options.Refresh)),
-             nullptr);
+    SetTimer(hwnd_, IDT_NETSTATS, static_cast<UINT>(RefreshMilliseconds(options.Refresh)), nullptr);
     ShowWindow(picNetstats_, SW_SHOW);
     ShowWindow(cmdExit_, SW_SHOW);
 }
@@ -400,8 +399,8 @@ void MainForm::ShowSettingsMenu(POINT at) {
     win32::Menu menu = CreateSettingsMenu(*commands_);
     // The bar must be in the foreground or the menu stays open after a click elsewhere.
     SetForegroundWindow(hwnd_);
-    TrackPopupMenuEx(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y,
-                     hwnd_, nullptr);
+    TrackPopupMenuEx(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, hwnd_,
+                     nullptr);
     PostMessageA(hwnd_, WM_NULL, 0, 0);
 }
 

@@ -30,7 +30,7 @@ class IconStrip;
 class InspectionWin;
 
 class MainForm : public CommandHost, public HousekeepingHost {
-public:
+  public:
     MainForm();
     ~MainForm() override;
     MainForm(const MainForm&) = delete;
@@ -77,12 +77,12 @@ public:
     // The last snapshot's table (large: kept off the stack) and the icon slots as data.
     std::unique_ptr<ConnectionTable> connectionTable = std::make_unique<ConnectionTable>();
     std::vector<IconSlot> iconSlots;
-    std::string txtNetstats;        // raw listing of the last snapshot, header removed
-    NetstatCommand snapshotCommand; // command line and monitor kind of the last snapshot
+    std::string txtNetstats;         // raw listing of the last snapshot, header removed
+    NetstatCommand snapshotCommand;  // command line and monitor kind of the last snapshot
     bool cmdNetstatsEnabled() const { return cmdNetstatsEnabled_; }
     bool OptionsLoaded() const { return commands_ && commands_->OptionsLoaded; }
 
-private:
+  private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wp, LPARAM lp);
     void Load();
     void AttachDocking();  // the docking object with the bar's configuration

@@ -26,7 +26,7 @@ struct Options {
 // Reads and writes option keys. The Windows side stores them with the private-profile
 // functions; tests use a map.
 class ProfileStore {
-public:
+  public:
     virtual ~ProfileStore() = default;
     // The key's value, or `fallback` when the key is missing. A key present with an empty
     // value reads as empty text.

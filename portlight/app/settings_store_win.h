@@ -8,7 +8,7 @@
 namespace portlight {
 
 class PrivateProfileStore : public ProfileStore {
-public:
+  public:
     PrivateProfileStore(std::string path, std::string section)
         : path_(std::move(path)), section_(std::move(section)) {}
 
@@ -16,7 +16,7 @@ public:
     void Write(const std::string& key, const std::string& value) override;
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
     std::string section_;
 };

@@ -15,8 +15,8 @@ namespace {
 std::string TempSettingsPath() {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
-    std::string path = std::string(temp) + "portlight-settings-" +
-                       std::to_string(GetCurrentProcessId()) + ".db";
+    std::string path =
+        std::string(temp) + "portlight-settings-" + std::to_string(GetCurrentProcessId()) + ".db";
     DeleteFileA(path.c_str());
     return path;
 }
@@ -57,10 +57,10 @@ TEST(PrivateProfileStore, SaveOptionsWritesEveryKey) {
     options.Active = false;
     SaveOptions(options, store);
     std::string text = Slurp(path);
-    for (const char* key : {"Autohide=True", "OnTop=True", "Startup=True", "TrayIcon=False",
-                            "ActiveOnly=False", "ResolveHosts=False", "ShowLocalHost=True",
-                            "Monitor=All", "Refresh=10", "Unknown=All", "SegmentPID=True",
-                            "Active=False", "SlidingEffect=False"})
+    for (const char* key :
+         {"Autohide=True", "OnTop=True", "Startup=True", "TrayIcon=False", "ActiveOnly=False",
+          "ResolveHosts=False", "ShowLocalHost=True", "Monitor=All", "Refresh=10", "Unknown=All",
+          "SegmentPID=True", "Active=False", "SlidingEffect=False"})
         EXPECT_NE(text.find(key), std::string::npos) << key;
     DeleteFileA(path.c_str());
 }

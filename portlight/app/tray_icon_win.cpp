@@ -163,8 +163,8 @@ void TrayIcon::ShowMenu() {
         if (item.kind == kSeparator)
             AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
         else
-            AppendMenuA(menu, MF_STRING | (item.checked ? MF_CHECKED : 0),
-                        kFirstItemId + i, item.caption.c_str());
+            AppendMenuA(menu, MF_STRING | (item.checked ? MF_CHECKED : 0), kFirstItemId + i,
+                        item.caption.c_str());
     }
     POINT at;
     GetCursorPos(&at);

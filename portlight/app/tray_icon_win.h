@@ -14,7 +14,7 @@
 namespace portlight {
 
 class TrayIcon {
-public:
+  public:
     enum ItemKind { kText = 1, kSeparator = 5 };
     enum BalloonIcon { kBalloonNone = 0, kBalloonInfo = 1, kBalloonWarning = 2, kBalloonError = 3 };
 
@@ -56,7 +56,7 @@ public:
     // The hidden window that receives the shell's callbacks (for tests).
     HWND window() const { return window_; }
 
-private:
+  private:
     LRESULT OnMessage(HWND window, UINT message, WPARAM wp, LPARAM lp);
     void ShowMenu();
     NOTIFYICONDATAA BaseData() const;

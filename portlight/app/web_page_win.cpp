@@ -1,7 +1,7 @@
 #include "app/web_page_win.h"
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 namespace portlight {
 

@@ -126,9 +126,9 @@ CaptureResult RunAndCapture(const std::string& commandLine, DWORD timeLimitMs, s
 
     PROCESS_INFORMATION process = {};
     std::string mutableLine = commandLine;
-    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), mutableLine.data(),
-                        &security, &security, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr,
-                        &startup, &process)) {
+    if (!CreateProcessA(program.empty() ? nullptr : program.c_str(), mutableLine.data(), &security,
+                        &security, TRUE, NORMAL_PRIORITY_CLASS, nullptr, nullptr, &startup,
+                        &process)) {
         result.failure = Failure("CreateProcess");
         return result;
     }

@@ -75,11 +75,13 @@ TEST(RunAndCapture, EndsAChildThatFloodsWithoutEnd) {
 TEST(RunAndCapture, LooksNowhereInTheCurrentDirectory) {
     char tempPath[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, tempPath);
-    std::string folder = std::string(tempPath) + "portlight-cwd-" + std::to_string(GetCurrentProcessId());
+    std::string folder =
+        std::string(tempPath) + "portlight-cwd-" + std::to_string(GetCurrentProcessId());
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     std::string probe = folder + "\\portlight-cwd-probe.exe";
     std::string interleave = Fake("interleave.exe");
-    ASSERT_TRUE(CopyFileA(interleave.substr(1, interleave.size() - 2).c_str(), probe.c_str(), FALSE));
+    ASSERT_TRUE(
+        CopyFileA(interleave.substr(1, interleave.size() - 2).c_str(), probe.c_str(), FALSE));
     char previous[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, previous);
     ASSERT_TRUE(SetCurrentDirectoryA(folder.c_str()));

@@ -14,7 +14,9 @@ std::string TrimSpaces(std::string_view text) {
 }
 
 size_t FindNoCase(std::string_view haystack, std::string_view needle) {
-    auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    auto lower = [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
     auto it = std::search(haystack.begin(), haystack.end(), needle.begin(), needle.end(),
                           [&](char a, char b) { return lower(a) == lower(b); });
     if (it == haystack.end())

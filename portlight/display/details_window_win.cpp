@@ -103,10 +103,9 @@ bool DetailsWindow::Create(HINSTANCE instance) {
                             nullptr, nullptr, instance, this);
     if (!hwnd_)
         return false;
-    listFont_.reset(CreateFontA(-MulDiv(kListFontPoints, dpiY, 72), 0, 0, 0, FW_BOLD, FALSE,
-                                FALSE, FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS,
-                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
-                                "Terminal"));
+    listFont_.reset(CreateFontA(-MulDiv(kListFontPoints, dpiY, 72), 0, 0, 0, FW_BOLD, FALSE, FALSE,
+                                FALSE, OEM_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Terminal"));
     listBrush_.reset(CreateSolidBrush(kListBack));
     CreateControls(instance);
     SetHorizontalExtent();

@@ -32,8 +32,9 @@ int FileTimesOf(const std::string& path,
                 DateTime& accessed,
                 DateTime& written,
                 bool toLocal) {
-    win32::KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    win32::KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         0, nullptr));
     if (!file.valid())
         return -1;
     FILETIME times[3] = {};

@@ -20,7 +20,7 @@ TEST(FileTimesOf, ReadsTimesOrLeavesOutputs) {
     const std::string path = TempFile("portlight-file-times.txt");
     {
         win32::KernelHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
         ASSERT_TRUE(file.valid());
         // 2020-01-01 00:00:00, 2021-06-15 12:30:00 and 2022-12-31 23:59:59 UTC.
         const uint64_t ticks[3] = {132223104000000000ull, 132682338000000000ull,

@@ -4,8 +4,8 @@
 // System32 file of a 64-bit program is visible to the 32-bit bar only then.
 #include <gtest/gtest.h>
 
-#include "display/process_icon_win.h"
 #include "capture/wow64_redirection_win.h"
+#include "display/process_icon_win.h"
 #include "display/version_info_win.h"
 #include "sample_process.h"
 

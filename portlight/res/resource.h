@@ -26,10 +26,10 @@
 #define IDC_CMDSETTINGS 1007
 #define IDC_CMDEXIT 1008
 #define IDC_IMGICON 1009
-#define IDC_CMDNETSTATS 1010    // hidden: its click takes a snapshot; disabled while one runs
-#define IDC_TXTNETSTATS 1011    // hidden: the raw listing of the last snapshot
-#define IDC_CMDSENDSTATS 1012   // hidden: sends the usage request now
-#define IDC_COMMAND1 1013       // hidden: downloads the ticker text now
+#define IDC_CMDNETSTATS 1010   // hidden: its click takes a snapshot; disabled while one runs
+#define IDC_TXTNETSTATS 1011   // hidden: the raw listing of the last snapshot
+#define IDC_CMDSENDSTATS 1012  // hidden: sends the usage request now
+#define IDC_COMMAND1 1013      // hidden: downloads the ticker text now
 
 // Settings menu commands: IDM_SETTINGS_BASE + the command's number (app/commands.h).
 #define IDM_SETTINGS_BASE 40000

@@ -1,7 +1,7 @@
 #include "wizard/confirm_dialogs_win.h"
 
-#include "res/resource.h"
 #include "common/win32/handles_win.h"
+#include "res/resource.h"
 
 namespace stepwise {
 

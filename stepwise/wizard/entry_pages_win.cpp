@@ -5,8 +5,8 @@
 #include <commctrl.h>
 #include <shlobj.h>
 
-#include "res/resource.h"
 #include "common/win32/handles_win.h"
+#include "res/resource.h"
 #include "wizard/destination_rules.h"
 #include "wizard/folder_browser_win.h"
 #include "wizard/page_texts.h"

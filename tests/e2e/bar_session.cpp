@@ -20,8 +20,9 @@ std::string NetstatListing(const std::vector<std::string>& lines) {
 BarSession::BarSession(const std::string& name) : folder_(name) {
     CopyFileOrFail(BinFolder() + "portlight.exe", folder_ / "portlight.exe");
     CopyFileOrFail(BinFolder() + "netstat.exe", folder_ / "netstat.exe");
-    SetListing(NetstatListing({"  TCP    0.0.0.0:135            0.0.0.0:0              "
-                               "LISTENING       884"}));
+    SetListing(
+        NetstatListing({"  TCP    0.0.0.0:135            0.0.0.0:0              "
+                        "LISTENING       884"}));
 }
 
 BarSession::~BarSession() {

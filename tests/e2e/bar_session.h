@@ -18,7 +18,7 @@ struct NetstatCall {
 std::string NetstatListing(const std::vector<std::string>& lines);
 
 class BarSession {
-public:
+  public:
     explicit BarSession(const std::string& name);
     ~BarSession();
 
@@ -43,7 +43,7 @@ public:
     std::string Settings() const;
     std::string Path(const std::string& name) const { return folder_ / name; }
 
-private:
+  private:
     HWND FindParentOf(int id) const;
 
     TempFolder folder_;

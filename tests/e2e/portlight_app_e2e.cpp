@@ -59,13 +59,14 @@ TEST(PortlightBar, RefreshCommandSavesAndRetimesSnapshots) {
     EXPECT_EQ(session.Settings(), "") << "start-up replays the options without saving";
 
     session.RunCommand(Cmd(Command::Refresh5));
-    ASSERT_TRUE(WaitFor([&] { return session.Settings().find("Refresh=5") != std::string::npos; }, 5s));
+    ASSERT_TRUE(
+        WaitFor([&] { return session.Settings().find("Refresh=5") != std::string::npos; }, 5s));
     std::string settings = session.Settings();
     size_t at = 0;
-    for (const char* key : {"Autohide=True", "OnTop=True", "Startup=True", "TrayIcon=False",
-                            "ActiveOnly=False", "ResolveHosts=False", "ShowLocalHost=True",
-                            "Monitor=All", "Refresh=5", "Unknown=All", "SegmentPID=True",
-                            "Active=True", "SlidingEffect=False"}) {
+    for (const char* key :
+         {"Autohide=True", "OnTop=True", "Startup=True", "TrayIcon=False", "ActiveOnly=False",
+          "ResolveHosts=False", "ShowLocalHost=True", "Monitor=All", "Refresh=5", "Unknown=All",
+          "SegmentPID=True", "Active=True", "SlidingEffect=False"}) {
         size_t found = settings.find(key);
         ASSERT_NE(found, std::string::npos) << key;
         EXPECT_GT(found, at) << key << " out of order";

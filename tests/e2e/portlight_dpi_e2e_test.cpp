@@ -37,8 +37,7 @@ class ScopedLogPixels {
             return;
         if (hadOld_)
             RegSetValueExA(key_.get(), "LogPixels", 0, REG_DWORD,
-                           reinterpret_cast<const BYTE*>(&old_),
-                           sizeof old_);
+                           reinterpret_cast<const BYTE*>(&old_), sizeof old_);
         else
             RegDeleteValueA(key_.get(), "LogPixels");
         key_.reset();

@@ -392,9 +392,9 @@ TEST_F(StepwiseRun, SetupFolderAtDriveRoot) {
     std::string drives = e2e::UnixPath("C:\\");  // <prefix>/dosdevices/c:/
     drives = drives.substr(0, drives.find_last_of('/', drives.size() - 2) + 1);
     std::string link = drives + static_cast<char>(letter - 'A' + 'a') + ":";
-    ASSERT_EQ(
-        e2e::RunHost("ln -s \"$(readlink -f '" + e2e::UnixPath(setup.path()) + "')\" '" + link + "'"),
-        0);
+    ASSERT_EQ(e2e::RunHost("ln -s \"$(readlink -f '" + e2e::UnixPath(setup.path()) + "')\" '" +
+                           link + "'"),
+              0);
     std::string root = std::string(1, letter) + ":\\";
     long code = -1;
     if (e2e::FileExists(root + "data.tag")) {

@@ -96,7 +96,8 @@ Process::~Process() {
     Kill();
 }
 
-Process Process::Start(const std::string& exe, const std::string& args,
+Process Process::Start(const std::string& exe,
+                       const std::string& args,
                        const std::string& workingFolder) {
     std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
     STARTUPINFOA si = {};
@@ -223,7 +224,9 @@ std::vector<HWND> VisibleTopWindows(DWORD pid, const std::string& className) {
     return search.found;
 }
 
-HWND WaitTopWindow(DWORD pid, const std::string& className, const std::string& title,
+HWND WaitTopWindow(DWORD pid,
+                   const std::string& className,
+                   const std::string& title,
                    std::chrono::milliseconds limit) {
     HWND found = nullptr;
     WaitFor([&] { return (found = FindTopWindow(pid, className, title)) != nullptr; }, limit);
@@ -321,8 +324,7 @@ int RunHost(const std::string& shellCommand, std::chrono::milliseconds limit) {
 
 void Screenshot(const std::string& name) {
     std::string screens = UnixPath(BinFolder()) + "/../../screens";
-    RunHost("mkdir -p '" + screens + "' && import -window root '" + screens + "/" + name +
-            ".png'");
+    RunHost("mkdir -p '" + screens + "' && import -window root '" + screens + "/" + name + ".png'");
 }
 
 }  // namespace e2e

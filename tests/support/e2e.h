@@ -19,7 +19,7 @@ std::string BinFolder();
 
 // A new empty folder under the Wine temp folder, removed again by the destructor.
 class TempFolder {
-public:
+  public:
     explicit TempFolder(const std::string& prefix);
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -27,7 +27,7 @@ public:
     const std::string& path() const { return path_; }  // no trailing backslash
     std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -38,12 +38,13 @@ bool FileExists(const std::string& path);
 
 // A started program; the destructor ends it (WM_CLOSE to its windows, then TerminateProcess).
 class Process {
-public:
+  public:
     Process() = default;
     Process(Process&& other) noexcept;
     Process& operator=(Process&& other) noexcept;
     ~Process();
-    static Process Start(const std::string& exe, const std::string& args,
+    static Process Start(const std::string& exe,
+                         const std::string& args,
                          const std::string& workingFolder);
     DWORD id() const { return pid_; }
     HANDLE handle() const { return process_.get(); }
@@ -52,9 +53,9 @@ public:
     long Wait(std::chrono::milliseconds limit);
     void Kill();
 
-private:
-  win32::KernelHandle process_;
-  DWORD pid_ = 0;
+  private:
+    win32::KernelHandle process_;
+    DWORD pid_ = 0;
 };
 
 // Polls `condition` every 50 ms until it holds or `limit` passes.
@@ -65,7 +66,9 @@ HWND FindTopWindow(DWORD pid, const std::string& className, const std::string& t
 // The visible top-level windows of process `pid` whose class matches (letter case ignored),
 // in z-order; "#32768" finds open menus, "#32770" dialogs and message boxes.
 std::vector<HWND> VisibleTopWindows(DWORD pid, const std::string& className);
-HWND WaitTopWindow(DWORD pid, const std::string& className, const std::string& title,
+HWND WaitTopWindow(DWORD pid,
+                   const std::string& className,
+                   const std::string& title,
                    std::chrono::milliseconds limit);
 // Any visible top-level window (of any process) with exactly this title.
 HWND WaitWindowByTitle(const std::string& title, std::chrono::milliseconds limit);
@@ -76,8 +79,8 @@ RECT WindowRect(HWND window);
 // Runs a Linux command line through /bin/sh (Wine starts Unix programs directly) and
 // waits for it; returns its exit code, or -1 when it could not be started or ran past
 // `limit`.
-int RunHost(const std::string& shellCommand, std::chrono::milliseconds limit =
-                                                 std::chrono::seconds(20));
+int RunHost(const std::string& shellCommand,
+            std::chrono::milliseconds limit = std::chrono::seconds(20));
 
 // The Unix path of a Windows path (Wine's own mapping).
 std::string UnixPath(const std::string& windowsPath);
