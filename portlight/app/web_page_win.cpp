@@ -1,7 +1,8 @@
 #include "app/web_page_win.h"
 
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 namespace portlight {
 

@@ -48,4 +48,7 @@ HWND WaitPreparingWindow(DWORD pid, std::chrono::milliseconds limit);
 // says "No dialogs configured!", which is answered. Returns the exit code (-1 on time-out).
 long WaitEndWithoutPages(e2e::Process& process, std::chrono::milliseconds limit);
 
+// A 24-bit bottom-up bitmap file of one colour, for the pictures a setup folder carries.
+std::string BitmapFile(int width, int height, BYTE red, BYTE green, BYTE blue);
+
 }  // namespace stepwise_e2e

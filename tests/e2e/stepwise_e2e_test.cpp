@@ -30,33 +30,6 @@ SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD s
     return s;
 }
 
-// A 24-bit bottom-up bitmap file of one colour.
-std::string BitmapFile(int width, int height, BYTE red, BYTE green, BYTE blue) {
-    int stride = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biSizeImage = stride * height;
-    file.bfType = 0x4d42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + info.biSizeImage;
-    std::string row(stride, '\0');
-    for (int x = 0; x < width; ++x) {
-        row[x * 3] = static_cast<char>(blue);
-        row[x * 3 + 1] = static_cast<char>(green);
-        row[x * 3 + 2] = static_cast<char>(red);
-    }
-    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
-    out.append(reinterpret_cast<const char*>(&info), sizeof info);
-    for (int y = 0; y < height; ++y)
-        out += row;
-    return out;
-}
-
 struct SplashSearch {
     DWORD pid;
     HWND found;

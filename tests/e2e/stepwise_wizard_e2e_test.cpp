@@ -321,26 +321,6 @@ TEST_F(WizardRun, EveryPageToFinish) {
         [&] { return e2e::ReadTextFile(marker).find("done") != std::string::npos; }, 20s));
 }
 
-// A 24-bit bitmap file of one colour, for the welcome page's left picture.
-std::string BitmapFile(int width, int height) {
-    int stride = (width * 3 + 3) & ~3;
-    BITMAPFILEHEADER file = {};
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biSizeImage = stride * height;
-    file.bfType = 0x4d42;  // "BM"
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + info.biSizeImage;
-    std::string out(reinterpret_cast<const char*>(&file), sizeof file);
-    out.append(reinterpret_cast<const char*>(&info), sizeof info);
-    out.append(info.biSizeImage, '\x60');
-    return out;
-}
-
 // Over the background window the wizard becomes topmost; language texts replace the
 // buttons, the welcome texts and the question; the left picture shows. Cancel asks first:
 // "No" keeps the wizard, "Yes" ends the program.
@@ -348,7 +328,7 @@ TEST_F(WizardRun, CancelAsksFirst) {
     Prepare(
         "[APPINFO]\r\n1=Acme\r\n[DIALOG]\r\n0=1\r\n[MAINWINDOW]\r\nBackGround=SIM\r\n"
         "LeftImage=left.bmp\r\n");
-    e2e::WriteTextFile(setup / "left.bmp", BitmapFile(107, 193));
+    e2e::WriteTextFile(setup / "left.bmp", BitmapFile(107, 193, 0x60, 0x60, 0x60));
     e2e::WriteTextFile(setup / "language.tag",
                        "[LANGUAGE]\r\n1=Avancar >\r\n3=Cancelar\r\n5=Bem-vindo ao ********\r\n"
                        "10=Sim\r\n11=Nao\r\n56=Cancelar a instalacao ?\r\n");
