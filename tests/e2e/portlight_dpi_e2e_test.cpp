@@ -72,6 +72,12 @@ void CountButtonsInsideTheBar(DWORD dpi) {
 
     ScopedLogPixels scale(dpi);
     BarSession session("pl-dpi");
+    // The strip shows a slot only for a program it can find: the connection belongs to this
+    // test program, which runs for as long as the bar does.
+    session.SetListing(
+        NetstatListing({"  TCP    0.0.0.0:135            0.0.0.0:0              "
+                        "LISTENING       " +
+                        std::to_string(GetCurrentProcessId())}));
     session.WriteSettings("Autohide=False\r\nStartup=False\r\n");
     session.Start();
     ASSERT_NE(session.bar(), nullptr);
