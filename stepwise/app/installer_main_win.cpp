@@ -5,7 +5,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     stepwise::InstallerApp app(instance);
+    // Checks, extraction and the wizard; the program ends when the wizard closes.
     app.Start();
-    // The wizard opens here once it exists; until then the program ends after the checks.
     return 0;
 }
