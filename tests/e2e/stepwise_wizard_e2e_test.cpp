@@ -170,8 +170,17 @@ TEST_F(WizardRun, EveryPageToFinish) {
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(Text(page, IDC_USER_NAME_LABEL), "User Name:");
     EXPECT_EQ(Text(page, IDC_USER_COMPANY_LABEL), "Company Name:");
-    e2e::RunHost("xdotool mousemove " + Centre(GetDlgItem(page, IDC_USER_NAME)) +
-                 " click 1 sleep 0.2 type Ada");
+    HWND nameField = GetDlgItem(page, IDC_USER_NAME);
+    e2e::RunHost("xdotool mousemove " + Centre(nameField) + " click 1");
+    // Typing starts once the click has given the field the focus.
+    ASSERT_TRUE(e2e::WaitFor(
+        [&] {
+            GUITHREADINFO info = {sizeof info};
+            return GetGUIThreadInfo(GetWindowThreadProcessId(wizard, nullptr), &info) &&
+                   info.hwndFocus == nameField;
+        },
+        5s));
+    e2e::RunHost("xdotool type Ada");
     ASSERT_TRUE(e2e::WaitFor([&] { return Text(page, IDC_USER_NAME) == "Ada"; }, 5s));
     e2e::RunHost("xdotool key Return");
     SetText(page, IDC_USER_COMPANY, "Analytical Engines");  // a probe that round-trips
