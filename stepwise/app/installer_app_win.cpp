@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "extract/preparing_dialog_win.h"
+#include "install/installation_runner_win.h"
 #include "script/background_window_win.h"
 #include "script/folder_rules.h"
 #include "script/folder_set_win.h"
@@ -33,8 +34,7 @@ bool InstallerApp::Start() {
 
     if (!RunChecks())
         return false;
-    // Stands in for the installation actions until they exist: copies nothing.
-    NoActionsInstallation installation;
+    InstallationRunner installation(context_);
     RunWizardDialog(instance_, context_, installation);
     return true;
 }

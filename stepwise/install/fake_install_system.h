@@ -29,6 +29,9 @@ class FakeInstallSystem : public InstallSystem {
     std::vector<std::string> journal;  // registrations, environment, registry, shortcuts
     std::vector<ShellLink> links;
     std::set<std::string> failingCopies;  // destinations whose copy fails
+    // When set, a profile file is written only into a folder created before (or listed in
+    // `folders`), as the real call fails for a missing folder.
+    bool profilesNeedFolder = false;
 
     bool CreateFolder(const std::string& path) override {
         folders.insert(path);
@@ -36,7 +39,7 @@ class FakeInstallSystem : public InstallSystem {
         return true;
     }
     bool FileExists(const std::string& path) override { return files.count(path) != 0; }
-    bool CopyFile(const std::string& from, const std::string& to, bool replace) override {
+    bool CopyTo(const std::string& from, const std::string& to, bool replace) override {
         journal.push_back("copy " + to + (replace ? " replace" : ""));
         auto source = files.find(from);
         if (source == files.end() || failingCopies.count(to) || (!replace && files.count(to)))
@@ -56,6 +59,8 @@ class FakeInstallSystem : public InstallSystem {
                            const std::string& section,
                            const std::string& key,
                            const std::string& value) override {
+        if (profilesNeedFolder && !folders.count(file.substr(0, file.rfind('\\'))))
+            return false;
         Profile& profile = profiles[file];
         Section* target = nullptr;
         for (auto& s : profile) {

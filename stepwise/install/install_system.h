@@ -27,7 +27,7 @@ class InstallSystem {
     virtual bool CreateFolder(const std::string& path) = 0;
     virtual bool FileExists(const std::string& path) = 0;
     // CopyFileA; with `replace` false an existing destination stays and the copy fails.
-    virtual bool CopyFile(const std::string& from, const std::string& to, bool replace) = 0;
+    virtual bool CopyTo(const std::string& from, const std::string& to, bool replace) = 0;
     // The FileVersion string of the file's version resource; nullopt without one.
     virtual std::optional<std::string> FileVersion(const std::string& path) = 0;
     // Starts "regsvr32.exe /s" on the file without waiting; false when it could not start.

@@ -63,11 +63,13 @@ void Installation::Fail(const std::string& item) {
 }
 
 void Installation::CreateFolderLevels(const std::string& path) {
-    for (const std::string& level : levels_.NewLevelsFor(path)) {
-        // An existing folder is not an error; it is recorded all the same.
-        system_.CreateFolder(level);
+    // Every level is created before any is recorded: the first levels recorded are those of
+    // the installation folder, which holds install.log and must exist for the line to land.
+    std::vector<std::string> levels = levels_.NewLevelsFor(path);
+    for (const std::string& level : levels)
+        system_.CreateFolder(level);  // an existing folder is not an error
+    for (const std::string& level : levels)
         log_.RecordFolder(level + "\\");
-    }
 }
 
 bool Installation::Run() {
@@ -139,7 +141,7 @@ void Installation::CopyEntryFiles(const CopyEntry& entry) {
         copy = SourceIsNewer(system_.FileVersion(entry.source),
                              system_.FileVersion(entry.destination));
     if (copy) {
-        bool copied = system_.CopyFile(entry.source, entry.destination, decision.replace);
+        bool copied = system_.CopyTo(entry.source, entry.destination, decision.replace);
         // Without permission to replace, an existing destination staying is the rule.
         if (!copied && (decision.replace || !exists))
             Fail(entry.destination);
@@ -173,7 +175,7 @@ void Installation::FinalSteps() {
     progress_.SetBar(total_, range_);
 
     std::string uninstaller = input_.systemFolder + "\\wizuninst.exe";
-    if (!system_.CopyFile(input_.tempFolder + "wizuninst.exe", uninstaller, true))
+    if (!system_.CopyTo(input_.tempFolder + "wizuninst.exe", uninstaller, true))
         Fail(uninstaller);
     log_.RecordUnwritten(uninstaller);
     if (shouldStop_())
@@ -195,7 +197,7 @@ void Installation::FinalSteps() {
     log_.Write("RTYPE", "VELMIRA", "NAO");
 
     std::string scriptCopy = installFolder + "\\data.tag";
-    if (!system_.CopyFile(input_.dataTagPath, scriptCopy, true))
+    if (!system_.CopyTo(input_.dataTagPath, scriptCopy, true))
         Fail(scriptCopy);
     log_.RecordFile(scriptCopy);
 

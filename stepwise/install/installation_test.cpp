@@ -97,6 +97,10 @@ TEST_F(InstallationRun, InstallLogLineByLine) {
     script.Set("INI", "N50", "<Windows Directory>");
     InstallationInput in = Input();
     in.tokens[DestinationKind::WindowsDirectory] = "C:\\WINDOWS";
+    // The log's first lines name folders above the installation folder: they land only
+    // when the installation folder exists before they are written.
+    system.profilesNeedFolder = true;
+    system.folders.insert("C:\\WINDOWS");
     ASSERT_TRUE(Run(in));
 
     std::vector<std::string> expected = {

@@ -4,10 +4,10 @@
 
 namespace stepwise {
 
-void NoActionsInstallation::Begin(InstallationProgress& progress, std::atomic<int>& state) {
+void NoActionsInstallation::Begin(InstallationProgress& progress, WizardState& wizard) {
     progress.SetCurrentFile("");
     progress.SetBar(1, 1);
-    state = kInstallEnded;
+    wizard.installationState = kInstallEnded;
 }
 
 }  // namespace stepwise

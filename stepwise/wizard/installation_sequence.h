@@ -6,6 +6,8 @@
 #include <atomic>
 #include <string>
 
+#include "wizard/wizard_state.h"
+
 namespace stepwise {
 
 // What the progress page offers a running installation.
@@ -21,15 +23,19 @@ class InstallationSequence {
   public:
     virtual ~InstallationSequence() = default;
     // Called once, on the user-interface thread, when the progress page is created. The
-    // sequence sets `state` to 100 when every action has ended, now or later.
-    virtual void Begin(InstallationProgress& progress, std::atomic<int>& state) = 0;
+    // sequence reads the wizard's choices and sets its installation state to 100 when every
+    // action has ended, now or later.
+    virtual void Begin(InstallationProgress& progress, WizardState& wizard) = 0;
+    // While held (the user is being asked whether to cancel) the sequence waits between
+    // steps.
+    virtual void Hold(bool held) {}
 };
 
 // Stands in until the installation actions exist: it copies, registers and records nothing,
 // and only marks the installation ended so the complete page follows.
 class NoActionsInstallation : public InstallationSequence {
   public:
-    void Begin(InstallationProgress& progress, std::atomic<int>& state) override;
+    void Begin(InstallationProgress& progress, WizardState& wizard) override;
 };
 
 }  // namespace stepwise

@@ -154,7 +154,7 @@ void WizardDialog::StartInstallation() {
     }
     SetTimer(hwnd(), kInstallationWatchTimer, kInstallationWatchMs, nullptr);
     if (progress)
-        installation_.Begin(*progress, state_.installationState);
+        installation_.Begin(*progress, state_);
     else
         state_.installationState = kInstallEnded;  // nothing can report; let Finish come
 }
@@ -218,8 +218,13 @@ INT_PTR WizardDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool
 }
 
 void WizardDialog::Cancel() {
-    if (RunCancelConfirmDialog(instance_, installer_, hwnd()))
+    // The installation waits while the user decides, so "Yes" stops it where it was asked.
+    installation_.Hold(true);
+    if (RunCancelConfirmDialog(instance_, installer_, hwnd())) {
         EndDialog(IDCANCEL);
+        return;
+    }
+    installation_.Hold(false);
 }
 
 void WizardDialog::Finish() {
