@@ -22,9 +22,9 @@ char LowerAscii(char c) {
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAscii(x) == LowerAscii(y);
+           });
 }
 
 // The profile functions drop one pair of enclosing double quotes from a value.
@@ -69,9 +69,9 @@ struct Reader {
     std::map<unsigned long, std::string> paths;
     std::optional<std::string> uninstallKey;
     std::optional<std::string> productKey;
-    bool seen[5] = {};          // which known sections were met (first occurrence only)
+    bool seen[5] = {};  // which known sections were met (first occurrence only)
     Section current = Section::Other;
-    bool ignoring = true;       // before the first section, or in a repeated section
+    bool ignoring = true;  // before the first section, or in a repeated section
     int damaged = 0;
 
     void StartSection(std::string_view name) {
@@ -110,8 +110,8 @@ struct Reader {
             std::size_t close = line.find(']');
             if (close == std::string_view::npos)
                 ++damaged;  // a cut-off section header still names the section
-            StartSection(Trim(line.substr(1, close == std::string_view::npos ? line.npos
-                                                                             : close - 1)));
+            StartSection(
+                Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
             return;
         }
         std::size_t equals = line.find('=');

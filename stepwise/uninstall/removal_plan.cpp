@@ -38,8 +38,8 @@ std::string FileNameOf(const std::string& normalPath) {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(),
-                                                      tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 // The normalised forms of a list of machine folders, empty ones dropped.
@@ -94,8 +94,7 @@ struct Rules {
         if (!EndsWith(normal, ".ini"))
             return false;
         std::string parent = ParentOf(normal);
-        return parent == windows ||
-               std::find(system.begin(), system.end(), parent) != system.end();
+        return parent == windows || std::find(system.begin(), system.end(), parent) != system.end();
     }
 };
 
@@ -118,7 +117,7 @@ constexpr const char* kUninstallRoot = "software\\microsoft\\windows\\currentver
 // never a product key's parent that is cleaned away.
 bool IsSharedSoftwareKey(const std::string& lowerKey) {
     static const char* const kShared[] = {
-        "software\\microsoft", "software\\classes",       "software\\policies",
+        "software\\microsoft", "software\\classes",     "software\\policies",
         "software\\clients",   "software\\wow6432node", "software\\registeredapplications",
     };
     for (const char* shared : kShared)
@@ -162,8 +161,7 @@ void PlanKeys(const InstallLog& log, RemovalPlan& plan) {
         if (IsUninstallKey(key))
             plan.uninstallKey = key;
         else
-            plan.kept.push_back(
-                {"HKEY_LOCAL_MACHINE\\" + log.uninstallKey, KeepReason::UnsafeKey});
+            plan.kept.push_back({"HKEY_LOCAL_MACHINE\\" + log.uninstallKey, KeepReason::UnsafeKey});
     }
 }
 
@@ -235,8 +233,8 @@ RemovalPlan PlanRemoval(const InstallLog& log,
             } else if (seen.insert(normal).second) {
                 plan.groups.push_back(normal);
             }
-        } else if (rules.InSystemFolder(normal) && FileNameOf(normal).find(".dll") !=
-                                                       std::string::npos) {
+        } else if (rules.InSystemFolder(normal) &&
+                   FileNameOf(normal).find(".dll") != std::string::npos) {
             plan.kept.push_back({path, KeepReason::SystemDll});
         } else if (rules.IsSharedIni(normal)) {
             plan.kept.push_back({path, KeepReason::SharedIni});
@@ -256,9 +254,9 @@ RemovalPlan PlanRemoval(const InstallLog& log,
     // Deepest first, so a folder is emptied of its subfolders before its own turn; folders
     // of one depth keep the reverse of their logged order.
     std::reverse(folders.begin(), folders.end());
-    std::stable_sort(folders.begin(), folders.end(), [](const std::string& a, const std::string& b) {
-        return PathDepth(a) > PathDepth(b);
-    });
+    std::stable_sort(
+        folders.begin(), folders.end(),
+        [](const std::string& a, const std::string& b) { return PathDepth(a) > PathDepth(b); });
     plan.folders = std::move(folders);
     return plan;
 }

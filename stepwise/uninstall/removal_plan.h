@@ -15,10 +15,10 @@ namespace stepwise {
 // The machine's folders the plan must know, as full paths (any letter case, with or without a
 // trailing backslash). The Win32 side fills it from the shell.
 struct MachineFolders {
-    std::string windows;                        // the Windows folder
-    std::vector<std::string> system;            // the System folder (and its WOW64 twin)
-    std::vector<std::string> programs;          // Start menu "Programs", per user and common
-    std::vector<std::string> standard;          // every other standard shell folder
+    std::string windows;                // the Windows folder
+    std::vector<std::string> system;    // the System folder (and its WOW64 twin)
+    std::vector<std::string> programs;  // Start menu "Programs", per user and common
+    std::vector<std::string> standard;  // every other standard shell folder
 };
 
 enum class KeepReason {
@@ -35,14 +35,14 @@ struct KeptItem {
 };
 
 struct RemovalPlan {
-    std::vector<std::string> files;       // logged files and shortcuts, in log order
-    std::vector<std::string> groups;      // program groups, removed with their contents
-    std::string productKey;               // HKLM, removed with its subkeys ("" = none)
+    std::vector<std::string> files;            // logged files and shortcuts, in log order
+    std::vector<std::string> groups;           // program groups, removed with their contents
+    std::string productKey;                    // HKLM, removed with its subkeys ("" = none)
     std::vector<std::string> emptyParentKeys;  // above the product key, removed when empty
-    std::string uninstallKey;             // HKLM, removed with its subkeys ("" = none)
-    std::string logFile;                  // the log itself, removed when all else went well
-    std::vector<std::string> folders;     // removed when empty, deepest first
-    std::vector<KeptItem> kept;           // what the log lists but stays
+    std::string uninstallKey;                  // HKLM, removed with its subkeys ("" = none)
+    std::string logFile;                       // the log itself, removed when all else went well
+    std::vector<std::string> folders;          // removed when empty, deepest first
+    std::vector<KeptItem> kept;                // what the log lists but stays
 };
 
 // `logPath` is the log the plan was read from; it is removed last, and only when it is

@@ -145,8 +145,7 @@ std::string SummaryText(const RemovalReport& report, const std::string& product)
         if (kept.reason == KeepReason::SystemDll || kept.reason == KeepReason::SharedIni)
             ++shared;
     if (shared > 0)
-        text += "\nShared system files kept for other programs: " + std::to_string(shared) +
-                ".\n";
+        text += "\nShared system files kept for other programs: " + std::to_string(shared) + ".\n";
     return text;
 }
 

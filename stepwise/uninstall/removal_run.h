@@ -38,11 +38,11 @@ struct NotRemoved {
 };
 
 struct RemovalReport {
-    std::vector<std::string> removed;     // files, groups, keys and folders gone now
-    std::vector<NotRemoved> failed;       // listed for removal, still there
-    std::vector<std::string> leftFolders; // logged folders that still hold other files
-    std::vector<KeptItem> kept;           // kept on purpose (from the plan)
-    bool uninstallEntryKept = false;      // kept because something failed: run it again later
+    std::vector<std::string> removed;      // files, groups, keys and folders gone now
+    std::vector<NotRemoved> failed;        // listed for removal, still there
+    std::vector<std::string> leftFolders;  // logged folders that still hold other files
+    std::vector<KeptItem> kept;            // kept on purpose (from the plan)
+    bool uninstallEntryKept = false;       // kept because something failed: run it again later
 
     bool complete() const { return failed.empty(); }
 };

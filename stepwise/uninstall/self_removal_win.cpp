@@ -46,8 +46,7 @@ bool WriteNewFile(const std::string& path, const std::string& text) {
     if (!file)
         return false;
     DWORD written = 0;
-    return WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written,
-                     nullptr) &&
+    return WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
            written == text.size();
 }
 

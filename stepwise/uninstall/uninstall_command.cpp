@@ -76,14 +76,21 @@ std::string UninstallHelpText() {
            "  /S   silent: no questions, no messages; the outcome is the exit code.\n"
            "  /?   shows this text.\n\n"
            "Exit codes:\n"
-           "  " + std::to_string(kExitRemoved) + "   removed (items already gone count as removed)\n"
-           "  " + std::to_string(kExitCancelled) + "   cancelled: the question was answered No\n"
-           "  " + std::to_string(kExitPartly) +
+           "  " +
+           std::to_string(kExitRemoved) +
+           "   removed (items already gone count as removed)\n"
+           "  " +
+           std::to_string(kExitCancelled) +
+           "   cancelled: the question was answered No\n"
+           "  " +
+           std::to_string(kExitPartly) +
            "   partly removed: some files could not be removed (in use or denied); the "
            "uninstall entry and the log are kept so it can run again\n"
-           "  " + std::to_string(kExitBadLog) +
+           "  " +
+           std::to_string(kExitBadLog) +
            "   the log is missing, unreadable or not an installation log\n"
-           "  " + std::to_string(kExitUsage) + "   no log named, or an unknown option\n";
+           "  " +
+           std::to_string(kExitUsage) + "   no log named, or an unknown option\n";
 }
 
 }  // namespace stepwise

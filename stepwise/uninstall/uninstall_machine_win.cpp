@@ -1,7 +1,7 @@
 #include "uninstall/uninstall_machine_win.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "common/win32/handles_win.h"
 #include "uninstall/install_log.h"
@@ -136,25 +136,44 @@ MachineFolders ReadMachineFolders() {
     AddFolder(machine.programs, ShellFolder(CSIDL_COMMON_PROGRAMS));
 
     static const int kStandard[] = {
-        CSIDL_PROGRAM_FILES,       CSIDL_PROGRAM_FILESX86,
-        CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86,
-        CSIDL_STARTMENU,           CSIDL_COMMON_STARTMENU,
-        CSIDL_STARTUP,             CSIDL_COMMON_STARTUP,
-        CSIDL_DESKTOPDIRECTORY,    CSIDL_COMMON_DESKTOPDIRECTORY,
-        CSIDL_FAVORITES,           CSIDL_COMMON_FAVORITES,
-        CSIDL_APPDATA,             CSIDL_LOCAL_APPDATA,
-        CSIDL_COMMON_APPDATA,      CSIDL_PERSONAL,
-        CSIDL_COMMON_DOCUMENTS,    CSIDL_MYPICTURES,
-        CSIDL_COMMON_PICTURES,     CSIDL_MYMUSIC,
-        CSIDL_COMMON_MUSIC,        CSIDL_MYVIDEO,
-        CSIDL_COMMON_VIDEO,        CSIDL_SENDTO,
-        CSIDL_FONTS,               CSIDL_PROFILE,
-        CSIDL_TEMPLATES,           CSIDL_COMMON_TEMPLATES,
-        CSIDL_RECENT,              CSIDL_NETHOOD,
-        CSIDL_PRINTHOOD,           CSIDL_COOKIES,
-        CSIDL_INTERNET_CACHE,      CSIDL_HISTORY,
-        CSIDL_ADMINTOOLS,          CSIDL_COMMON_ADMINTOOLS,
-        CSIDL_RESOURCES,           CSIDL_WINDOWS,
+        CSIDL_PROGRAM_FILES,
+        CSIDL_PROGRAM_FILESX86,
+        CSIDL_PROGRAM_FILES_COMMON,
+        CSIDL_PROGRAM_FILES_COMMONX86,
+        CSIDL_STARTMENU,
+        CSIDL_COMMON_STARTMENU,
+        CSIDL_STARTUP,
+        CSIDL_COMMON_STARTUP,
+        CSIDL_DESKTOPDIRECTORY,
+        CSIDL_COMMON_DESKTOPDIRECTORY,
+        CSIDL_FAVORITES,
+        CSIDL_COMMON_FAVORITES,
+        CSIDL_APPDATA,
+        CSIDL_LOCAL_APPDATA,
+        CSIDL_COMMON_APPDATA,
+        CSIDL_PERSONAL,
+        CSIDL_COMMON_DOCUMENTS,
+        CSIDL_MYPICTURES,
+        CSIDL_COMMON_PICTURES,
+        CSIDL_MYMUSIC,
+        CSIDL_COMMON_MUSIC,
+        CSIDL_MYVIDEO,
+        CSIDL_COMMON_VIDEO,
+        CSIDL_SENDTO,
+        CSIDL_FONTS,
+        CSIDL_PROFILE,
+        CSIDL_TEMPLATES,
+        CSIDL_COMMON_TEMPLATES,
+        CSIDL_RECENT,
+        CSIDL_NETHOOD,
+        CSIDL_PRINTHOOD,
+        CSIDL_COOKIES,
+        CSIDL_INTERNET_CACHE,
+        CSIDL_HISTORY,
+        CSIDL_ADMINTOOLS,
+        CSIDL_COMMON_ADMINTOOLS,
+        CSIDL_RESOURCES,
+        CSIDL_WINDOWS,
     };
     for (int csidl : kStandard)
         AddFolder(machine.standard, ShellFolder(csidl));
@@ -172,8 +191,8 @@ MachineFolders ReadMachineFolders() {
 
 std::optional<std::string> ReadLogFile(const std::string& path, std::string& error) {
     win32::KernelHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         error = "The installation log " + path + " cannot be opened.";
         return std::nullopt;
@@ -188,8 +207,8 @@ std::optional<std::string> ReadLogFile(const std::string& path, std::string& err
     std::size_t done = 0;
     while (done < text.size()) {
         DWORD read = 0;
-        if (!ReadFile(file.get(), text.data() + done, static_cast<DWORD>(text.size() - done),
-                      &read, nullptr) ||
+        if (!ReadFile(file.get(), text.data() + done, static_cast<DWORD>(text.size() - done), &read,
+                      nullptr) ||
             read == 0)
             break;
         done += read;
@@ -201,8 +220,7 @@ std::optional<std::string> ReadLogFile(const std::string& path, std::string& err
 std::vector<std::string> InstalledUninstallStrings() {
     std::vector<std::string> commands;
     win32::RegKey list;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallList, 0, KEY_READ, list.out()) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kUninstallList, 0, KEY_READ, list.out()) != ERROR_SUCCESS)
         return commands;
     for (DWORD index = 0;; ++index) {
         char name[256];
