@@ -31,10 +31,12 @@ TEST(InstallLog, ReadsEverySectionOfATypicalLogWithTheUninstallersGap) {
     InstallLogRead read = ParseInstallLog(kTypicalLog);
     ASSERT_TRUE(read.log) << read.error;
     EXPECT_THAT(read.log->folders, ElementsAre("C:\\Program Files\\", "C:\\Program Files\\Acme\\"));
-    EXPECT_THAT(read.log->paths,
-                ElementsAre("c:\\program files\\acme\\acme.exe", "c:\\program files\\acme\\readme.txt",
-                            "c:\\program files\\acme\\help.chm", "c:\\program files\\acme\\data.tag"));
-    EXPECT_EQ(read.log->uninstallKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme");
+    EXPECT_THAT(
+        read.log->paths,
+        ElementsAre("c:\\program files\\acme\\acme.exe", "c:\\program files\\acme\\readme.txt",
+                    "c:\\program files\\acme\\help.chm", "c:\\program files\\acme\\data.tag"));
+    EXPECT_EQ(read.log->uninstallKey,
+              "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme");
     EXPECT_EQ(read.log->productKey, "Software\\Corvane\\Acme");
     EXPECT_EQ(read.log->damagedLines, 0);
 }
@@ -83,7 +85,7 @@ TEST(InstallLog, RefusesWhatIsNotAnInstallationLog) {
     EXPECT_FALSE(ParseInstallLog("").log);
     EXPECT_FALSE(ParseInstallLog("[Main]\nActive=True\n").log);  // another program's settings
     EXPECT_FALSE(ParseInstallLog(std::string("[LOG]\n0=c:\\a\0b\n", 15)).log);  // binary
-    EXPECT_FALSE(ParseInstallLog("[LOG]\n[DIR]\n[UNINSTALL]\nPATH=\n").log);   // lists nothing
+    EXPECT_FALSE(ParseInstallLog("[LOG]\n[DIR]\n[UNINSTALL]\nPATH=\n").log);    // lists nothing
     InstallLogRead read = ParseInstallLog("MZ\x90");
     EXPECT_FALSE(read.log);
     EXPECT_NE(read.error.find("not an installation log"), std::string::npos) << read.error;

@@ -13,8 +13,9 @@ MachineFolders Machine() {
     MachineFolders machine;
     machine.windows = "C:\\WINDOWS";
     machine.system = {"C:\\WINDOWS\\system32", "C:\\WINDOWS\\SysWOW64"};
-    machine.programs = {"C:\\Users\\Ada\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs",
-                        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"};
+    machine.programs = {
+        "C:\\Users\\Ada\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs",
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs"};
     machine.standard = {
         "C:\\Program Files",
         "C:\\Program Files\\Common Files",
@@ -37,17 +38,22 @@ TEST(RemovalPlan, TypicalInstallation) {
     // DIR starts with the levels of the installation folder, Program Files included, then the
     // destination folders and the program group; LOG skips the uninstaller's key 3.
     InstallLog log;
-    log.folders = {"C:\\", "C:\\Program Files\\", "C:\\Program Files\\Acme\\",
-                   "C:\\Program Files\\Acme\\Data\\", "C:\\Program Files\\Acme\\Data\\Maps\\",
-                   "C:\\Users\\Ada\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Acme\\"};
-    log.paths = {"c:\\program files\\acme\\acme.exe",
-                 "c:\\program files\\acme\\data\\maps\\world.map",
-                 "c:\\windows\\system32\\acmecore.dll",
-                 "c:\\users\\ada\\appdata\\roaming\\microsoft\\windows\\start menu\\programs\\acme\\"
-                 "acme.lnk",
-                 "c:\\users\\ada\\desktop\\acme.lnk",
-                 "c:\\program files\\acme\\data.tag",
-                 "c:\\users\\ada\\appdata\\roaming\\microsoft\\windows\\start menu\\programs\\acme\\"};
+    log.folders = {
+        "C:\\",
+        "C:\\Program Files\\",
+        "C:\\Program Files\\Acme\\",
+        "C:\\Program Files\\Acme\\Data\\",
+        "C:\\Program Files\\Acme\\Data\\Maps\\",
+        "C:\\Users\\Ada\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Acme\\"};
+    log.paths = {
+        "c:\\program files\\acme\\acme.exe",
+        "c:\\program files\\acme\\data\\maps\\world.map",
+        "c:\\windows\\system32\\acmecore.dll",
+        "c:\\users\\ada\\appdata\\roaming\\microsoft\\windows\\start menu\\programs\\acme\\"
+        "acme.lnk",
+        "c:\\users\\ada\\desktop\\acme.lnk",
+        "c:\\program files\\acme\\data.tag",
+        "c:\\users\\ada\\appdata\\roaming\\microsoft\\windows\\start menu\\programs\\acme\\"};
     log.uninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme";
     log.productKey = "Software\\Corvane\\Acme";
 
@@ -64,20 +70,20 @@ TEST(RemovalPlan, TypicalInstallation) {
     EXPECT_EQ(plan.uninstallKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme");
     EXPECT_EQ(plan.logFile, "c:\\program files\\acme\\install.log");
     // Deepest first; the root and Program Files kept; the group, logged in DIR as well, once.
-    EXPECT_THAT(plan.folders, ElementsAre("c:\\program files\\acme\\data\\maps",
-                                          "c:\\program files\\acme\\data",
-                                          "c:\\program files\\acme"));
+    EXPECT_THAT(plan.folders,
+                ElementsAre("c:\\program files\\acme\\data\\maps", "c:\\program files\\acme\\data",
+                            "c:\\program files\\acme"));
     EXPECT_THAT(Reasons(plan), ElementsAre(KeepReason::SystemDll, KeepReason::StandardFolder,
                                            KeepReason::StandardFolder));
 }
 
 TEST(RemovalPlan, DeepestFoldersFirstWhateverTheLoggedOrder) {
     InstallLog log;
-    log.folders = {"c:\\a\\", "c:\\a\\b\\c\\", "c:\\x\\", "c:\\a\\b\\", "c:\\x\\y\\",
-                   "c:\\a\\b\\c\\d\\"};
+    log.folders = {"c:\\a\\",    "c:\\a\\b\\c\\", "c:\\x\\",
+                   "c:\\a\\b\\", "c:\\x\\y\\",    "c:\\a\\b\\c\\d\\"};
     RemovalPlan plan = PlanRemoval(log, Machine(), "");
-    EXPECT_THAT(plan.folders, ElementsAre("c:\\a\\b\\c\\d", "c:\\a\\b\\c", "c:\\x\\y",
-                                          "c:\\a\\b", "c:\\x", "c:\\a"));
+    EXPECT_THAT(plan.folders, ElementsAre("c:\\a\\b\\c\\d", "c:\\a\\b\\c", "c:\\x\\y", "c:\\a\\b",
+                                          "c:\\x", "c:\\a"));
 }
 
 TEST(RemovalPlan, NeverAStandardFolderADriveRootOrAFolderAboveOne) {
@@ -100,7 +106,8 @@ TEST(RemovalPlan, NeverAStandardFolderADriveRootOrAFolderAboveOne) {
                    "c:\\program files\\acme\\..\\",
                    "c:\\program files\\acme\\..\\..\\..\\"};
     log.paths = {"c:\\users\\ada\\desktop\\", "c:\\program files\\", "c:\\windows",
-                 "c:\\users\\ada\\favorites\\", "c:\\users\\ada\\appdata\\roaming\\microsoft\\windows\\start menu\\"};
+                 "c:\\users\\ada\\favorites\\",
+                 "c:\\users\\ada\\appdata\\roaming\\microsoft\\windows\\start menu\\"};
     RemovalPlan plan = PlanRemoval(log, Machine(), "");
     EXPECT_THAT(plan.folders, IsEmpty());
     EXPECT_THAT(plan.groups, IsEmpty());
@@ -114,22 +121,23 @@ TEST(RemovalPlan, NeverAStandardFolderADriveRootOrAFolderAboveOne) {
 
 TEST(RemovalPlan, SharedFilesOfTheSystemAndWindowsFoldersStay) {
     InstallLog log;
-    log.paths = {"c:\\windows\\system32\\acme.dll",      // shared DLL
-                 "C:\\WINDOWS\\SYSWOW64\\ACME32.DLL",    // its WOW64 twin, other letter case
+    log.paths = {"c:\\windows\\system32\\acme.dll",           // shared DLL
+                 "C:\\WINDOWS\\SYSWOW64\\ACME32.DLL",         // its WOW64 twin, other letter case
                  "c:\\windows\\system32\\acme.dll.manifest",  // the installer's ".dll" rule
-                 "c:\\windows\\win.ini",                // INI entries written to shared files
+                 "c:\\windows\\win.ini",                      // INI entries written to shared files
                  "c:\\windows\\system32\\acme.ini",
                  "c:\\windows\\system32\\acmectl.ocx",  // controls are logged, so they go
                  "c:\\program files\\acme\\acme.dll",   // a DLL in the product folder goes
                  "c:\\program files\\acme\\acme.ini",
                  "c:\\windows\\acme.txt"};
     RemovalPlan plan = PlanRemoval(log, Machine(), "");
-    EXPECT_THAT(plan.files, ElementsAre("c:\\windows\\system32\\acmectl.ocx",
-                                        "c:\\program files\\acme\\acme.dll",
-                                        "c:\\program files\\acme\\acme.ini", "c:\\windows\\acme.txt"));
-    EXPECT_THAT(Reasons(plan), ElementsAre(KeepReason::SystemDll, KeepReason::SystemDll,
-                                           KeepReason::SystemDll, KeepReason::SharedIni,
-                                           KeepReason::SharedIni));
+    EXPECT_THAT(
+        plan.files,
+        ElementsAre("c:\\windows\\system32\\acmectl.ocx", "c:\\program files\\acme\\acme.dll",
+                    "c:\\program files\\acme\\acme.ini", "c:\\windows\\acme.txt"));
+    EXPECT_THAT(Reasons(plan),
+                ElementsAre(KeepReason::SystemDll, KeepReason::SystemDll, KeepReason::SystemDll,
+                            KeepReason::SharedIni, KeepReason::SharedIni));
 }
 
 TEST(RemovalPlan, OnlyTheProgramGroupGoesWithItsContents) {
@@ -143,16 +151,18 @@ TEST(RemovalPlan, OnlyTheProgramGroupGoesWithItsContents) {
     RemovalPlan plan = PlanRemoval(log, Machine(), "");
     EXPECT_THAT(plan.groups,
                 ElementsAre("c:\\programdata\\microsoft\\windows\\start menu\\programs\\acme"));
-    EXPECT_THAT(plan.folders,
-                ElementsAre("c:\\programdata\\microsoft\\windows\\start menu\\programs\\acme\\tools",
-                            "c:\\program files\\acme"));
+    EXPECT_THAT(
+        plan.folders,
+        ElementsAre("c:\\programdata\\microsoft\\windows\\start menu\\programs\\acme\\tools",
+                    "c:\\program files\\acme"));
     EXPECT_THAT(plan.files, IsEmpty());
 }
 
 TEST(RemovalPlan, PathsThatAreNotFullPathsStay) {
     InstallLog log;
-    log.paths = {"acme.exe", "\\acme\\acme.exe", "c:acme.exe", "\\\\server\\share\\acme.exe",
-                 "1:\\acme.exe", "c:\\..\\acme.exe", "c:\\acme\\acme.exe"};
+    log.paths = {
+        "acme.exe",     "\\acme\\acme.exe", "c:acme.exe",        "\\\\server\\share\\acme.exe",
+        "1:\\acme.exe", "c:\\..\\acme.exe", "c:\\acme\\acme.exe"};
     log.folders = {"acme\\", "c:\\..\\"};
     RemovalPlan plan = PlanRemoval(log, Machine(), "install.log");
     EXPECT_THAT(plan.files, ElementsAre("c:\\acme\\acme.exe"));
@@ -170,7 +180,8 @@ TEST(RemovalPlan, RemovesOnlyKeysTheInstallerCanHaveMadeForOneProduct) {
         log.uninstallKey = uninstall;
         return PlanRemoval(log, Machine(), "");
     };
-    RemovalPlan plan = keys("Software\\Acme", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme\\");
+    RemovalPlan plan =
+        keys("Software\\Acme", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme\\");
     EXPECT_EQ(plan.productKey, "Software\\Acme");
     EXPECT_THAT(plan.emptyParentKeys, IsEmpty());
     EXPECT_EQ(plan.uninstallKey, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme");
@@ -180,9 +191,9 @@ TEST(RemovalPlan, RemovesOnlyKeysTheInstallerCanHaveMadeForOneProduct) {
     EXPECT_EQ(plan.productKey, "Software\\Microsoft\\Acme");
     EXPECT_THAT(plan.emptyParentKeys, IsEmpty());
 
-    for (const char* unsafe :
-         {"Software", "Software\\", "SOFTWARE\\Microsoft", "Software\\Classes", "Software\\Wow6432Node",
-          "SYSTEM\\CurrentControlSet", "Acme", "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
+    for (const char* unsafe : {"Software", "Software\\", "SOFTWARE\\Microsoft", "Software\\Classes",
+                               "Software\\Wow6432Node", "SYSTEM\\CurrentControlSet", "Acme",
+                               "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
         plan = keys(unsafe, unsafe);
         EXPECT_EQ(plan.productKey, "") << unsafe;
         EXPECT_EQ(plan.uninstallKey, "") << unsafe;
@@ -194,7 +205,8 @@ TEST(RemovalPlan, RemovesOnlyKeysTheInstallerCanHaveMadeForOneProduct) {
 TEST(RemovalPlan, TheLogGoesOnlyWhenItIsCalledInstallLog) {
     InstallLog log;
     log.paths = {"c:\\acme\\a.exe"};
-    EXPECT_EQ(PlanRemoval(log, Machine(), "C:\\Acme\\INSTALL.LOG").logFile, "c:\\acme\\install.log");
+    EXPECT_EQ(PlanRemoval(log, Machine(), "C:\\Acme\\INSTALL.LOG").logFile,
+              "c:\\acme\\install.log");
     EXPECT_EQ(PlanRemoval(log, Machine(), "C:\\WINDOWS\\win.ini").logFile, "");
     // Listed in LOG as well: removed once, as the last file.
     log.paths.push_back("c:\\acme\\install.log");

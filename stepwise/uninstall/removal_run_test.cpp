@@ -95,9 +95,9 @@ RemovalPlan AcmePlan() {
 
 FakeMachine AcmeMachine() {
     FakeMachine machine;
-    machine.files = {"c:\\acme\\acme.exe", "c:\\acme\\data\\world.map", "c:\\desk\\acme.lnk",
-                     "c:\\acme\\install.log", "c:\\programs\\acme\\acme.lnk",
-                     "c:\\programs\\acme\\uninstall acme.lnk"};
+    machine.files = {"c:\\acme\\acme.exe",           "c:\\acme\\data\\world.map",
+                     "c:\\desk\\acme.lnk",           "c:\\acme\\install.log",
+                     "c:\\programs\\acme\\acme.lnk", "c:\\programs\\acme\\uninstall acme.lnk"};
     machine.folders = {"c:\\acme", "c:\\acme\\data", "c:\\programs\\acme"};
     machine.keys = {"Software\\Corvane\\Acme", "Software\\Corvane\\Acme\\Options",
                     "Software\\Corvane", "SOFTWARE\\Uninstall\\Acme"};
@@ -154,9 +154,8 @@ TEST(RemovalRun, ItemsAlreadyGoneCountAsRemovedAndOtherProductsKeepTheirParentKe
                     "SOFTWARE\\Uninstall\\Acme"};
     RemovalReport report = RunRemoval(AcmePlan(), machine);
     EXPECT_TRUE(report.complete());
-    EXPECT_THAT(report.removed,
-                ElementsAre("HKEY_LOCAL_MACHINE\\Software\\Corvane\\Acme",
-                            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Uninstall\\Acme"));
+    EXPECT_THAT(report.removed, ElementsAre("HKEY_LOCAL_MACHINE\\Software\\Corvane\\Acme",
+                                            "HKEY_LOCAL_MACHINE\\SOFTWARE\\Uninstall\\Acme"));
     EXPECT_THAT(machine.keys, ElementsAre("Software\\Corvane\\Other"));
 }
 

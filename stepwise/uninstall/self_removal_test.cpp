@@ -9,13 +9,14 @@ namespace {
 using ::testing::HasSubstr;
 
 TEST(SelfRemoval, ScriptRetriesTheProgramThenDeletesItself) {
-    auto script = SelfRemovalScript("C:\\WINDOWS\\system32\\wizuninst.exe",
-                                    "C:\\Temp\\wizuninst-12-34.bat");
+    auto script =
+        SelfRemovalScript("C:\\WINDOWS\\system32\\wizuninst.exe", "C:\\Temp\\wizuninst-12-34.bat");
     ASSERT_TRUE(script);
     EXPECT_THAT(*script, HasSubstr(":retry\r\ndel /f /q \"C:\\WINDOWS\\system32\\wizuninst.exe\""));
-    EXPECT_THAT(*script, HasSubstr("if not exist \"C:\\WINDOWS\\system32\\wizuninst.exe\" goto done"));
-    EXPECT_THAT(*script, HasSubstr("if %tries% lss " + std::to_string(kSelfDeleteTries) +
-                                   " goto retry"));
+    EXPECT_THAT(*script,
+                HasSubstr("if not exist \"C:\\WINDOWS\\system32\\wizuninst.exe\" goto done"));
+    EXPECT_THAT(*script,
+                HasSubstr("if %tries% lss " + std::to_string(kSelfDeleteTries) + " goto retry"));
     // The batch's own deletion is its last line.
     const std::string last = "del /f /q \"C:\\Temp\\wizuninst-12-34.bat\" >nul 2>&1\r\n";
     ASSERT_GE(script->size(), last.size());
