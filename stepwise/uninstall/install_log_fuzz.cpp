@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace stepwise;
     std::string text(reinterpret_cast<const char*>(data), size);
     InstallLogRead read = ParseInstallLog(text);
-    if (read.log.has_value() == read.error.empty())
+    if (read.log.has_value() != read.error.empty())
         __builtin_trap();  // exactly one of a log and an error
     if (!read.log)
         return 0;
