@@ -37,11 +37,6 @@ std::string FileNameOf(const std::string& normalPath) {
     return slash == std::string::npos ? normalPath : normalPath.substr(slash + 1);
 }
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 // The normalised forms of a list of machine folders, empty ones dropped.
 std::vector<std::string> Normalised(const std::vector<std::string>& folders) {
     std::vector<std::string> result;
@@ -90,11 +85,21 @@ struct Rules {
         return std::find(programs.begin(), programs.end(), parent) != programs.end();
     }
 
+    // A settings file Windows and other programs share, in the Windows or System folder or a
+    // drive root: the log names it when the script wrote an INI entry into it.
     bool IsSharedIni(const std::string& normal) const {
-        if (!EndsWith(normal, ".ini"))
+        static const char* const kShared[] = {
+            "win.ini",      "system.ini",   "control.ini", "progman.ini",
+            "protocol.ini", "winfile.ini",  "wininit.ini", "desktop.ini",
+            "odbc.ini",     "odbcinst.ini", "boot.ini",
+        };
+        std::string name = FileNameOf(normal);
+        if (std::none_of(std::begin(kShared), std::end(kShared),
+                         [&](const char* shared) { return name == shared; }))
             return false;
         std::string parent = ParentOf(normal);
-        return parent == windows || std::find(system.begin(), system.end(), parent) != system.end();
+        return parent == windows || PathDepth(parent) == 0 ||
+               std::find(system.begin(), system.end(), parent) != system.end();
     }
 };
 

@@ -24,7 +24,7 @@ struct MachineFolders {
 enum class KeepReason {
     StandardFolder,  // a standard shell folder, a drive root or a folder above one
     SystemDll,       // a DLL in the System folder, shared with other programs
-    SharedIni,       // an INI file of the Windows or System folder, shared with other programs
+    SharedIni,       // a shared settings file (win.ini...) the script wrote an entry into
     NotFullPath,     // not a full path with a drive letter: nothing to resolve it against
     UnsafeKey,       // a registry key the installer cannot have created for one product
 };

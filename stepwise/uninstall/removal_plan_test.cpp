@@ -124,20 +124,22 @@ TEST(RemovalPlan, SharedFilesOfTheSystemAndWindowsFoldersStay) {
     log.paths = {"c:\\windows\\system32\\acme.dll",           // shared DLL
                  "C:\\WINDOWS\\SYSWOW64\\ACME32.DLL",         // its WOW64 twin, other letter case
                  "c:\\windows\\system32\\acme.dll.manifest",  // the installer's ".dll" rule
-                 "c:\\windows\\win.ini",                      // INI entries written to shared files
-                 "c:\\windows\\system32\\acme.ini",
+                 "c:\\windows\\win.ini",  // INI entries written into shared files
+                 "c:\\windows\\system32\\control.ini",
+                 "c:\\boot.ini",
+                 "c:\\windows\\acme.ini",               // the product's own INI file goes
+                 "c:\\program files\\acme\\win.ini",    // and so does one in its folder
                  "c:\\windows\\system32\\acmectl.ocx",  // controls are logged, so they go
                  "c:\\program files\\acme\\acme.dll",   // a DLL in the product folder goes
-                 "c:\\program files\\acme\\acme.ini",
                  "c:\\windows\\acme.txt"};
     RemovalPlan plan = PlanRemoval(log, Machine(), "");
-    EXPECT_THAT(
-        plan.files,
-        ElementsAre("c:\\windows\\system32\\acmectl.ocx", "c:\\program files\\acme\\acme.dll",
-                    "c:\\program files\\acme\\acme.ini", "c:\\windows\\acme.txt"));
+    EXPECT_THAT(plan.files,
+                ElementsAre("c:\\windows\\acme.ini", "c:\\program files\\acme\\win.ini",
+                            "c:\\windows\\system32\\acmectl.ocx",
+                            "c:\\program files\\acme\\acme.dll", "c:\\windows\\acme.txt"));
     EXPECT_THAT(Reasons(plan),
                 ElementsAre(KeepReason::SystemDll, KeepReason::SystemDll, KeepReason::SystemDll,
-                            KeepReason::SharedIni, KeepReason::SharedIni));
+                            KeepReason::SharedIni, KeepReason::SharedIni, KeepReason::SharedIni));
 }
 
 TEST(RemovalPlan, OnlyTheProgramGroupGoesWithItsContents) {

@@ -1,8 +1,8 @@
 // wizuninst.exe under Wine: a product laid out by hand in the prefix (files, a program group,
 // a desktop shortcut, a shared DLL, the product and uninstall keys) with its hand-written
 // install.log, removed silently and interactively; a file held open; bad logs.
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -163,8 +163,9 @@ class Product {
     }
 
     std::vector<std::string> Files() const {
-        return {App(), WorldMap(), Readme(), group_ + "\\" + name_ + ".lnk", desktopLink_,
-                folder_ + "\\data.tag"};
+        return {App(),        WorldMap(),
+                Readme(),     group_ + "\\" + name_ + ".lnk",
+                desktopLink_, folder_ + "\\data.tag"};
     }
     std::string App() const { return folder_ + "\\app.exe"; }
     std::string WorldMap() const { return folder_ + "\\data\\maps\\world.map"; }
@@ -190,8 +191,8 @@ class Product {
         EXPECT_FALSE(KeyExists(companyKey())) << "the emptied company key stays";
         EXPECT_FALSE(KeyExists(uninstallKey()));
         EXPECT_TRUE(e2e::FileExists(sharedDll_));
-        for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY,
-                          CSIDL_SYSTEM, CSIDL_WINDOWS})
+        for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAMS, CSIDL_DESKTOPDIRECTORY, CSIDL_SYSTEM,
+                          CSIDL_WINDOWS})
             EXPECT_TRUE(FolderExists(ShellFolder(csidl))) << csidl;
         EXPECT_TRUE(KeyExists(kUninstallList));
         EXPECT_TRUE(KeyExists("Software"));
@@ -227,8 +228,8 @@ TEST(WizUninst, SilentRunRemovesWhatTheLogListsAndKeepsWhatIsShared) {
     Product product("S");
     ASSERT_NO_FATAL_FAILURE(product.LayOut());
     // Started as Windows starts "UninstallString", from inside the installation folder.
-    e2e::Process process =
-        e2e::Process::Start(product.uninstaller(), "/S \"" + product.log() + "\"", product.folder());
+    e2e::Process process = e2e::Process::Start(product.uninstaller(),
+                                               "/S \"" + product.log() + "\"", product.folder());
     EXPECT_EQ(process.Wait(60s), 0);
     product.ExpectRemoved();
     product.ExpectOwnCopyRemoved();
