@@ -15,18 +15,28 @@ namespace stepwise {
 namespace {
 
 constexpr std::size_t kVersionChars = 250;  // the installer reads at most this much
-constexpr UINT kAnnounceTimeoutMs = 5000;    // per window; a hung window is skipped at once
+constexpr UINT kAnnounceTimeoutMs = 5000;   // per window; a hung window is skipped at once
 
 // The classes and interfaces by their numbers, so no import library has to carry them.
-constexpr CLSID kShellLinkClass = {0x00021401, 0x0000, 0x0000,
+constexpr CLSID kShellLinkClass = {0x00021401,
+                                   0x0000,
+                                   0x0000,
                                    {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr IID kShellLinkA = {0x000214EE, 0x0000, 0x0000,
+constexpr IID kShellLinkA = {0x000214EE,
+                             0x0000,
+                             0x0000,
                              {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr CLSID kInternetShortcutClass = {0xFBF23B40, 0xE3F0, 0x101B,
+constexpr CLSID kInternetShortcutClass = {0xFBF23B40,
+                                          0xE3F0,
+                                          0x101B,
                                           {0x84, 0x88, 0x00, 0xAA, 0x00, 0x3E, 0x56, 0xF8}};
-constexpr IID kUniformResourceLocatorA = {0xFBF23B80, 0xE3F0, 0x101B,
+constexpr IID kUniformResourceLocatorA = {0xFBF23B80,
+                                          0xE3F0,
+                                          0x101B,
                                           {0x84, 0x88, 0x00, 0xAA, 0x00, 0x3E, 0x56, 0xF8}};
-constexpr IID kPersistFile = {0x0000010B, 0x0000, 0x0000,
+constexpr IID kPersistFile = {0x0000010B,
+                              0x0000,
+                              0x0000,
                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 std::wstring Wide(const std::string& text) {
@@ -45,7 +55,8 @@ bool SaveThrough(IUnknown* object, const std::string& path) {
 }
 
 bool SetString(HKEY key, const std::string& name, const std::string& value) {
-    return RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    return RegSetValueExA(key, name.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(value.c_str()),
                           static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
 }
 
@@ -57,7 +68,8 @@ bool OpenOrCreateKey(HKEY root, const std::string& key, HKEY* result) {
     std::size_t from = 0;
     while (from <= key.size()) {
         std::size_t at = key.find('\\', from);
-        std::string level = key.substr(from, at == std::string::npos ? std::string::npos : at - from);
+        std::string level =
+            key.substr(from, at == std::string::npos ? std::string::npos : at - from);
         win32::RegKey next;
         if (!level.empty() &&
             RegOpenKeyExA(parent, level.c_str(), 0, KEY_ALL_ACCESS, next.out()) != ERROR_SUCCESS &&

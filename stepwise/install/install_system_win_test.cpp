@@ -61,7 +61,8 @@ class SharedDllRun : public ::testing::Test {
     }
     void TearDown() override {
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey(script.Read("APPINFO", "1", 100)).c_str());
-        RegDeleteKeyA(HKEY_LOCAL_MACHINE, ("Software\\" + script.Read("APPINFO", "1", 100)).c_str());
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE,
+                      ("Software\\" + script.Read("APPINFO", "1", 100)).c_str());
     }
     void Install(const std::string& newVersion) {
         CopyFileA(SampleComponent(newVersion).c_str(), (scratch / "temp\\F0_common.dll").c_str(),
@@ -103,8 +104,10 @@ TEST_F(SharedDllRun, VersionAndOverwriteRules) {
     EXPECT_EQ(ReadFileVersionString(scratch / "system\\Grid.ocx"), "5.0.0");
     EXPECT_EQ(ReadFileVersionString(scratch / "app\\kept.dll"), "4.0.1");
     EXPECT_TRUE(WaitUntil(
-        [&] { return GetFileAttributesA((scratch / "system\\Grid.ocx.registered").c_str()) !=
-                     INVALID_FILE_ATTRIBUTES; },
+        [&] {
+            return GetFileAttributesA((scratch / "system\\Grid.ocx.registered").c_str()) !=
+                   INVALID_FILE_ATTRIBUTES;
+        },
         30000))
         << "regsvr32 did not register the control";
 

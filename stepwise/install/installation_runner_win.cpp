@@ -138,8 +138,8 @@ void InstallationRunner::Begin(InstallationProgress& progress, WizardState& wiza
     wc.hInstance = instance;
     wc.lpszClassName = kRelayClass;
     RegisterClassA(&wc);  // a second registration fails harmlessly
-    relay_ = CreateWindowExA(0, kRelayClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance,
-                             this);
+    relay_ =
+        CreateWindowExA(0, kRelayClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
     if (!relay_) {
         *state_ = kInstallEnded;  // nothing could report; let the complete page come
         return;

@@ -62,8 +62,7 @@ class RunnerRun : public ::testing::Test {
         script = std::make_unique<PrivateProfileFile>(installer.dataTagPath);
         installer.script = script.get();
         for (const char* name : {"F0_Acme.exe", "F1_readme.txt", "F2_core.dll", "wizuninst.exe"})
-            CopyFileA(SampleComponent("plain").c_str(), (scratch / "temp\\" + name).c_str(),
-                      FALSE);
+            CopyFileA(SampleComponent("plain").c_str(), (scratch / "temp\\" + name).c_str(), FALSE);
     }
     void TearDown() override {
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey(appName).c_str());
@@ -73,13 +72,12 @@ class RunnerRun : public ::testing::Test {
         RegDeleteValueA(environment.get(), appName.c_str());
     }
     void WriteScript(const std::string& files) {
-        std::string text = "[APPINFO]\r\n1=" + appName +
-                           "\r\n3=2.0\r\n5=<Program Files>\\Acme\r\n[FILES]\r\n" + files +
-                           "[ENVIR]\r\nTOTAL=1\r\nA0=" + appName +
-                           "\r\nB0=<Install Dir>\\bin\r\nC0=User\r\n[INI]\r\nTOTAL=1\r\n"
-                           "N10=Paths\r\nN20=Home\r\nN30=" +
-                           installer.defaultInstallFolder +
-                           "\r\nN40=acme.ini\r\nN50=<Install Dir>\r\n";
+        std::string text =
+            "[APPINFO]\r\n1=" + appName + "\r\n3=2.0\r\n5=<Program Files>\\Acme\r\n[FILES]\r\n" +
+            files + "[ENVIR]\r\nTOTAL=1\r\nA0=" + appName +
+            "\r\nB0=<Install Dir>\\bin\r\nC0=User\r\n[INI]\r\nTOTAL=1\r\n"
+            "N10=Paths\r\nN20=Home\r\nN30=" +
+            installer.defaultInstallFolder + "\r\nN40=acme.ini\r\nN50=<Install Dir>\r\n";
         WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
         win32::KernelHandle file(CreateFileA(installer.dataTagPath.c_str(), GENERIC_WRITE, 0,
                                              nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -97,8 +95,9 @@ class RunnerRun : public ::testing::Test {
 // install.log holds exactly the expected lines (the profile functions may add blank lines
 // between sections, which are not compared).
 TEST_F(RunnerRun, SampleScriptLogLineByLine) {
-    WriteScript("TOTAL=3\r\nPR0=Acme.exe\r\nON0=<Program Files>\\Acme\\bin\r\nPR1=readme.txt\r\n"
-                "ON1=<Install Dir>\r\nPR2=core.dll\r\nON2=<Shared DLLs>\r\n");
+    WriteScript(
+        "TOTAL=3\r\nPR0=Acme.exe\r\nON0=<Program Files>\\Acme\\bin\r\nPR1=readme.txt\r\n"
+        "ON1=<Install Dir>\r\nPR2=core.dll\r\nON2=<Shared DLLs>\r\n");
     PageDouble page;
     WizardState wizard;
     wizard.installationState = kInstalling;
@@ -121,26 +120,28 @@ TEST_F(RunnerRun, SampleScriptLogLineByLine) {
     int dir = 0;
     for (std::size_t at = pf.find('\\', 3); at != std::string::npos; at = pf.find('\\', at + 1))
         expected.push_back(std::to_string(dir++) + "=" + pf.substr(0, at + 1));
-    for (const std::string& folder : {pf + "\\", pf + "\\Acme\\", pf + "\\Acme\\bin\\", system + "\\"})
+    for (const std::string& folder :
+         {pf + "\\", pf + "\\Acme\\", pf + "\\Acme\\bin\\", system + "\\"})
         expected.push_back(std::to_string(dir++) + "=" + folder);
-    expected.insert(expected.end(), {
-        "[LOG]",
-        "0=" + lowerAcme + "\\bin\\acme.exe",
-        "1=" + lowerAcme + "\\readme.txt",
-        "3=" + lowerAcme + "\\data.tag",
-        "4=" + lowerAcme + "\\acme.ini",
-        "[UNINSTALL]",
-        "PATH=SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + appName,
-        "[CAMINHO]",
-        "PATH1=",
-        "PATH2=",
-        "PATH3=",
-        "PATH4=",
-        "[RTYPE]",
-        "VELMIRA=NAO",
-        "[REGISTRY]",
-        "PATH=Software\\" + appName,
-    });
+    expected.insert(expected.end(),
+                    {
+                        "[LOG]",
+                        "0=" + lowerAcme + "\\bin\\acme.exe",
+                        "1=" + lowerAcme + "\\readme.txt",
+                        "3=" + lowerAcme + "\\data.tag",
+                        "4=" + lowerAcme + "\\acme.ini",
+                        "[UNINSTALL]",
+                        "PATH=SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + appName,
+                        "[CAMINHO]",
+                        "PATH1=",
+                        "PATH2=",
+                        "PATH3=",
+                        "PATH4=",
+                        "[RTYPE]",
+                        "VELMIRA=NAO",
+                        "[REGISTRY]",
+                        "PATH=Software\\" + appName,
+                    });
     // Some of the scratch path's letters may come in another case; compare as written.
     EXPECT_EQ(NonEmptyLines(ReadFileText(pf + "\\Acme\\install.log")), expected);
     EXPECT_NE(GetFileAttributesA((system + "\\core.dll").c_str()), INVALID_FILE_ATTRIBUTES);

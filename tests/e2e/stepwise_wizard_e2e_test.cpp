@@ -101,7 +101,10 @@ class WizardRun : public ::testing::Test {
     void Prepare(const std::string& script) {
         e2e::WriteTextFile(setup / "src" + "\\license.txt", "Acme licence terms\r\nline two");
         e2e::WriteTextFile(setup / "src" + "\\readme.txt", "Acme readme text");
-        MakeCabinet(setup / "file1.cab", setup / "src", {"license.txt", "readme.txt"});
+        // The uninstaller rides in every payload, as the installation's final steps copy it.
+        e2e::CopyFileOrFail(e2e::BinFolder() + "wizuninst.exe", setup / "src\\wizuninst.exe");
+        MakeCabinet(setup / "file1.cab", setup / "src",
+                    {"license.txt", "readme.txt", "wizuninst.exe"});
         e2e::WriteTextFile(setup / "data.tag", script);
     }
     e2e::Process Start() { return e2e::Process::Start(StepwiseExe(), "", setup.path()); }
@@ -320,14 +323,26 @@ TEST_F(WizardRun, EveryPageToFinish) {
     EXPECT_EQ(Text(page, IDC_COMPLETE_RUN), "Run the program");
     e2e::Screenshot("stepwise-wizard-11-complete");
 
-    // The program lands in the chosen folder (the installation actions do not copy yet);
-    // Finish runs it, and it leaves its marker there.
+    // The script's files name no destination, so nothing is copied: the program is put into
+    // the chosen folder here; Finish runs it, and it leaves its marker there.
     e2e::CopyFileOrFail(e2e::BinFolder() + "stepwise_mm_fake.exe", chosen + "\\acme.exe");
     Press(wizard, IDC_WIZARD_CANCEL);
     EXPECT_EQ(process.Wait(20s), 0);
     const std::string marker = chosen + "\\StepwiseMM.log";
     EXPECT_TRUE(e2e::WaitFor(
         [&] { return e2e::ReadTextFile(marker).find("done") != std::string::npos; }, 20s));
+
+    // The installation registered itself; its uninstall command takes it away again.
+    char command[MAX_PATH * 2] = {};
+    DWORD size = sizeof command;
+    RegGetValueA(HKEY_LOCAL_MACHINE,
+                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Acme", "UninstallString",
+                 RRF_RT_REG_SZ, nullptr, command, &size);
+    std::string uninstall = command;
+    ASSERT_NE(uninstall.find(' '), std::string::npos) << uninstall;
+    EXPECT_EQ(RunAndWait(uninstall.substr(0, uninstall.find(' ')),
+                         "/S " + uninstall.substr(uninstall.find(' ') + 1), setup.path()),
+              0);
 }
 
 // Over the background window the wizard becomes topmost; language texts replace the
