@@ -7,9 +7,11 @@
 
 #include <objbase.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -96,31 +98,33 @@ LinkInfo ReadLink(const std::string& path) {
     return info;
 }
 
-// Closes the shell windows whose title names `part` (the program group opened at the end).
-void CloseShellWindows(const std::string& part) {
-    struct Search {
-        std::string part;
-        std::vector<HWND> found;
-    } search{Lower(part), {}};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (IsWindowVisible(window) && Lower(e2e::WindowText(window)).find(s->part) !=
-                                               std::string::npos)
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    for (HWND window : search.found)
-        PostMessageA(window, WM_CLOSE, 0, 0);
-    e2e::WaitFor(
-        [&] {
-            for (HWND window : search.found)
-                if (IsWindow(window))
-                    return false;
-            return true;
-        },
-        20s);
+// The running explorer.exe processes, by id.
+std::set<DWORD> ExplorerProcesses() {
+    std::set<DWORD> ids;
+    win32::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (Lower(entry.szExeFile) == "explorer.exe")
+            ids.insert(entry.th32ProcessID);
+    }
+    return ids;
+}
+
+// Ends the shell windows the installation opened on its program group: they are the
+// explorer.exe processes that were not running before. Left running, they would hold this
+// test's output open after it ends.
+void EndNewExplorers(const std::set<DWORD>& before) {
+    for (DWORD id : ExplorerProcesses()) {
+        if (before.count(id))
+            continue;
+        win32::KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (process) {
+            TerminateProcess(process.get(), 0);
+            WaitForSingleObject(process.get(), 10000);
+        }
+    }
 }
 
 // What the comparison leaves out, each for a stated reason:
@@ -225,6 +229,7 @@ TEST_F(InstallRun, InstallThenUninstallLeavesThePrefixAsBefore) {
             envName + "\r\nB0=<Install Dir>\\tools\r\nC0=User\r\n");
 
     e2e::Snapshot before = e2e::TakeSnapshot(Noise);
+    const std::set<DWORD> explorers = ExplorerProcesses();
 
     e2e::Process process = Start();
     HWND wizard = e2e::WaitTopWindow(process.id(), "#32770", product + " - Stepwise", 60s);
@@ -239,8 +244,8 @@ TEST_F(InstallRun, InstallThenUninstallLeavesThePrefixAsBefore) {
 
     // Files, the System-folder copies, the log.
     const std::string system = SystemFolder();
-    for (const char* name : {"acme.exe", "readme.txt", "tools\\helper.dll", "acme.ini",
-                             "data.tag", "install.log"})
+    for (const char* name :
+         {"acme.exe", "readme.txt", "tools\\helper.dll", "acme.ini", "data.tag", "install.log"})
         EXPECT_TRUE(Exists(installFolder + "\\" + name)) << name;
     EXPECT_TRUE(Exists(system + "\\" + sharedDll));
     EXPECT_TRUE(Exists(system + "\\wizuninst.exe"));
@@ -280,7 +285,9 @@ TEST_F(InstallRun, InstallThenUninstallLeavesThePrefixAsBefore) {
 
     Press(wizard, IDC_WIZARD_CANCEL);  // Finish
     EXPECT_EQ(process.Wait(20s), 0);
-    CloseShellWindows(product);
+    // The program group was opened in a shell window at the end of the installation.
+    EXPECT_NE(ExplorerProcesses(), explorers);
+    EndNewExplorers(explorers);
 
     // The uninstall command, silently; its copy in the System folder goes after it.
     EXPECT_EQ(UninstallSilently(command), 0);
@@ -292,7 +299,8 @@ TEST_F(InstallRun, InstallThenUninstallLeavesThePrefixAsBefore) {
     // Kept on purpose: the shared DLL, and the environment value the log cannot record.
     std::vector<std::string> unexpected;
     for (const std::string& line : added) {
-        if (line.find(sharedDll) == std::string::npos && line.find(Lower(envName)) == std::string::npos)
+        if (line.find(sharedDll) == std::string::npos &&
+            line.find(Lower(envName)) == std::string::npos)
             unexpected.push_back(line);
     }
     EXPECT_TRUE(gone.empty()) << "missing after uninstall:\n" << Join(gone);
@@ -315,9 +323,8 @@ TEST_F(InstallRun, CancelMidInstallationThenUninstallWhatWasRecorded) {
         files += "PR" + n + "=part" + n + ".bin\r\nON" + n + "=<Install Dir>\\data\r\n";
     }
     MakeCabinet(setup / "file1.cab", setup / "src", names);
-    e2e::WriteTextFile(setup / "data.tag",
-                       "[APPINFO]\r\n1=" + product + "\r\n5=<Program Files>\\" + product +
-                           "\r\n[DIALOG]\r\n8=1\r\n10=1\r\n" + files);
+    e2e::WriteTextFile(setup / "data.tag", "[APPINFO]\r\n1=" + product + "\r\n5=<Program Files>\\" +
+                                               product + "\r\n[DIALOG]\r\n8=1\r\n10=1\r\n" + files);
 
     e2e::Snapshot before = e2e::TakeSnapshot(Noise);
     e2e::Process process = Start();
@@ -339,9 +346,8 @@ TEST_F(InstallRun, CancelMidInstallationThenUninstallWhatWasRecorded) {
         << "the last file was not reached";
     EXPECT_FALSE(Exists(installFolder + "\\data\\part" + std::to_string(kFiles - 1) + ".bin"));
 
-    EXPECT_EQ(RunAndWait(e2e::BinFolder() + "wizuninst.exe", "/S \"" + logPath + "\"",
-                         setup.path()),
-              0);
+    EXPECT_EQ(
+        RunAndWait(e2e::BinFolder() + "wizuninst.exe", "/S \"" + logPath + "\"", setup.path()), 0);
     e2e::Snapshot after = e2e::TakeSnapshot(Noise);
     std::vector<std::string> gone = e2e::Missing(before, after);
     std::vector<std::string> added = e2e::Missing(after, before);
