@@ -60,6 +60,7 @@ class SharedDllRun : public ::testing::Test {
         CopyFileA(SampleComponent("500").c_str(), (scratch / "temp\\F2_kept.dll").c_str(), FALSE);
     }
     void TearDown() override {
+        WaitForProgramsToEnd({"regsvr32.exe"}, 60000);
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey(script.Read("APPINFO", "1", 100)).c_str());
         RegDeleteKeyA(HKEY_LOCAL_MACHINE,
                       ("Software\\" + script.Read("APPINFO", "1", 100)).c_str());
@@ -158,6 +159,7 @@ TEST(Shortcuts, ReadBackThroughTheShell) {
     char address[MAX_PATH] = {};
     GetPrivateProfileStringA("InternetShortcut", "URL", "", address, MAX_PATH, url.c_str());
     EXPECT_STREQ(address, "C:\\Acme\\help.chm");
+    WaitForProgramsToEnd({"winemenubuilder.exe"}, 60000);
 }
 
 // Registry values under every level created, the user's environment in HKCU, INI entries.

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <string>
 #include <vector>
 
@@ -105,6 +107,26 @@ bool WaitUntil(Condition condition, DWORD limitMs) {
         Sleep(50);
     }
     return true;
+}
+
+// Waits (up to about `limitMs`) until no process runs under one of the given program names:
+// programs the tested calls start and do not wait for (regsvr32, and Wine's menu builder after
+// a shell link is saved) would otherwise outlive the test and hold its output open.
+inline void WaitForProgramsToEnd(const std::vector<std::string>& names, DWORD limitMs) {
+    WaitUntil(
+        [&] {
+            win32::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+            PROCESSENTRY32 entry = {};
+            entry.dwSize = sizeof entry;
+            for (BOOL more = Process32First(snapshot.get(), &entry); more;
+                 more = Process32Next(snapshot.get(), &entry)) {
+                for (const std::string& name : names)
+                    if (lstrcmpiA(entry.szExeFile, name.c_str()) == 0)
+                        return false;
+            }
+            return true;
+        },
+        limitMs);
 }
 
 }  // namespace stepwise
