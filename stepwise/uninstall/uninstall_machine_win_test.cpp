@@ -1,7 +1,7 @@
 #include "uninstall/uninstall_machine_win.h"
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
@@ -27,9 +27,10 @@ TEST(UninstallMachine, TheShellsFoldersAreKeptInEverySpelling) {
         EXPECT_EQ(folder, CanonicalPath(folder)) << "not in canonical form";
 
     InstallLog log;
-    for (int csidl : {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILES_COMMON, CSIDL_WINDOWS, CSIDL_SYSTEM,
-                      CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY,
-                      CSIDL_FAVORITES, CSIDL_APPDATA, CSIDL_PERSONAL, CSIDL_PROFILE, CSIDL_FONTS}) {
+    for (int csidl :
+         {CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILES_COMMON, CSIDL_WINDOWS, CSIDL_SYSTEM,
+          CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS, CSIDL_STARTMENU, CSIDL_DESKTOPDIRECTORY,
+          CSIDL_FAVORITES, CSIDL_APPDATA, CSIDL_PERSONAL, CSIDL_PROFILE, CSIDL_FONTS}) {
         std::string folder = ShellFolder(csidl);
         ASSERT_FALSE(folder.empty()) << csidl;
         CharUpperBuffA(folder.data(), static_cast<DWORD>(folder.size()));
@@ -48,9 +49,9 @@ TEST(UninstallMachine, CanonicalPathKeepsTheFolderMark) {
     std::string windows = ShellFolder(CSIDL_WINDOWS);
     std::string canonical = CanonicalPath(windows + "\\");
     EXPECT_EQ(canonical.back(), '\\');
-    EXPECT_TRUE(std::none_of(canonical.begin(), canonical.end(),
-                             [](char c) { return c >= 'A' && c <= 'Z'; }))
-        << canonical;
+    EXPECT_TRUE(std::none_of(canonical.begin(), canonical.end(), [](char c) {
+        return c >= 'A' && c <= 'Z';
+    })) << canonical;
     EXPECT_EQ(CanonicalPath("C:\\No Such Folder\\X.TXT"), "c:\\no such folder\\x.txt");
 }
 
