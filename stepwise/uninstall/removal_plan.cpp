@@ -250,9 +250,9 @@ RemovalPlan PlanRemoval(const InstallLog& log,
 
     PlanKeys(log, plan);
 
-    std::string log_ = NormalFolderPath(logPath);
-    if (!log_.empty() && FileNameOf(log_) == "install.log" && seen.insert(log_).second)
-        plan.logFile = log_;
+    std::string logFile = NormalFolderPath(logPath);
+    if (!logFile.empty() && FileNameOf(logFile) == "install.log" && seen.insert(logFile).second)
+        plan.logFile = logFile;
 
     for (const auto& path : log.folders)
         planFolder(path);

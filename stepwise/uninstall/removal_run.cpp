@@ -110,9 +110,13 @@ std::string ProductNameFrom(const InstallLog& log) {
     return slash == std::string::npos ? key : key.substr(slash + 1);
 }
 
-std::string ConfirmationText(const std::string& product) {
-    return "Do you want to remove " + Product(product) +
-           " and all of its components from your computer?";
+std::string ConfirmationText(const std::string& product, int damagedLines) {
+    std::string text = "Do you want to remove " + Product(product) +
+                       " and all of its components from your computer?";
+    if (damagedLines > 0)
+        text += "\n\nThe installation log is damaged (" + std::to_string(damagedLines) +
+                " unreadable lines): what it no longer names stays on the computer.";
+    return text;
 }
 
 std::string SummaryText(const RemovalReport& report, const std::string& product) {

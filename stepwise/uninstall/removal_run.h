@@ -65,7 +65,8 @@ int ExitCodeFor(const RemovalReport& report);
 std::string ProductNameFrom(const InstallLog& log);
 
 // The confirmation question and the one summary message of the interactive run.
-std::string ConfirmationText(const std::string& product);
+// `damagedLines` > 0 adds a warning that the log is damaged and some items may stay.
+std::string ConfirmationText(const std::string& product, int damagedLines = 0);
 std::string SummaryText(const RemovalReport& report, const std::string& product);
 
 }  // namespace stepwise

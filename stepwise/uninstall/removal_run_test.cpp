@@ -184,6 +184,8 @@ TEST(RemovalRun, ProductNameComesFromTheUninstallKey) {
     EXPECT_EQ(ProductNameFrom(log), "Acme Mail");
     EXPECT_EQ(ProductNameFrom(InstallLog{}), "");
     EXPECT_THAT(ConfirmationText("Acme Mail"), HasSubstr("remove Acme Mail and all"));
+    EXPECT_THAT(ConfirmationText("Acme Mail"), Not(HasSubstr("damaged")));
+    EXPECT_THAT(ConfirmationText("Acme Mail", 2), HasSubstr("damaged (2 unreadable lines)"));
 }
 
 }  // namespace

@@ -64,8 +64,8 @@ int Run(const char* commandLine) {
     }
 
     std::string product = ProductNameFrom(*read.log);
-    if (!command.silent &&
-        Show(ConfirmationText(product), product, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (!command.silent && Show(ConfirmationText(product, read.log->damagedLines), product,
+                                MB_YESNO | MB_ICONQUESTION) != IDYES)
         return kExitCancelled;
 
     RemovalPlan plan =
