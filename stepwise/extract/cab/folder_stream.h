@@ -11,6 +11,7 @@
 #include "cab/byte_io.h"
 #include "cab/cab_error.h"
 #include "cab/cab_parser.h"
+#include "cab/folder_pass.h"
 #include "codec/block_decoder.h"
 
 namespace cab {
@@ -22,7 +23,7 @@ CabError MakeDecoder(uint16_t compression, std::unique_ptr<codec::BlockDecoder>*
 // "none", "MSZIP", "Quantum:LEVEL:WINDOW", "LZX:WINDOW" or "method N".
 std::string MethodName(uint16_t compression);
 
-class FolderStream {
+class FolderStream final : public FolderBytes {
   public:
     struct Segment {
         ByteSource* source = nullptr;  // borrowed: outlives the stream
@@ -40,10 +41,10 @@ class FolderStream {
     // Reads exactly `size` bytes into `sink` straight from the decoded block. Once the sink
     // refuses a write it gets no more and `*sinkOk` turns false; decoding goes on, so the
     // result still says whether the data was sound.
-    CabError ReadTo(ByteSink* sink, uint64_t size, bool* sinkOk);
+    CabError ReadTo(ByteSink* sink, uint64_t size, bool* sinkOk) override;
     // Decodes and drops `size` bytes.
-    CabError Skip(uint64_t size);
-    uint64_t position() const { return position_; }
+    CabError Skip(uint64_t size) override;
+    uint64_t position() const override { return position_; }
 
   private:
     // Hands the next `size` bytes to take(data, n) in the pieces they were decoded in.
