@@ -12,35 +12,48 @@ bool FolderPipe::PushFilling() {
     changed_.wait(lock, [this] { return abandoned_ || queuedBytes_ < capacity_; });
     if (abandoned_)
         return false;
-    queuedBytes_ += filling_.size();
+    queuedBytes_ += filling_.size;
     queue_.push_back(std::move(filling_));
+    filling_ = Chunk();
     if (!spare_.empty()) {
         filling_ = std::move(spare_.back());
         spare_.pop_back();
-    } else {
-        filling_ = std::vector<uint8_t>();
+        filling_.size = 0;
     }
-    filling_.clear();
     changed_.notify_all();
     return true;
 }
 
+uint8_t* FolderPipe::Room(size_t* room) {
+    if (!filling_.data)
+        filling_.data.reset(new uint8_t[kChunkSize]);
+    *room = kChunkSize - filling_.size;
+    return filling_.data.get() + filling_.size;
+}
+
+bool FolderPipe::Commit(size_t size) {
+    filling_.size += size;
+    if (filling_.size == kChunkSize)
+        return PushFilling();
+    return size == 0 || !abandoned();
+}
+
 bool FolderPipe::Write(const uint8_t* data, size_t size) {
     while (size > 0) {
-        if (filling_.capacity() < kChunkSize)
-            filling_.reserve(kChunkSize);
-        const size_t n = std::min(size, kChunkSize - filling_.size());
-        filling_.insert(filling_.end(), data, data + n);
+        size_t room = 0;
+        uint8_t* to = Room(&room);
+        const size_t n = std::min(size, room);
+        std::memcpy(to, data, n);
         data += n;
         size -= n;
-        if (filling_.size() == kChunkSize && !PushFilling())
+        if (!Commit(n))
             return false;
     }
     return !abandoned();
 }
 
 void FolderPipe::Finish(const CabError& error) {
-    if (!filling_.empty())
+    if (filling_.size > 0)
         PushFilling();
     std::lock_guard<std::mutex> lock(mutex_);
     finished_ = true;
@@ -68,11 +81,11 @@ bool FolderPipe::PullChunk() {
     if (queue_.empty())
         return false;
     // The chunk just read goes back to the producer.
-    if (reading_.capacity() > 0)
+    if (reading_.data)
         spare_.push_back(std::move(reading_));
     reading_ = std::move(queue_.front());
     queue_.pop_front();
-    queuedBytes_ -= reading_.size();
+    queuedBytes_ -= reading_.size;
     readPos_ = 0;
     changed_.notify_all();
     return true;
@@ -81,7 +94,7 @@ bool FolderPipe::PullChunk() {
 template <class Take>
 CabError FolderPipe::Consume(uint64_t size, Take take) {
     while (size > 0) {
-        if (readPos_ == reading_.size()) {
+        if (readPos_ == reading_.size) {
             if (!PullChunk()) {
                 std::lock_guard<std::mutex> lock(mutex_);
                 if (error_)
@@ -90,8 +103,8 @@ CabError FolderPipe::Consume(uint64_t size, Take take) {
             }
             continue;
         }
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(size, reading_.size() - readPos_));
-        take(reading_.data() + readPos_, n);
+        const size_t n = static_cast<size_t>(std::min<uint64_t>(size, reading_.size - readPos_));
+        take(reading_.data.get() + readPos_, n);
         readPos_ += n;
         position_ += n;
         size -= n;

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -27,6 +28,10 @@ class FolderPipe final : public ByteSink, public FolderBytes {
 
     // Producer side. Write returns false once the consumer has abandoned the pipe.
     bool Write(const uint8_t* data, size_t size) override;
+    // Room to decode into directly (at least one byte); Commit(n) hands over the first n
+    // bytes written there and returns false once the consumer has abandoned the pipe.
+    uint8_t* Room(size_t* room);
+    bool Commit(size_t size);
     // Ends the bytes; a failed decode hands its error, which the consumer meets after the
     // last byte written before it.
     void Finish(const CabError& error);
@@ -41,6 +46,10 @@ class FolderPipe final : public ByteSink, public FolderBytes {
     bool abandoned() const;
 
   private:
+    struct Chunk {
+        std::unique_ptr<uint8_t[]> data;  // kChunkSize bytes, not cleared
+        size_t size = 0;
+    };
     template <class Take>
     CabError Consume(uint64_t size, Take take);
     // Queues the chunk being filled; false when abandoned.
@@ -51,15 +60,15 @@ class FolderPipe final : public ByteSink, public FolderBytes {
     const size_t capacity_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::deque<std::vector<uint8_t>> queue_;
-    std::vector<std::vector<uint8_t>> spare_;
+    std::deque<Chunk> queue_;
+    std::vector<Chunk> spare_;
     size_t queuedBytes_ = 0;
     bool finished_ = false;
     bool abandoned_ = false;
     CabError error_;
 
-    std::vector<uint8_t> filling_;  // producer's own
-    std::vector<uint8_t> reading_;  // consumer's own
+    Chunk filling_;  // producer's own
+    Chunk reading_;  // consumer's own
     size_t readPos_ = 0;
     uint64_t position_ = 0;
 };

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <exception>
 #include <mutex>
-#include <new>
 #include <thread>
 
 #include "cab/folder_pipe.h"
@@ -15,8 +15,6 @@ namespace {
 constexpr unsigned kMaxDecodeThreads = 16;
 // Bytes held by folders decoded ahead of the one being handed out, over all of them.
 constexpr size_t kAheadBudget = 64u << 20;
-// A decoding thread checks between reads of this size whether it was abandoned.
-constexpr uint64_t kDecodeStep = 1u << 20;
 
 class JobRunner {
   public:
@@ -82,16 +80,22 @@ class JobRunner {
         }
     }
 
+    // Decodes the folder's blocks straight into the pipe's chunks.
     static void Decode(const FolderJob& job, FolderPipe& pipe) {
         CabError error;
         try {
-            std::unique_ptr<FolderBytes> stream = job.makeStream();
-            bool unused = true;
-            while (!error && stream->position() < job.end && !pipe.abandoned()) {
-                const uint64_t n = std::min(kDecodeStep, job.end - stream->position());
-                error = stream->ReadTo(&pipe, n, &unused);
+            std::unique_ptr<FolderStream> stream = job.makeStream();
+            while (!error && stream->position() < job.end) {
+                size_t room = 0;
+                uint8_t* to = pipe.Room(&room);
+                room = static_cast<size_t>(std::min<uint64_t>(room, job.end - stream->position()));
+                size_t delivered = 0;
+                error = stream->ReadInto(to, room, &delivered);
+                if (!pipe.Commit(delivered))
+                    break;  // abandoned
             }
-        } catch (const std::bad_alloc&) {
+        } catch (const std::exception&) {
+            // Out of memory, in practice; nothing may escape the thread.
             error = MakeError(CabErrc::Io, "out of memory while decoding a folder");
         }
         pipe.Finish(error);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cab/folder_pass.h"
+#include "cab/folder_stream.h"
 
 namespace cab {
 
@@ -21,7 +22,7 @@ struct FolderJob {
     // only touch what stays unchanged while the jobs run (and sources that lock their
     // reads). Empty: the folder needs the calling thread (it asks for the next cabinet),
     // and the pass decodes it itself.
-    std::function<std::unique_ptr<FolderBytes>()> makeStream;
+    std::function<std::unique_ptr<FolderStream>()> makeStream;
     // Bytes of the folder the pass will read, from its start.
     uint64_t end = 0;
 };
