@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "cab/cab_writer.h"
 #include "extract/dos_time.h"
 #include "extract/extraction_worker_win.h"
 
@@ -168,6 +169,81 @@ TEST_F(NotifyTest, RefusesNamesOutsideFolder) {
         EXPECT_EQ(Extract(name, "escape", kDate, kTime, 0), -1) << name;
     }
     EXPECT_EQ(GetFileAttributesA(outside.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// Files that share bytes in a folder are open at the same time: each is stamped with its own
+// time and attributes when it is closed, whatever else is open.
+TEST_F(NotifyTest, FilesOpenTogetherKeepTheirOwnStamps) {
+    cab::FdiNotification a, b;
+    a.user = b.user = &job;
+    a.name1 = "a.txt";
+    b.name1 = "b.txt";
+    a.attributes = 0x01;
+    b.attributes = 0x20;
+    const intptr_t ha = ExtractionNotify(cab::FdiNotificationType::CopyFileRequest, &a);
+    const intptr_t hb = ExtractionNotify(cab::FdiNotificationType::CopyFileRequest, &b);
+    ASSERT_GT(ha, 0);
+    ASSERT_GT(hb, 0);
+    EXPECT_EQ(_write(static_cast<int>(ha), "aa", 2), 2);
+    EXPECT_EQ(_write(static_cast<int>(hb), "bbb", 3), 3);
+    a.handle = ha;
+    a.date = kDate;
+    a.time = kTime;
+    b.handle = hb;
+    b.date = 0x5921;  // 2024-09-01
+    b.time = 0x6000;
+    EXPECT_EQ(ExtractionNotify(cab::FdiNotificationType::CloseFileInfo, &a), 1);
+    EXPECT_EQ(ExtractionNotify(cab::FdiNotificationType::CloseFileInfo, &b), 1);
+    EXPECT_EQ(ReadAll(folder + "a.txt"), "aa");
+    EXPECT_EQ(ReadAll(folder + "b.txt"), "bbb");
+    EXPECT_TRUE(GetFileAttributesA((folder + "a.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(GetFileAttributesA((folder + "b.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+    for (const auto& [name, year] : {std::pair{"a.txt", 2018}, std::pair{"b.txt", 2024}}) {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        ASSERT_TRUE(GetFileAttributesExA((folder + name).c_str(), GetFileExInfoStandard, &data));
+        FILETIME local;
+        SYSTEMTIME st;
+        FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+        FileTimeToSystemTime(&local, &st);
+        EXPECT_EQ(st.wYear, year) << name;
+    }
+}
+
+// The worker's whole path on a cabinet of several folders, decoded on several threads:
+// every file arrives whole, with its own stored time.
+TEST_F(NotifyTest, ExtractsEveryFolderOfAMultiFolderCabinet) {
+    cab::CabinetWriter writer("multi.cab", {.maxFolderSize = 150000});
+    std::vector<std::string> contents;
+    for (int i = 0; i < 6; ++i) {
+        std::string text;
+        for (int line = 0; text.size() < 100000; ++line)
+            text += "file " + std::to_string(i) + " line " + std::to_string(line * (i + 3)) + "\n";
+        contents.push_back(text);
+        const uint16_t date = static_cast<uint16_t>(((2010 + i - 1980) << 9) | (1 << 5) | 2);
+        ASSERT_FALSE(writer.AddFile({"m" + std::to_string(i) + ".txt", date, 0x6000, 0x20},
+                                    reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+    }
+    cab::DirectoryCabinetSink sink(folder);
+    ASSERT_FALSE(writer.Finish(sink));
+    const std::string out = folder + "out\\";
+    CreateDirectoryA(out.c_str(), nullptr);
+    ExtractionJob multi{out, folder, &NotifyTest::Prompt};
+    EXPECT_TRUE(ExtractCabinet(folder + "multi.cab", multi));
+    for (int i = 0; i < 6; ++i) {
+        const std::string path = out + "m" + std::to_string(i) + ".txt";
+        EXPECT_EQ(ReadAll(path), contents[i]) << path;
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+        FILETIME local;
+        SYSTEMTIME st;
+        FileTimeToLocalFileTime(&data.ftLastWriteTime, &local);
+        FileTimeToSystemTime(&local, &st);
+        EXPECT_EQ(st.wYear, 2010 + i) << path;
+        DeleteFileA(path.c_str());
+    }
+    RemoveDirectoryA(out.c_str());
+    DeleteFileA((folder + "multi.cab").c_str());
+    EXPECT_EQ(prompts, 0);
 }
 
 // The next cabinet is looked for in the setup folder; only a missing one prompts.

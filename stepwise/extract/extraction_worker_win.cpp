@@ -81,21 +81,21 @@ int OpenWithCrt(const wchar_t* path, int flags, int mode) {
 }
 
 intptr_t OpenDestination(ExtractionJob& job, const cab::FdiNotification& n) {
-    job.destination = DestinationFor(job, n.name1, n.attributes);
-    if (job.destination.empty())
+    const std::wstring destination = DestinationFor(job, n.name1, n.attributes);
+    if (destination.empty())
         return -1;
     // The temporary folder survives between runs. Windows refuses to open a read-only
     // file for writing and to create over a hidden or system one with normal attributes
     // (Wine allows the latter): make a file from an earlier run plain first.
     constexpr DWORD kInTheWay =
         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    DWORD existing = GetFileAttributesW(job.destination.c_str());
+    DWORD existing = GetFileAttributesW(destination.c_str());
     if (existing != INVALID_FILE_ATTRIBUTES && !(existing & FILE_ATTRIBUTE_DIRECTORY) &&
         (existing & kInTheWay))
-        SetFileAttributesW(job.destination.c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(destination.c_str(), FILE_ATTRIBUTE_NORMAL);
     // The decoder's flags truncate: a shorter new file must not keep an older one's tail.
     int fd = (job.openFile ? job.openFile : OpenWithCrt)(
-        job.destination.c_str(), cab::kFdiDestinationOpenFlags | _O_SEQUENTIAL,
+        destination.c_str(), cab::kFdiDestinationOpenFlags | _O_SEQUENTIAL,
         cab::kFdiDestinationOpenMode);
     if (fd == 0) {
         // A program started without standard handles has descriptor 0 free, but 0 tells
@@ -104,6 +104,8 @@ intptr_t OpenDestination(ExtractionJob& job, const cab::FdiNotification& n) {
         _close(fd);
         fd = other;
     }
+    if (fd != -1)
+        job.destinations[fd] = destination;
     return fd;
 }
 
@@ -123,9 +125,14 @@ void SetStoredTime(const std::wstring& path, uint16_t dosDate, uint16_t dosTime)
 
 intptr_t CloseAndStamp(ExtractionJob& job, const cab::FdiNotification& n) {
     _close(static_cast<int>(n.handle));
-    SetStoredTime(job.destination, n.date, n.time);
+    auto it = job.destinations.find(n.handle);
+    if (it == job.destinations.end())
+        return 1;  // not a handle this job opened: nothing to stamp
+    const std::wstring destination = std::move(it->second);
+    job.destinations.erase(it);
+    SetStoredTime(destination, n.date, n.time);
     DWORD attributes = n.attributes & kAttributeMask;
-    SetFileAttributesW(job.destination.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
+    SetFileAttributesW(destination.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL);
     return 1;
 }
 
@@ -219,6 +226,9 @@ bool ExtractCabinet(const std::string& cabinetPath, ExtractionJob& job) {
         ShowMessage(nullptr, "error destroy...");
         return false;
     }
+    // Folders decode on every hardware thread; the notifications below still come from
+    // this one, in order.
+    cab::FdiSetDecodeThreads(decoder.get(), 0);
     cab::FdiCabinetInfo info;
     bool isCabinet = cab::FdiIsCabinet(decoder.get(), cabinet.get(), &info);
     cabinet.Close();

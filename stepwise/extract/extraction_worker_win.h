@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "cab/fdi.h"
@@ -22,7 +23,9 @@ struct ExtractionJob {
     std::string extractionFolder;  // TempFolder, ends with a backslash
     std::string setupFolder;
     NextDiskPrompt promptNextDisk = nullptr;
-    std::wstring destination;  // the file being written
+    // The files being written, by handle: files that share bytes in a folder are open at
+    // the same time, and each is stamped with its own time and attributes when closed.
+    std::map<intptr_t, std::wstring> destinations;
     // Opens a destination file like _wopen; tests watch the file system at this seam.
     int (*openFile)(const wchar_t* path, int flags, int mode) = nullptr;
 };

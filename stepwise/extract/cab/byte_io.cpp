@@ -29,6 +29,7 @@ int64_t FileSource::ReadAt(uint64_t offset, void* buffer, size_t count) {
     // Cabinets stop at 2 GB, so a long offset is enough for every valid position.
     if (offset > 0x7FFFFFFF)
         return 0;
+    std::lock_guard<std::mutex> lock(mutex_);
     if (offset != position_) {
         if (std::fseek(file_, static_cast<long>(offset), SEEK_SET) != 0)
             return -1;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ class MemorySource final : public ByteSource {
     size_t size_;
 };
 
-// A file opened read-only in binary mode.
+// A file opened read-only in binary mode. Reads from several threads take turns.
 class FileSource final : public ByteSource {
   public:
     // Returns nullptr when the file cannot be opened.
@@ -45,6 +46,7 @@ class FileSource final : public ByteSource {
 
   private:
     explicit FileSource(std::FILE* file) : file_(file) {}
+    std::mutex mutex_;
     std::FILE* file_;
     uint64_t position_ = 0;  // where the stream is, to skip seeks on sequential reads
 };

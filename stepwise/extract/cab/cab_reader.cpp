@@ -6,6 +6,7 @@
 #include "cab/cab_parser.h"
 #include "cab/folder_pass.h"
 #include "cab/folder_stream.h"
+#include "cab/parallel_folders.h"
 #include "cab/safe_name.h"
 
 namespace cab {
@@ -304,19 +305,38 @@ CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& don
             report(files[i], e);
         return {};
     };
+    // One job per folder with files to extract; all cabinets of the chain are open, so
+    // every folder can decode on its own thread.
+    std::vector<FolderJob> jobs;
+    std::vector<size_t> folderOf;
     for (size_t f = 0; f < perFolder.size(); ++f) {
         if (perFolder[f].empty())
             continue;
-        std::unique_ptr<FolderStream> stream = impl_->OpenFolder(static_cast<int>(f));
-        CabError e = DecodeFolderOnce(*stream, perFolder[f], open, finished);
+        uint64_t end = 0;
+        for (const PassFile& p : perFolder[f])
+            end = std::max(end, p.offset + p.size);
+        Impl* impl = impl_.get();
+        const int folder = static_cast<int>(f);
+        jobs.push_back({[impl, folder] { return impl->OpenFolder(folder); }, end});
+        folderOf.push_back(f);
+    }
+    RunFolderJobs(jobs, threads_, [&](size_t job, FolderBytes* bytes) {
+        const size_t f = folderOf[job];
+        std::unique_ptr<FolderStream> own;
+        if (!bytes) {
+            own = impl_->OpenFolder(static_cast<int>(f));
+            bytes = own.get();
+        }
+        CabError e = DecodeFolderOnce(*bytes, perFolder[f], open, finished);
         if (e && !e.SpoilsOnlyItsFolder()) {
             for (size_t rest = f + 1; rest < perFolder.size(); ++rest) {
                 for (const PassFile& p : perFolder[rest])
                     report(files[p.id], e);
             }
-            break;
+            return false;
         }
-    }
+        return true;
+    });
     return first;
 }
 

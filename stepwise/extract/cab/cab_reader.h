@@ -108,9 +108,17 @@ class CabinetReader {
     // Decodes every file and checks every checksum without writing anything.
     CabError Test(const FileDone& done = nullptr);
 
+    // Threads ExtractAll and Test decode folders on (0: one per hardware thread; 1, the
+    // default: the calling thread only). With more, folders decode at the same time, but
+    // the callbacks still run on the calling thread, in the order and with the results one
+    // thread gives. The sources then must allow reads from several threads (the ones in
+    // byte_io.h and cab_search.h do).
+    void SetDecodeThreads(unsigned threads) { threads_ = threads; }
+
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
+    unsigned threads_ = 1;
 };
 
 }  // namespace cab

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <utility>
@@ -14,6 +15,7 @@
 #include "cab/cab_parser.h"
 #include "cab/folder_pass.h"
 #include "cab/folder_stream.h"
+#include "cab/parallel_folders.h"
 #include "cab/safe_name.h"
 
 namespace cab {
@@ -28,7 +30,8 @@ constexpr int kMaxNextCabinetRequests = 10000;
 // File data is written in pieces of one data block's output.
 constexpr size_t kWriteChunk = kMaxDataUncompressed;
 
-// A ByteSource over the caller's seek and read callbacks on one handle.
+// A ByteSource over the caller's seek and read callbacks on one handle. Folders decoding on
+// several threads take turns: a seek and its reads go together.
 class HandleSource final : public ByteSource {
   public:
     HandleSource(FdiRead read, FdiSeek seek, intptr_t handle, int64_t base)
@@ -38,6 +41,7 @@ class HandleSource final : public ByteSource {
         const uint64_t at = static_cast<uint64_t>(base_) + offset;
         if (at > 0x7FFFFFFF)
             return 0;  // cabinets end below 2 GB
+        std::lock_guard<std::mutex> lock(mutex_);
         if (seek_(handle_, static_cast<int32_t>(at), kSeekSet) != static_cast<int32_t>(at))
             return -1;
         size_t done = 0;
@@ -54,6 +58,7 @@ class HandleSource final : public ByteSource {
     }
 
   private:
+    std::mutex mutex_;
     FdiRead read_;
     FdiSeek seek_;
     intptr_t handle_;
@@ -112,6 +117,7 @@ struct FdiContext {
     FdiError* error;
     FdiError ownError;  // used when the caller passed no error record
     bool busy = false;
+    unsigned threads = 1;  // see FdiSetDecodeThreads
 
     void Reset() { *error = FdiError{}; }
     bool Fail(FdiErrorCode code, const std::string& message) {
@@ -162,9 +168,13 @@ class CopyRun {
     CabError OpenNext();
     CabError Notify(FdiNotificationType type, FdiNotification& n, intptr_t* result);
     CabError NotifyInfo(Opened& c);
+    CabError ExtractCabinetFolders(
+        int cabinet,
+        const std::vector<std::pair<int, std::vector<const CabFile*>>>& groups);
     CabError ExtractFolderFiles(int cabinet,
                                 int folderId,
-                                const std::vector<const CabFile*>& files);
+                                const std::vector<const CabFile*>& files,
+                                FolderBytes* decoded);
     CabError OpenFile(int cabinet, const CabFile& file, intptr_t* handle);
     CabError CloseFile(int cabinet, const CabFile& file, intptr_t handle);
     std::unique_ptr<FolderStream> MakeStream(int folderId);
@@ -356,11 +366,46 @@ CabError CopyRun::CloseFile(int cabinet, const CabFile& file, intptr_t handle) {
     return {};
 }
 
+// Extracts the folders of one cabinet in order. A folder that lies wholly in this cabinet
+// may decode on a pool thread; one that continues from the previous cabinet or into the
+// next decodes on this thread, which asks for the next cabinet when it gets there.
+CabError CopyRun::ExtractCabinetFolders(
+    int cabinet,
+    const std::vector<std::pair<int, std::vector<const CabFile*>>>& groups) {
+    const Opened& c = *cabs_[cabinet];
+    std::vector<FolderJob> jobs(groups.size());
+    for (size_t g = 0; g < groups.size(); ++g) {
+        const FolderStart start = folderStarts_[groups[g].first];
+        const bool continues =
+            start.folder + 1 == static_cast<int>(c.cab.folders.size()) && c.cab.HasNext();
+        if (start.cabinet == cabinet && !continues) {
+            FolderStream::Segment segment;
+            segment.source = c.source.get();
+            segment.cabinet = &c.cab;
+            segment.folder = start.folder;
+            jobs[g].makeStream = [segment] {
+                return std::make_unique<FolderStream>(segment, nullptr);
+            };
+        }
+        for (const CabFile* f : groups[g].second)
+            jobs[g].end = std::max<uint64_t>(jobs[g].end, uint64_t{f->folderOffset} + f->size);
+    }
+    CabError failure;
+    RunFolderJobs(jobs, ctx_.threads, [&](size_t g, FolderBytes* decoded) {
+        failure = ExtractFolderFiles(cabinet, groups[g].first, groups[g].second, decoded);
+        return failure.ok();
+    });
+    return failure;
+}
+
 // Decodes the folder once for all its files listed in this cabinet, in offset order: each
 // file is asked for when decoding reaches it and closed when its last byte is written.
+// `decoded` carries the folder's bytes when a pool thread decodes it; otherwise the folder
+// is decoded here.
 CabError CopyRun::ExtractFolderFiles(int cabinet,
                                      int folderId,
-                                     const std::vector<const CabFile*>& files) {
+                                     const std::vector<const CabFile*>& files,
+                                     FolderBytes* decoded) {
     std::vector<PassFile> pass;
     uint64_t first = UINT64_MAX;
     for (size_t i = 0; i < files.size(); ++i) {
@@ -368,7 +413,7 @@ CabError CopyRun::ExtractFolderFiles(int cabinet,
         first = std::min<uint64_t>(first, files[i]->folderOffset);
     }
     // A folder continued from an earlier cabinet goes on from where that one stopped.
-    if (!stream_ || streamFolder_ != folderId || first < stream_->position()) {
+    if (!decoded && (!stream_ || streamFolder_ != folderId || first < stream_->position())) {
         stream_ = MakeStream(folderId);
         streamFolder_ = folderId;
     }
@@ -394,7 +439,7 @@ CabError CopyRun::ExtractFolderFiles(int cabinet,
         }
         return CloseFile(cabinet, *files[i], handle);
     };
-    return DecodeFolderOnce(*stream_, std::move(pass), open, done);
+    return DecodeFolderOnce(decoded ? *decoded : *stream_, std::move(pass), open, done);
 }
 
 bool CopyRun::Run(const std::string& name, const std::string& folder) {
@@ -434,10 +479,8 @@ bool CopyRun::Run(const std::string& name, const std::string& folder) {
                 groups.push_back({folderId, {}});
             groups[at->second].second.push_back(&file);
         }
-        for (const auto& [folderId, files] : groups) {
-            if (CabError e = ExtractFolderFiles(static_cast<int>(k), folderId, files))
-                return ctx_.Fail(e);
-        }
+        if (CabError e = ExtractCabinetFolders(static_cast<int>(k), groups))
+            return ctx_.Fail(e);
         FdiNotification end = Base(c);
         if (CabError e = Notify(FdiNotificationType::Enumerate, end, nullptr))
             return ctx_.Fail(e);
@@ -545,6 +588,11 @@ bool FdiDestroy(FdiContext* ctx) {
     ctx->~FdiContext();
     free(ctx);
     return true;
+}
+
+void FdiSetDecodeThreads(FdiContext* ctx, unsigned threads) {
+    if (ctx)
+        ctx->threads = threads;
 }
 
 const FdiError& FdiLastError(const FdiContext* ctx) {

@@ -165,6 +165,13 @@ bool FdiDestinationPath(const char* folder,
                         char* out,
                         uint32_t outSize);
 
+// Threads FdiCopy decodes folders on (0: one per hardware thread; 1, the default: the
+// calling thread only). With more, the folders that lie wholly in one cabinet decode at the
+// same time, and `read` and `seek` are called from those threads (one call at a time per
+// handle); every notification and every `open`, `write` and `close` still comes from the
+// calling thread, in the order and with the outcome one thread gives.
+void FdiSetDecodeThreads(FdiContext* context, unsigned threads);
+
 // The error record the context was created with, for callers that want the message.
 const FdiError& FdiLastError(const FdiContext* context);
 

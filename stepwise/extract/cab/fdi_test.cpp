@@ -5,7 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <mutex>
+#include <set>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
 #include "cab/cab_testing.h"
@@ -25,7 +29,8 @@ using testing::Sample;
 using testing::Serialize;
 
 // An in-memory file system behind the FDI callbacks (plain functions, so the state is
-// global to this test file).
+// global to this test file). Folders decoding on pool threads read through it while the
+// calling thread writes, so every call holds the lock.
 struct OpenFile {
     std::string path;
     size_t position = 0;
@@ -36,6 +41,8 @@ intptr_t g_nextHandle = 100;
 int g_failWritesAfter = -1;  // -1: never
 std::vector<std::string> g_log;
 int g_headerReads = 0;  // reads of exactly one data-block header: one per block decoded
+std::recursive_mutex g_fsMutex;
+std::set<std::thread::id> g_readThreads;  // threads that read through the callbacks
 
 void* Alloc(uint32_t size) {
     return std::malloc(size);
@@ -44,6 +51,7 @@ void Free(void* p) {
     std::free(p);
 }
 intptr_t Open(const char* path, int flags, int) {
+    std::lock_guard<std::recursive_mutex> lock(g_fsMutex);
     if (!g_files.count(path)) {
         if (!(flags & 0x0100))
             return -1;
@@ -55,12 +63,14 @@ intptr_t Open(const char* path, int flags, int) {
     return g_nextHandle++;
 }
 uint32_t Read(intptr_t h, void* buffer, uint32_t count) {
+    std::lock_guard<std::recursive_mutex> lock(g_fsMutex);
     auto it = g_open.find(h);
     if (it == g_open.end())
         return static_cast<uint32_t>(-1);
     const auto& data = g_files[it->second.path];
     if (count == kDataSize)
         ++g_headerReads;
+    g_readThreads.insert(std::this_thread::get_id());
     const size_t n =
         std::min<size_t>(count, data.size() - std::min(data.size(), it->second.position));
     std::memcpy(buffer, data.data() + it->second.position, n);
@@ -68,6 +78,7 @@ uint32_t Read(intptr_t h, void* buffer, uint32_t count) {
     return static_cast<uint32_t>(n);
 }
 uint32_t Write(intptr_t h, const void* buffer, uint32_t count) {
+    std::lock_guard<std::recursive_mutex> lock(g_fsMutex);
     auto it = g_open.find(h);
     if (it == g_open.end() || g_failWritesAfter == 0)
         return static_cast<uint32_t>(-1);
@@ -81,9 +92,11 @@ uint32_t Write(intptr_t h, const void* buffer, uint32_t count) {
     return count;
 }
 int Close(intptr_t h) {
+    std::lock_guard<std::recursive_mutex> lock(g_fsMutex);
     return g_open.erase(h) ? 0 : -1;
 }
 int32_t Seek(intptr_t h, int32_t offset, int origin) {
+    std::lock_guard<std::recursive_mutex> lock(g_fsMutex);
     auto it = g_open.find(h);
     if (it == g_open.end())
         return -1;
@@ -381,6 +394,54 @@ TEST_F(Fdi, DecodesEachBlockOnceWhateverTheTableOrder) {
             << name;
     }
     EXPECT_EQ(g_files["out\\again0"], g_files["out\\f0"]);
+}
+
+// Four folders decoded on one thread and on several: the same notifications in the same
+// order, the same bytes, and the same failure where a folder is spoiled (the copy stops
+// there, and nothing of the later folders is notified).
+TEST_F(Fdi, ParallelFoldersNotifyAndWriteAsOneThreadDoes) {
+    Cab cab;
+    for (uint16_t f = 0; f < 4; ++f) {
+        std::vector<uint8_t> all = Sample(120000 + f * 7001, f + 11);
+        testing::Folder folder;
+        folder.compression = f % 2 ? kMethodNone : kMethodMszip;
+        folder.blocks = f % 2 ? testing::StoredBlocks(all) : testing::MszipBlocks(all);
+        cab.folders.push_back(std::move(folder));
+        for (uint32_t k = 0; k < 3; ++k) {
+            testing::File file;
+            file.name = "f" + std::to_string(f) + "_" + std::to_string(k);
+            file.offset = k * 40000;
+            file.size = k == 2 ? static_cast<uint32_t>(all.size()) - 80000 : 40000;
+            file.folder = f;
+            file.time = static_cast<uint16_t>(f * 3 + k);
+            cab.files.push_back(file);
+        }
+    }
+    auto run = [&](const Cab& c, unsigned threads) {
+        g_files.clear();
+        g_log.clear();
+        g_readThreads.clear();
+        g_files["cabs\\set.cab"] = Serialize(c);
+        FdiSetDecodeThreads(context_, threads);
+        const bool ok = Copy("set.cab");
+        std::map<std::string, std::vector<uint8_t>> out = g_files;
+        out.erase("cabs\\set.cab");
+        return std::make_tuple(ok, g_log, out, std::string(error_.message));
+    };
+    const auto single = run(cab, 1);
+    EXPECT_TRUE(std::get<0>(single));
+    EXPECT_EQ(std::get<2>(single).size(), 12u);
+    EXPECT_EQ(g_readThreads.size(), 1u);
+    EXPECT_EQ(run(cab, 4), single);
+    EXPECT_GT(g_readThreads.size(), 1u);  // the folders were decoded on the pool
+    EXPECT_EQ(run(cab, 0), single);
+
+    cab.folders[2].blocks[1].corruptChecksum = true;
+    const auto spoiled = run(cab, 1);
+    EXPECT_FALSE(std::get<0>(spoiled));
+    EXPECT_EQ(std::get<2>(spoiled).count("out\\f3_0"), 0u);
+    EXPECT_NE(std::get<3>(spoiled).find("checksum"), std::string::npos);
+    EXPECT_EQ(run(cab, 4), spoiled);
 }
 
 TEST(FdiDestinationPath, JoinsSafeNamesAndRefusesTheRest) {

@@ -36,7 +36,7 @@ CabError Finish(const Active& a, const PassDone& done) {
 
 }  // namespace
 
-CabError DecodeFolderOnce(FolderStream& stream,
+CabError DecodeFolderOnce(FolderBytes& stream,
                           std::vector<PassFile> files,
                           const PassOpen& open,
                           const PassDone& done) {

@@ -14,9 +14,21 @@
 
 #include "cab/byte_io.h"
 #include "cab/cab_error.h"
-#include "cab/folder_stream.h"
 
 namespace cab {
+
+// The bytes of one folder in order, from its start: a FolderStream decoding them, or a pipe
+// fed by a decoder on another thread.
+class FolderBytes {
+  public:
+    virtual ~FolderBytes() = default;
+    // Reads exactly `size` bytes into `sink`; once the sink refuses a write it gets no more
+    // and `*sinkOk` turns false, but the bytes are still read.
+    virtual CabError ReadTo(ByteSink* sink, uint64_t size, bool* sinkOk) = 0;
+    // Reads and drops `size` bytes.
+    virtual CabError Skip(uint64_t size) = 0;
+    virtual uint64_t position() const = 0;
+};
 
 struct PassFile {
     uint64_t offset = 0;  // first byte in the folder's uncompressed data
@@ -32,7 +44,7 @@ using PassDone = std::function<CabError(size_t id, const CabError& result)>;
 
 // Runs the pass; files not yet reached when decoding fails are finished with that error
 // without being opened. Returns the first error that stopped the pass.
-CabError DecodeFolderOnce(FolderStream& stream,
+CabError DecodeFolderOnce(FolderBytes& stream,
                           std::vector<PassFile> files,
                           const PassOpen& open,
                           const PassDone& done);

@@ -118,6 +118,32 @@ CabError FolderStream::Skip(uint64_t size) {
     return Consume(size, [](const uint8_t*, size_t) {});
 }
 
+CabError FolderStream::ReadInto(uint8_t* out, size_t size, size_t* delivered) {
+    *delivered = 0;
+    while (size > 0) {
+        if (error_)
+            return error_;
+        if (outputPos_ == outputSize_) {
+            size_t direct = 0;
+            if (CabError e = DecodeNextBlock(out, size, &direct))
+                return e;
+            out += direct;
+            size -= direct;
+            position_ += direct;
+            *delivered += direct;
+            continue;
+        }
+        const size_t n = std::min(size, outputSize_ - outputPos_);
+        std::copy_n(output_.data() + outputPos_, n, out);
+        out += n;
+        size -= n;
+        outputPos_ += n;
+        position_ += n;
+        *delivered += n;
+    }
+    return error_;
+}
+
 CabError FolderStream::AdvanceSegment() {
     Segment next;
     if (CabError e = next_ ? next_(&next)
@@ -179,7 +205,7 @@ CabError FolderStream::ReadBlock(uint8_t* header, uint8_t* data, size_t room, si
     return {};
 }
 
-CabError FolderStream::DecodeNextBlock() {
+CabError FolderStream::DecodeNextBlock(uint8_t* direct, size_t room, size_t* directSize) {
     if (error_)
         return error_;
     size_t chainSteps = 0;
@@ -229,16 +255,23 @@ CabError FolderStream::DecodeNextBlock() {
                             " uncompressed bytes, more than 32768"));
     if (decoded_ + uncompressed > kMaxFolderUncompressed)
         return Fail(Corrupt("folder grows past the largest possible folder size"));
+    const bool toDirect = direct && uncompressed <= room;
+    uint8_t* const target = toDirect ? direct : output_.data();
     if ((compression_ & kMethodMask) == kMethodNone && compressed == uncompressed) {
         // A stored block already is its output: trade buffers instead of copying.
-        input_.swap(output_);
-    } else if (!decoder_->DecodeBlock(input_.data(), compressed, output_.data(), uncompressed))
+        if (toDirect)
+            std::copy_n(input_.data(), uncompressed, target);
+        else
+            input_.swap(output_);
+    } else if (!decoder_->DecodeBlock(input_.data(), compressed, target, uncompressed))
         return Fail(MakeError(CabErrc::DecodeFailed,
                               "data block " + std::to_string(blockIndex_ - 1) + " of folder " +
                                   std::to_string(segment_.folder) + ": " + decoder_->error()));
     decoded_ += uncompressed;
-    outputSize_ = uncompressed;
+    outputSize_ = toDirect ? 0 : uncompressed;
     outputPos_ = 0;
+    if (toDirect)
+        *directSize = uncompressed;
     return {};
 }
 

@@ -11,6 +11,7 @@
 #include "cab/byte_io.h"
 #include "cab/cab_error.h"
 #include "cab/cab_parser.h"
+#include "cab/folder_pass.h"
 #include "codec/block_decoder.h"
 
 namespace cab {
@@ -22,7 +23,7 @@ CabError MakeDecoder(uint16_t compression, std::unique_ptr<codec::BlockDecoder>*
 // "none", "MSZIP", "Quantum:LEVEL:WINDOW", "LZX:WINDOW" or "method N".
 std::string MethodName(uint16_t compression);
 
-class FolderStream {
+class FolderStream final : public FolderBytes {
   public:
     struct Segment {
         ByteSource* source = nullptr;  // borrowed: outlives the stream
@@ -40,16 +41,24 @@ class FolderStream {
     // Reads exactly `size` bytes into `sink` straight from the decoded block. Once the sink
     // refuses a write it gets no more and `*sinkOk` turns false; decoding goes on, so the
     // result still says whether the data was sound.
-    CabError ReadTo(ByteSink* sink, uint64_t size, bool* sinkOk);
+    CabError ReadTo(ByteSink* sink, uint64_t size, bool* sinkOk) override;
     // Decodes and drops `size` bytes.
-    CabError Skip(uint64_t size);
-    uint64_t position() const { return position_; }
+    CabError Skip(uint64_t size) override;
+    // Reads exactly `size` bytes into `out`, decoding every whole block that fits straight
+    // into it instead of through the stream's own buffer. `*delivered` counts the bytes
+    // written before an error.
+    CabError ReadInto(uint8_t* out, size_t size, size_t* delivered);
+    uint64_t position() const override { return position_; }
 
   private:
     // Hands the next `size` bytes to take(data, n) in the pieces they were decoded in.
     template <class Take>
     CabError Consume(uint64_t size, Take take);
-    CabError DecodeNextBlock();
+    // Decodes the next block into the stream's buffer, or into `direct` when it is not null
+    // and the block fits in `room` bytes (`*directSize` then says how many it holds).
+    CabError DecodeNextBlock(uint8_t* direct = nullptr,
+                             size_t room = 0,
+                             size_t* directSize = nullptr);
     CabError ReadBlock(uint8_t* header, uint8_t* data, size_t room, size_t* size);
     CabError AdvanceSegment();
     CabError Fail(CabError error);

@@ -42,10 +42,14 @@ bool ParseSize(const std::string& text, uint32_t* size);
 
 int RunCreate(const CreateRequest& request);
 // list, test and extract work on every cabinet embedded in a file that is not a cabinet
-// itself, unless `search` is off (--no-search).
+// itself, unless `search` is off (--no-search). test and extract decode the folders of a
+// cabinet on `threads` threads (--threads N; 0: one per hardware thread).
 int RunList(const std::string& cabinet, bool search = true);
-int RunTest(const std::string& cabinet, bool search = true);
-int RunExtract(const std::string& cabinet, const std::string& directory, bool search = true);
+int RunTest(const std::string& cabinet, bool search = true, unsigned threads = 0);
+int RunExtract(const std::string& cabinet,
+               const std::string& directory,
+               bool search = true,
+               unsigned threads = 0);
 
 // Prints "stepwise-cab: <message>" on stderr.
 void ReportError(const std::string& message);

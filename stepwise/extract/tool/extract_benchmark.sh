@@ -118,6 +118,25 @@ echo
 echo "one large file:"
 table big-
 
+# A cabinet cut into 4 folders of about equal size: one decoding thread against one per
+# hardware thread (the tool's default), wall and CPU time, cabextract for scale.
+folders() {
+    local m="$1" cab="$work/four-$m.cab"
+    (cd in && "$tool" create --compress "$m" --folder-size $((input_bytes / 4 + 1)) "$cab" .)
+    local count
+    count=$("$tool" list "$cab" | grep -c '^Folder ')
+    read -r one_wall one_cpu < <(times_of "$tool" extract --threads 1 "$cab" "$out")
+    read -r par_wall par_cpu < <(times_of "$tool" extract "$cab" "$out")
+    read -r their_wall their_cpu < <(times_of cabextract -q -d "$out" "$cab")
+    awk -v m="$m" -v n="$count" -v ow="$one_wall" -v oc="$one_cpu" -v pw="$par_wall" \
+        -v pc="$par_cpu" -v tw="$their_wall" -v tc="$their_cpu" 'BEGIN {
+        printf "%-7s %d folders  1 thread %6.3f s wall %6.3f s cpu | parallel %6.3f s wall %6.3f s cpu | wall speed-up %5.2fx, cpu ratio %5.2f | parallel vs cabextract wall %5.2fx\n",
+               m, n, ow, oc, pw, pc, ow / pw, pc / oc, tw / pw }'
+}
+echo
+echo "four folders, one thread against $(nproc) hardware threads:"
+for m in mszip lzx:21; do folders "$m"; done
+
 echo
 awk -v ms="${size[mszip]}" -v g="$gsize" -v l="${size[lzx:21]}" -v s="${size[none]}" 'BEGIN {
     printf "sizes: stored %d, our MSZIP %d, gcab -z %d, our LZX:21 %d\n", s, ms, g, l;

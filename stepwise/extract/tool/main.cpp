@@ -15,8 +15,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: stepwise-cab list [--no-search] CAB\n"
-    "       stepwise-cab test [--no-search] CAB\n"
-    "       stepwise-cab extract [--no-search] CAB [DIR]\n"
+    "       stepwise-cab test [--no-search] [--threads N] CAB\n"
+    "       stepwise-cab extract [--no-search] [--threads N] CAB [DIR]\n"
     "       stepwise-cab create [--compress none|mszip|lzx[:WINDOW]] [--max-size BYTES]\n"
     "                           [--folder-size BYTES] CAB FILE...\n";
 
@@ -37,6 +37,20 @@ int Run(const std::vector<std::string>& args) {
             rest.erase(option);
         }
     }
+    // Folders decode on N threads; 0, the default, takes one per hardware thread.
+    unsigned threads = 0;
+    if (command == "test" || command == "extract") {
+        auto option = std::find(rest.begin(), rest.end(), "--threads");
+        if (option != rest.end()) {
+            uint32_t n = 0;
+            if (option + 1 == rest.end() || !ParseSize(*(option + 1), &n) || n > 64) {
+                ReportError("--threads wants a number from 0 to 64");
+                return kExitUsage;
+            }
+            threads = n;
+            rest.erase(option, option + 2);
+        }
+    }
     if (command == "create") {
         CreateRequest request;
         std::string error;
@@ -47,9 +61,9 @@ int Run(const std::vector<std::string>& args) {
         return RunCreate(request);
     }
     if ((command == "list" || command == "test") && rest.size() == 1)
-        return command == "list" ? RunList(rest[0], search) : RunTest(rest[0], search);
+        return command == "list" ? RunList(rest[0], search) : RunTest(rest[0], search, threads);
     if (command == "extract" && (rest.size() == 1 || rest.size() == 2))
-        return RunExtract(rest[0], rest.size() == 2 ? rest[1] : ".", search);
+        return RunExtract(rest[0], rest.size() == 2 ? rest[1] : ".", search, threads);
     if (command == "--help" || command == "-h" || command == "help") {
         std::fputs(kUsage, stdout);
         return kExitOk;

@@ -46,6 +46,7 @@ cab::CabinetReader::Resolver NextCabinetResolver(const std::string& first) {
 // is on, on every cabinet embedded in it. Returns the worst exit code.
 int ForEachCabinet(const std::string& path,
                    bool search,
+                   unsigned threads,
                    const std::function<int(cab::CabinetReader&, const std::string&)>& command) {
     std::unique_ptr<cab::FileSource> file = cab::FileSource::Open(path);
     if (!file) {
@@ -53,6 +54,7 @@ int ForEachCabinet(const std::string& path,
         return kExitFailed;
     }
     cab::CabinetReader reader;
+    reader.SetDecodeThreads(threads);
     cab::CabError e = reader.Open(cab::FileSource::Open(path), path, NextCabinetResolver(path));
     if (!e)
         return command(reader, path);
@@ -215,15 +217,18 @@ int ExtractCabinet(cab::CabinetReader& reader,
 }  // namespace
 
 int RunList(const std::string& path, bool search) {
-    return ForEachCabinet(path, search, ListCabinet);
+    return ForEachCabinet(path, search, 1, ListCabinet);
 }
 
-int RunTest(const std::string& path, bool search) {
-    return ForEachCabinet(path, search, TestCabinet);
+int RunTest(const std::string& path, bool search, unsigned threads) {
+    return ForEachCabinet(path, search, threads, TestCabinet);
 }
 
-int RunExtract(const std::string& path, const std::string& directory, bool search) {
-    return ForEachCabinet(path, search,
+int RunExtract(const std::string& path,
+               const std::string& directory,
+               bool search,
+               unsigned threads) {
+    return ForEachCabinet(path, search, threads,
                           [&directory](cab::CabinetReader& reader, const std::string& cabinet) {
                               return ExtractCabinet(reader, cabinet, directory);
                           });
