@@ -1,0 +1,288 @@
+// The ticker and the usage request against a local HTTP server (tests/http): the feed
+// fetched into ticker.db and scrolled item by item, failed downloads that leave the cache
+// alone, and the usage request with its exact address and headers, once per hour and never
+// when turned off. The due checks run every two seconds here (the bar's test seam) instead
+// of every minute.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/commands.h"
+#include "app/housekeeping.h"
+#include "bar_session.h"
+#include "resource.h"
+#include "ticker/endpoints.h"
+#include "ticker/ticker_win.h"
+#include "ticker/usage_ping.h"
+
+namespace e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The local server, started on a free port with per-path behaviours; it stops at the
+// end of the scenario, or by itself after a few minutes.
+class TestServer {
+  public:
+    explicit TestServer(const std::string& configJson) : folder_("pl-http") {
+        WriteTextFile(folder_ / "config.json", configJson);
+        std::string dir = UnixPath(folder_.path());
+        std::string start = "python3 '" PL_SOURCE_DIR "/tests/http/test_http_server.py' --config '" +
+                            dir + "/config.json' --log '" + dir + "/requests.jsonl' --port-file '" +
+                            dir + "/port.txt' --timeout 300 >/dev/null 2>&1 & echo $! > '" + dir +
+                            "/server.pid'";
+        EXPECT_EQ(RunHost(start), 0);
+        EXPECT_TRUE(WaitFor([&] { return FileExists(folder_ / "port.txt"); }, 20s))
+            << "the test server did not start";
+        port_ = ReadTextFile(folder_ / "port.txt");
+    }
+    ~TestServer() { RunHost("kill $(cat '" + UnixPath(folder_.path()) + "/server.pid')"); }
+
+    std::string base() const { return "http://127.0.0.1:" + port_; }
+
+    struct Request {
+        std::string path;
+        std::vector<std::pair<std::string, std::string>> headers;
+        int Count(const std::string& name) const {
+            int n = 0;
+            for (const auto& h : headers)
+                n += _stricmp(h.first.c_str(), name.c_str()) == 0;
+            return n;
+        }
+        std::string Header(const std::string& name) const {
+            for (const auto& h : headers)
+                if (_stricmp(h.first.c_str(), name.c_str()) == 0)
+                    return h.second;
+            return "";
+        }
+    };
+
+    // The recorded requests in arrival order, optionally only those whose path starts so.
+    std::vector<Request> Requests(const std::string& prefix = "") const {
+        std::vector<Request> requests;
+        std::istringstream log(ReadTextFile(folder_ / "requests.jsonl"));
+        std::string line;
+        while (std::getline(log, line)) {
+            Request r = Parse(line);
+            if (r.path.compare(0, prefix.size(), prefix) == 0)
+                requests.push_back(r);
+        }
+        return requests;
+    }
+    bool WaitForRequests(const std::string& prefix, size_t count, std::chrono::milliseconds limit) {
+        return WaitFor([&] { return Requests(prefix).size() >= count; }, limit);
+    }
+
+  private:
+    // The log's lines are json.dumps of {"method", "path", "headers": [[name, value]...]};
+    // the values this scenario sends hold no quotes or backslashes, so reading the strings
+    // in order is enough.
+    static Request Parse(const std::string& line) {
+        std::vector<std::string> strings;
+        for (size_t i = 0; i < line.size(); ++i) {
+            if (line[i] != '"')
+                continue;
+            std::string s;
+            for (++i; i < line.size() && line[i] != '"'; ++i) {
+                if (line[i] == '\\' && i + 1 < line.size())
+                    ++i;
+                s += line[i];
+            }
+            strings.push_back(s);
+        }
+        Request r;
+        // "method", GET, "path", <path>, "headers", name, value, ...
+        if (strings.size() >= 5 && strings[2] == "path") {
+            r.path = strings[3];
+            for (size_t i = 5; i + 1 < strings.size(); i += 2)
+                r.headers.emplace_back(strings[i], strings[i + 1]);
+        }
+        return r;
+    }
+
+    TempFolder folder_;
+    std::string port_;
+};
+
+std::string LocalText(const char* pattern) {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    char text[16] = {};
+    if (pattern[0] == 'd')
+        snprintf(text, sizeof text, "%04u%02u%02u", t.wYear, t.wMonth, t.wDay);
+    else
+        snprintf(text, sizeof text, "%02u", t.wHour);
+    return text;
+}
+std::string Today() {
+    return LocalText("date");
+}
+std::string Hour() {
+    return LocalText("hour");
+}
+
+// A settings.db value ("" when missing).
+std::string Setting(const BarSession& session, const std::string& key) {
+    char value[256] = {};
+    GetPrivateProfileStringA("Main", key.c_str(), "", value, sizeof value,
+                             session.Path("settings.db").c_str());
+    return value;
+}
+
+HWND TickerLabel(const BarSession& session, int id) {
+    for (HWND child : ChildWindows(session.bar())) {
+        char cls[64] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (GetDlgCtrlID(child) == id && std::string(cls) == PORTLIGHT_TICKER_LABEL_CLASS)
+            return child;
+    }
+    return nullptr;
+}
+
+std::string JsonText(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '"' || c == '\\')
+            out += std::string("\\") + c;
+        else
+            out += c;
+    }
+    return out + "\"";
+}
+
+class TickerScenario : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        SetEnvironmentVariableA(portlight::kDueCheckTicksVariable, "2");
+    }
+    void TearDown() override {
+        for (const char* name : {portlight::kDueCheckTicksVariable, portlight::kVendorUrlVariable,
+                                 portlight::kCounterUrlVariable})
+            SetEnvironmentVariableA(name, nullptr);
+    }
+    void PointBarAt(const TestServer& server) {
+        SetEnvironmentVariableA(portlight::kVendorUrlVariable, server.base().c_str());
+        SetEnvironmentVariableA(portlight::kCounterUrlVariable, server.base().c_str());
+    }
+};
+
+constexpr char kFeed[] =
+    "Kestro news\r\n'Starts here'\r\n\r\nFirst item^http://127.0.0.1/first\r\n$Second item^\r\n";
+constexpr char kNewFeed[] = "'Starts here'\r\nFresh news^";
+
+// No "TickerDate": the first due check fetches the feed, ticker.db holds the body and a
+// line break, and the ticker shows item 0, then item 1. "Update Ticker" fetches again at
+// once and the ticker starts over with the new feed.
+TEST_F(TickerScenario, FetchesTheFeedAndShowsItsItems) {
+    TestServer server("{\"" + std::string(portlight::kTickerFeedPath) + "\": [{\"body\": " +
+                      JsonText(kFeed) + "}, {\"body\": " + JsonText(kNewFeed) + "}]}");
+    PointBarAt(server);
+    BarSession session("pl-ticker");
+    session.WriteSettings("Autohide=False\r\nStartup=False\r\nActive=False\r\n");
+    session.Start();
+    ASSERT_TRUE(server.WaitForRequests(portlight::kTickerFeedPath, 1, 20s));
+    ASSERT_TRUE(WaitFor([&] { return Setting(session, "TickerDate") == Today(); }, 10s));
+    EXPECT_EQ(ReadTextFile(session.Path("ticker.db")), std::string(kFeed) + "\r\n");
+
+    HWND incoming = TickerLabel(session, portlight::kTickerLabelId0);
+    HWND outgoing = TickerLabel(session, portlight::kTickerLabelId1);
+    ASSERT_NE(incoming, nullptr);
+    ASSERT_NE(outgoing, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return WindowText(incoming) == "First item"; }, 15s));
+    Screenshot("portlight-ticker-item0");
+    ASSERT_TRUE(WaitFor([&] { return WindowText(incoming) == "Second item"; }, 10s))
+        << "the highlighted item, without its $";
+    EXPECT_EQ(WindowText(outgoing), "First item");
+    // The scroll ends with the incoming line at rest inside the box.
+    RECT box = WindowRect(GetParent(incoming));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            RECT r = WindowRect(incoming);
+            return r.top >= box.top && r.top <= box.top + 4;
+        },
+        5s));
+    Screenshot("portlight-ticker-item1");
+
+    session.RunCommand(static_cast<int>(portlight::Command::TickerUpdate));
+    ASSERT_TRUE(server.WaitForRequests(portlight::kTickerFeedPath, 2, 10s));
+    ASSERT_TRUE(WaitFor(
+        [&] { return ReadTextFile(session.Path("ticker.db")) == std::string(kNewFeed) + "\r\n"; },
+        10s));
+    EXPECT_TRUE(WaitFor([&] { return WindowText(incoming) == "Fresh news"; }, 10s));
+}
+
+// A 404 and a body cut short leave ticker.db byte for byte, and "TickerDate" as it was;
+// each due check tries again.
+TEST_F(TickerScenario, FailedDownloadsKeepTheCache) {
+    TestServer server("{\"" + std::string(portlight::kTickerFeedPath) +
+                      "\": [{\"status\": 404, \"body\": \"<html>gone</html>\"}, {\"body\": " +
+                      JsonText(std::string(kNewFeed) + std::string(200, 'x')) +
+                      ", \"drop_after\": 20}, {\"status\": 404}]}");
+    PointBarAt(server);
+    BarSession session("pl-ticker-fail");
+    session.WriteSettings(
+        "Autohide=False\r\nStartup=False\r\nActive=False\r\nTickerDate=20000101\r\n"
+        "SendUsage=False\r\n");
+    const std::string cache = "old header\r\n'Starts here'\r\nCached item^\r\n";
+    WriteTextFile(session.Path("ticker.db"), cache);
+    session.Start();
+    // The third request shows the bar has dealt with the first two (one runs at a time).
+    ASSERT_TRUE(server.WaitForRequests(portlight::kTickerFeedPath, 3, 30s));
+    EXPECT_EQ(ReadTextFile(session.Path("ticker.db")), cache);
+    EXPECT_EQ(Setting(session, "TickerDate"), "20000101");
+    HWND incoming = TickerLabel(session, portlight::kTickerLabelId0);
+    EXPECT_TRUE(WaitFor([&] { return WindowText(incoming) == "Cached item"; }, 10s));
+}
+
+// The usage request: exactly the counter path and query, the Referer and User-Agent lines
+// once each, "StatsDate"/"StatsTime" stored, and no second request in the same hour however
+// many checks pass. The hidden button sends one at once.
+TEST_F(TickerScenario, UsageRequestOncePerHour) {
+    TestServer server("{}");  // the feed answers 404, so every due check asks for it
+    PointBarAt(server);
+    BarSession session("pl-ping");
+    session.WriteSettings("Startup=False\r\nActive=False\r\n");
+    std::string hourAtStart = Hour();
+    session.Start();
+    ASSERT_TRUE(server.WaitForRequests("/n", 1, 20s));
+    ASSERT_TRUE(server.WaitForRequests(portlight::kTickerFeedPath, 4, 30s));
+    if (Hour() != hourAtStart)
+        GTEST_SKIP() << "the clock hour changed during the scenario";
+
+    auto pings = server.Requests("/n");
+    ASSERT_EQ(pings.size(), 1u) << "one request per hour";
+    EXPECT_EQ(pings[0].path, std::string("/n?id=") + portlight::kCounterAccountId);
+    EXPECT_EQ(pings[0].Count("Referer"), 1);
+    EXPECT_EQ(pings[0].Header("Referer"), server.base() + "/program.htm");
+    EXPECT_EQ(pings[0].Count("User-Agent"), 1);
+    EXPECT_EQ(pings[0].Header("User-Agent"),
+              "Mozilla/4.0 (compatible; MSIE 6.0; Windows XP; Win NT 5.1");
+    EXPECT_EQ(Setting(session, "StatsDate"), Today());
+    EXPECT_EQ(Setting(session, "StatsTime"), hourAtStart);
+
+    session.Click(IDC_CMDSENDSTATS);
+    EXPECT_TRUE(server.WaitForRequests("/n", 2, 10s)) << "the button sends even in the same hour";
+}
+
+// With "SendUsage" "False" no usage request goes out, neither from the due checks nor from
+// the button.
+TEST_F(TickerScenario, NoUsageRequestWhenTurnedOff) {
+    TestServer server("{}");
+    PointBarAt(server);
+    BarSession session("pl-noping");
+    session.WriteSettings("Startup=False\r\nActive=False\r\nSendUsage=False\r\n");
+    session.Start();
+    ASSERT_TRUE(server.WaitForRequests(portlight::kTickerFeedPath, 2, 20s));
+    session.Click(IDC_CMDSENDSTATS);
+    size_t seen = server.Requests(portlight::kTickerFeedPath).size();
+    ASSERT_TRUE(server.WaitForRequests(portlight::kTickerFeedPath, seen + 2, 20s));
+    EXPECT_TRUE(server.Requests("/n").empty());
+    EXPECT_EQ(Setting(session, "StatsDate"), "");
+}
+
+}  // namespace
+}  // namespace e2e
