@@ -35,8 +35,8 @@ OpenRequest OpenGetRequest(const HttpSession& session,
     }
     SetTimeouts(session.get(), options.timeoutMilliseconds);
     open.connection.reset(InternetConnectA(session.get(), url.host.c_str(),
-                                           static_cast<INTERNET_PORT>(url.port), nullptr,
-                                           nullptr, INTERNET_SERVICE_HTTP, 0, 0));
+                                           static_cast<INTERNET_PORT>(url.port), nullptr, nullptr,
+                                           INTERNET_SERVICE_HTTP, 0, 0));
     if (!open.connection) {
         open.error = LastErrorText("InternetConnect");
         return open;

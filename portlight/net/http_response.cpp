@@ -33,8 +33,8 @@ std::optional<std::uint64_t> ContentLength(const std::string& rawHeaders) {
             rawHeaders.substr(start, end == std::string::npos ? std::string::npos : end - start);
         start = end == std::string::npos ? rawHeaders.size() : end + 1;
         size_t colon = line.find(':');
-        if (colon == std::string::npos || !EqualsNoCase(TrimBlanks(line.substr(0, colon)),
-                                                        "Content-Length"))
+        if (colon == std::string::npos ||
+            !EqualsNoCase(TrimBlanks(line.substr(0, colon)), "Content-Length"))
             continue;
         std::string value = TrimBlanks(line.substr(colon + 1));
         // 19 digits always fit in 64 bits; a longer value is no length we could receive.

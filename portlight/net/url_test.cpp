@@ -49,7 +49,8 @@ TEST(Url, RefusesOtherSchemesAndMalformedAuthorities) {
 }
 
 TEST(Url, JoinPutsOneSlashBetweenBaseAndPath) {
-    EXPECT_EQ(JoinUrl("http://127.0.0.1:8123", "/program.htm"), "http://127.0.0.1:8123/program.htm");
+    EXPECT_EQ(JoinUrl("http://127.0.0.1:8123", "/program.htm"),
+              "http://127.0.0.1:8123/program.htm");
     EXPECT_EQ(JoinUrl("http://127.0.0.1:8123/", "/program.htm"),
               "http://127.0.0.1:8123/program.htm");
     EXPECT_EQ(JoinUrl("http://h//", "n?id=1"), "http://h/n?id=1");

@@ -45,8 +45,8 @@ void TickerDisplay::ShowNextTickerItem() {
     // Past the end wraps to the first entry (normally the index only reaches the end).
     if (index >= TempTickerList.size())
         index = 0;
-    TickerEntry entry = index < TempTickerList.size() ? ParseTickerEntry(TempTickerList[index])
-                                                      : TickerEntry();
+    TickerEntry entry =
+        index < TempTickerList.size() ? ParseTickerEntry(TempTickerList[index]) : TickerEntry();
     incoming.Caption = entry.caption;
     incoming.Tag = entry.link;
     incoming.ForeColor = entry.colour();

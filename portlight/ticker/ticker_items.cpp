@@ -23,9 +23,8 @@ std::vector<std::string> ReadTickerItems(const std::string& text) {
         if (end == std::string::npos)
             start = text.size();
         else
-            start = end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n'
-                               ? 2
-                               : 1);
+            start =
+                end + (text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n' ? 2 : 1);
         std::string trimmed = TrimItemText(line);
         if (trimmed.empty())
             continue;

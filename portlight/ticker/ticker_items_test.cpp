@@ -10,12 +10,15 @@ using Items = std::vector<std::string>;
 // The header ends at the first marker line; the marker line is never an item, even when
 // it is the very first line.
 TEST(TickerItems, HeaderEndsAtTheFirstMarkerLine) {
-    EXPECT_EQ(ReadTickerItems("'Starts here'\r\nOne^http://a/\r\nTwo^\r\n"), (Items{"One^http://a/", "Two^"}));
-    EXPECT_EQ(ReadTickerItems("Kestro ticker v1\r\nIgnored^x\r\n  -- 'Starts here' --  \r\nOne^\r\n"),
-              (Items{"One^"}));
+    EXPECT_EQ(ReadTickerItems("'Starts here'\r\nOne^http://a/\r\nTwo^\r\n"),
+              (Items{"One^http://a/", "Two^"}));
+    EXPECT_EQ(
+        ReadTickerItems("Kestro ticker v1\r\nIgnored^x\r\n  -- 'Starts here' --  \r\nOne^\r\n"),
+        (Items{"One^"}));
     EXPECT_EQ(ReadTickerItems("No marker^here\r\nAt all^\r\n"), Items{}) << "no marker, no items";
     EXPECT_EQ(ReadTickerItems(""), Items{});
-    EXPECT_EQ(ReadTickerItems("'starts here'\r\nOne^\r\n"), Items{}) << "the marker's case as written";
+    EXPECT_EQ(ReadTickerItems("'starts here'\r\nOne^\r\n"), Items{})
+        << "the marker's case as written";
     EXPECT_EQ(ReadTickerItems("Starts here\r\nOne^\r\n"), Items{}) << "quotes are part of it";
 }
 
@@ -28,8 +31,9 @@ TEST(TickerItems, SecondMarkerLineIsAnItem) {
 // Spaces around an item stay; blank and all-space lines are skipped; every line-end form
 // counts.
 TEST(TickerItems, SpacingKeptAndBlankLinesSkipped) {
-    EXPECT_EQ(ReadTickerItems("'Starts here'\r\n\r\n   \r\n  Padded item  ^http://x/ \r\n\t\r\nLast^"),
-              (Items{"  Padded item  ^http://x/ ", "Last^"}));
+    EXPECT_EQ(
+        ReadTickerItems("'Starts here'\r\n\r\n   \r\n  Padded item  ^http://x/ \r\n\t\r\nLast^"),
+        (Items{"  Padded item  ^http://x/ ", "Last^"}));
     EXPECT_EQ(ReadTickerItems("'Starts here'\rA^\rB^\n\nC^"), (Items{"A^", "B^", "C^"}));
 }
 
@@ -81,10 +85,10 @@ TEST(TickerItems, OnlyWebLinksOpen) {
         EXPECT_TRUE(IsOpenableLink(good)) << good;
     for (const char* bad :
          {"", "   ", "www.example.com", "calc.exe", "C:\\Windows\\System32\\cmd.exe",
-          "file:///C:/Windows/System32/calc.exe", "javascript:alert(1)", "javascript://x/%0aalert(1)",
-          "mailto:a@b.c", "ftp://example.com/", "\\\\server\\share\\run.exe", "runas",
-          "http://", "http:/example.com", "http://a b/", "http://user@example.com/",
-          "shell:startup", "ms-settings:"})
+          "file:///C:/Windows/System32/calc.exe", "javascript:alert(1)",
+          "javascript://x/%0aalert(1)", "mailto:a@b.c", "ftp://example.com/",
+          "\\\\server\\share\\run.exe", "runas", "http://", "http:/example.com", "http://a b/",
+          "http://user@example.com/", "shell:startup", "ms-settings:"})
         EXPECT_FALSE(IsOpenableLink(bad)) << bad;
 }
 

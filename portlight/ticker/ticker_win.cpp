@@ -39,11 +39,11 @@ TickerWin::TickerWin(TickerSetup setup) : setup_(std::move(setup)), cache_(setup
     host_ = CreateWindowExA(0, PORTLIGHT_TICKER_HOST_CLASS, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
                             nullptr, instance, this);
     for (int i = 0; i < 2; ++i)
-        labels_[i] = CreateWindowExA(
-            0, PORTLIGHT_TICKER_LABEL_CLASS, "", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0,
-            setup_.picTicker,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(i == 0 ? kTickerLabelId0 : kTickerLabelId1)),
-            instance, this);
+        labels_[i] = CreateWindowExA(0, PORTLIGHT_TICKER_LABEL_CLASS, "", WS_CHILD | WS_VISIBLE, 0,
+                                     0, 0, 0, setup_.picTicker,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(
+                                         i == 0 ? kTickerLabelId0 : kTickerLabelId1)),
+                                     instance, this);
     LOGFONTA font = {};
     if (setup_.font && GetObjectA(setup_.font, sizeof font, &font)) {
         font.lfUnderline = TRUE;
@@ -122,8 +122,7 @@ void TickerWin::ShowLabels() {
         if (l.Caption != current)
             SetWindowTextA(label, l.Caption.c_str());
         MoveWindow(label, TwipsToPixels(l.Left, setup_.dpiX), TwipsToPixels(l.Top, setup_.dpiY),
-                   TwipsToPixels(l.Width, setup_.dpiX), TwipsToPixels(l.Height, setup_.dpiY),
-                   TRUE);
+                   TwipsToPixels(l.Width, setup_.dpiX), TwipsToPixels(l.Height, setup_.dpiY), TRUE);
         InvalidateRect(label, nullptr, TRUE);
     }
 }

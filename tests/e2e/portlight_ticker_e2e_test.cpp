@@ -27,10 +27,10 @@ class TestServer {
     explicit TestServer(const std::string& configJson) : folder_("pl-http") {
         WriteTextFile(folder_ / "config.json", configJson);
         std::string dir = UnixPath(folder_.path());
-        std::string start = "python3 '" PL_SOURCE_DIR "/tests/http/test_http_server.py' --config '" +
-                            dir + "/config.json' --log '" + dir + "/requests.jsonl' --port-file '" +
-                            dir + "/port.txt' --timeout 300 >/dev/null 2>&1 & echo $! > '" + dir +
-                            "/server.pid'";
+        std::string start =
+            "python3 '" PL_SOURCE_DIR "/tests/http/test_http_server.py' --config '" + dir +
+            "/config.json' --log '" + dir + "/requests.jsonl' --port-file '" + dir +
+            "/port.txt' --timeout 300 >/dev/null 2>&1 & echo $! > '" + dir + "/server.pid'";
         EXPECT_EQ(RunHost(start), 0);
         EXPECT_TRUE(WaitFor([&] { return FileExists(folder_ / "port.txt"); }, 20s))
             << "the test server did not start";
@@ -139,6 +139,44 @@ HWND TickerLabel(const BarSession& session, int id) {
     return nullptr;
 }
 
+// Whether the label has come to rest inside the box (the scroll is over).
+bool AtRest(HWND label) {
+    RECT box = WindowRect(GetParent(label));
+    RECT r = WindowRect(label);
+    return r.top >= box.top && r.top <= box.top + 4;
+}
+
+// How many pixels of the window's area on screen have exactly this colour.
+int PixelsOfColour(HWND window, COLORREF colour) {
+    RECT r = WindowRect(window);
+    int width = r.right - r.left;
+    int height = r.bottom - r.top;
+    if (width <= 0 || height <= 0)
+        return 0;
+    win32::ScreenDC screen = win32::GetScreenDC();
+    win32::MemoryDC memory(CreateCompatibleDC(screen.get()));
+    win32::Bitmap bitmap(CreateCompatibleBitmap(screen.get(), width, height));
+    {
+        win32::SelectObjectScope keep(memory.get(), bitmap.get());
+        BitBlt(memory.get(), 0, 0, width, height, screen.get(), r.left, r.top, SRCCOPY);
+    }
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    std::vector<DWORD> pixels(static_cast<size_t>(width) * height);
+    GetDIBits(memory.get(), bitmap.get(), 0, height, pixels.data(), &info, DIB_RGB_COLORS);
+    // DIB pixels are 0x00RRGGBB; COLORREF is 0x00BBGGRR.
+    DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    int count = 0;
+    for (DWORD p : pixels)
+        count += (p & 0xFFFFFF) == wanted;
+    return count;
+}
+
 std::string JsonText(const std::string& text) {
     std::string out = "\"";
     for (char c : text) {
@@ -156,9 +194,7 @@ std::string JsonText(const std::string& text) {
 
 class TickerScenario : public ::testing::Test {
   protected:
-    void SetUp() override {
-        SetEnvironmentVariableA(portlight::kDueCheckTicksVariable, "2");
-    }
+    void SetUp() override { SetEnvironmentVariableA(portlight::kDueCheckTicksVariable, "2"); }
     void TearDown() override {
         for (const char* name : {portlight::kDueCheckTicksVariable, portlight::kVendorUrlVariable,
                                  portlight::kCounterUrlVariable})
@@ -193,18 +229,18 @@ TEST_F(TickerScenario, FetchesTheFeedAndShowsItsItems) {
     ASSERT_NE(incoming, nullptr);
     ASSERT_NE(outgoing, nullptr);
     ASSERT_TRUE(WaitFor([&] { return WindowText(incoming) == "First item"; }, 15s));
+    EXPECT_TRUE(WaitFor([&] { return AtRest(incoming); }, 5s));
+    EXPECT_TRUE(WaitFor([&] { return PixelsOfColour(incoming, RGB(255, 255, 128)) > 20; }, 5s))
+        << "item 0 in light yellow";
+    EXPECT_EQ(PixelsOfColour(incoming, RGB(255, 0, 0)), 0);
     Screenshot("portlight-ticker-item0");
     ASSERT_TRUE(WaitFor([&] { return WindowText(incoming) == "Second item"; }, 10s))
         << "the highlighted item, without its $";
     EXPECT_EQ(WindowText(outgoing), "First item");
-    // The scroll ends with the incoming line at rest inside the box.
-    RECT box = WindowRect(GetParent(incoming));
-    EXPECT_TRUE(WaitFor(
-        [&] {
-            RECT r = WindowRect(incoming);
-            return r.top >= box.top && r.top <= box.top + 4;
-        },
-        5s));
+    // The scroll ends with the incoming line at rest inside the box, in red.
+    EXPECT_TRUE(WaitFor([&] { return AtRest(incoming); }, 5s));
+    EXPECT_TRUE(WaitFor([&] { return PixelsOfColour(incoming, RGB(255, 0, 0)) > 20; }, 5s))
+        << "the highlighted item in red";
     Screenshot("portlight-ticker-item1");
 
     session.RunCommand(static_cast<int>(portlight::Command::TickerUpdate));
