@@ -5,11 +5,10 @@
 // of every minute.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "app/commands.h"
 #include "app/housekeeping.h"
 #include "bar_session.h"
+#include "http_test_server.h"
 #include "resource.h"
 #include "ticker/endpoints.h"
 #include "ticker/ticker_win.h"
@@ -19,90 +18,6 @@ namespace e2e {
 namespace {
 
 using namespace std::chrono_literals;
-
-// The local server, started on a free port with per-path behaviours; it stops at the
-// end of the scenario, or by itself after a few minutes.
-class TestServer {
-  public:
-    explicit TestServer(const std::string& configJson) : folder_("pl-http") {
-        WriteTextFile(folder_ / "config.json", configJson);
-        std::string dir = UnixPath(folder_.path());
-        std::string start =
-            "python3 '" PL_SOURCE_DIR "/tests/http/test_http_server.py' --config '" + dir +
-            "/config.json' --log '" + dir + "/requests.jsonl' --port-file '" + dir +
-            "/port.txt' --timeout 300 >/dev/null 2>&1 & echo $! > '" + dir + "/server.pid'";
-        EXPECT_EQ(RunHost(start), 0);
-        EXPECT_TRUE(WaitFor([&] { return FileExists(folder_ / "port.txt"); }, 20s))
-            << "the test server did not start";
-        port_ = ReadTextFile(folder_ / "port.txt");
-    }
-    ~TestServer() { RunHost("kill $(cat '" + UnixPath(folder_.path()) + "/server.pid')"); }
-
-    std::string base() const { return "http://127.0.0.1:" + port_; }
-
-    struct Request {
-        std::string path;
-        std::vector<std::pair<std::string, std::string>> headers;
-        int Count(const std::string& name) const {
-            int n = 0;
-            for (const auto& h : headers)
-                n += _stricmp(h.first.c_str(), name.c_str()) == 0;
-            return n;
-        }
-        std::string Header(const std::string& name) const {
-            for (const auto& h : headers)
-                if (_stricmp(h.first.c_str(), name.c_str()) == 0)
-                    return h.second;
-            return "";
-        }
-    };
-
-    // The recorded requests in arrival order, optionally only those whose path starts so.
-    std::vector<Request> Requests(const std::string& prefix = "") const {
-        std::vector<Request> requests;
-        std::istringstream log(ReadTextFile(folder_ / "requests.jsonl"));
-        std::string line;
-        while (std::getline(log, line)) {
-            Request r = Parse(line);
-            if (r.path.compare(0, prefix.size(), prefix) == 0)
-                requests.push_back(r);
-        }
-        return requests;
-    }
-    bool WaitForRequests(const std::string& prefix, size_t count, std::chrono::milliseconds limit) {
-        return WaitFor([&] { return Requests(prefix).size() >= count; }, limit);
-    }
-
-  private:
-    // The log's lines are json.dumps of {"method", "path", "headers": [[name, value]...]};
-    // the values this scenario sends hold no quotes or backslashes, so reading the strings
-    // in order is enough.
-    static Request Parse(const std::string& line) {
-        std::vector<std::string> strings;
-        for (size_t i = 0; i < line.size(); ++i) {
-            if (line[i] != '"')
-                continue;
-            std::string s;
-            for (++i; i < line.size() && line[i] != '"'; ++i) {
-                if (line[i] == '\\' && i + 1 < line.size())
-                    ++i;
-                s += line[i];
-            }
-            strings.push_back(s);
-        }
-        Request r;
-        // "method", GET, "path", <path>, "headers", name, value, ...
-        if (strings.size() >= 5 && strings[2] == "path") {
-            r.path = strings[3];
-            for (size_t i = 5; i + 1 < strings.size(); i += 2)
-                r.headers.emplace_back(strings[i], strings[i + 1]);
-        }
-        return r;
-    }
-
-    TempFolder folder_;
-    std::string port_;
-};
 
 std::string LocalText(const char* pattern) {
     SYSTEMTIME t;
@@ -177,21 +92,6 @@ int PixelsOfColour(HWND window, COLORREF colour) {
     return count;
 }
 
-std::string JsonText(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '\r')
-            out += "\\r";
-        else if (c == '\n')
-            out += "\\n";
-        else if (c == '"' || c == '\\')
-            out += std::string("\\") + c;
-        else
-            out += c;
-    }
-    return out + "\"";
-}
-
 class TickerScenario : public ::testing::Test {
   protected:
     void SetUp() override { SetEnvironmentVariableA(portlight::kDueCheckTicksVariable, "2"); }
@@ -216,6 +116,7 @@ constexpr char kNewFeed[] = "'Starts here'\r\nFresh news^";
 TEST_F(TickerScenario, FetchesTheFeedAndShowsItsItems) {
     TestServer server("{\"" + std::string(portlight::kTickerFeedPath) + "\": [{\"body\": " +
                       JsonText(kFeed) + "}, {\"body\": " + JsonText(kNewFeed) + "}]}");
+    ASSERT_TRUE(server.started()) << "the test server did not start";
     PointBarAt(server);
     BarSession session("pl-ticker");
     session.WriteSettings("Autohide=False\r\nStartup=False\r\nActive=False\r\n");
@@ -258,6 +159,7 @@ TEST_F(TickerScenario, FailedDownloadsKeepTheCache) {
                       "\": [{\"status\": 404, \"body\": \"<html>gone</html>\"}, {\"body\": " +
                       JsonText(std::string(kNewFeed) + std::string(200, 'x')) +
                       ", \"drop_after\": 20}, {\"status\": 404}]}");
+    ASSERT_TRUE(server.started()) << "the test server did not start";
     PointBarAt(server);
     BarSession session("pl-ticker-fail");
     session.WriteSettings(
@@ -279,6 +181,7 @@ TEST_F(TickerScenario, FailedDownloadsKeepTheCache) {
 // many checks pass. The hidden button sends one at once.
 TEST_F(TickerScenario, UsageRequestOncePerHour) {
     TestServer server("{}");  // the feed answers 404, so every due check asks for it
+    ASSERT_TRUE(server.started()) << "the test server did not start";
     PointBarAt(server);
     BarSession session("pl-ping");
     session.WriteSettings("Startup=False\r\nActive=False\r\n");
@@ -308,6 +211,7 @@ TEST_F(TickerScenario, UsageRequestOncePerHour) {
 // the button.
 TEST_F(TickerScenario, NoUsageRequestWhenTurnedOff) {
     TestServer server("{}");
+    ASSERT_TRUE(server.started()) << "the test server did not start";
     PointBarAt(server);
     BarSession session("pl-noping");
     session.WriteSettings("Startup=False\r\nActive=False\r\nSendUsage=False\r\n");
