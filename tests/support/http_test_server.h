@@ -27,7 +27,7 @@ class TestServer {
         std::string method;
         std::string path;  // with the query
         std::vector<std::pair<std::string, std::string>> headers;
-        int Count(const std::string& name) const;         // lines of that name (any case)
+        int Count(const std::string& name) const;           // lines of that name (any case)
         std::string Header(const std::string& name) const;  // the first such line's value
     };
 
