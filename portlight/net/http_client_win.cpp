@@ -141,9 +141,4 @@ HttpResponse HttpGet(const std::string& address, const HttpGetOptions& options) 
     return response;
 }
 
-bool InternetConnected() {
-    DWORD flags = 0;
-    return InternetGetConnectedState(&flags, 0) != FALSE;
-}
-
 }  // namespace portlight

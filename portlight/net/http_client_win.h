@@ -59,7 +59,4 @@ bool ReadResponseBody(HINTERNET request, const std::function<bool(const char*, s
 // One whole GET: never throws; failures come back as status 0 with `error` set.
 HttpResponse HttpGet(const std::string& address, const HttpGetOptions& options = {});
 
-// Whether the system reports an Internet connection (InternetGetConnectedState).
-bool InternetConnected();
-
 }  // namespace portlight
