@@ -17,6 +17,9 @@ fi
 source tools/session.sh
 mkdir -p build/screens build/run
 cp "build/$PL_WINDOWS_TEST_PRESET/bin/portlight.exe" build/run/
+# A small sample feed, so the ticker has items before its first daily download; a cache
+# the bar has downloaded itself is never overwritten.
+[ -f build/run/ticker.db ] || cp tools/sample-ticker.db build/run/ticker.db
 if [ -n "${DISPLAY:-}" ]; then
     session_start shared
     "$PL_WINE" build/run/portlight.exe

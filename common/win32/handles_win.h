@@ -9,10 +9,12 @@
 //
 // A borrowed handle (a stock object, a shared icon from LoadIcon) is never put in an owner.
 // This header is the only place that calls CloseHandle, DeleteObject, DestroyMenu,
-// RegCloseKey and their kin.
+// RegCloseKey, InternetCloseHandle and their kin.
 #pragma once
 
 #include <windows.h>
+
+#include <wininet.h>
 
 #include <utility>
 
@@ -119,6 +121,15 @@ struct ScreenDCTraits {
     static void Close(Handle h) { ReleaseDC(nullptr, h); }
 };
 
+// WinINet handles (session, connection, request): InternetCloseHandle. Closing a request
+// also ends a read or send another thread is blocked in, which is how a worker is cut short.
+struct InternetHandleTraits {
+    using Handle = HINTERNET;
+    static Handle Empty() { return nullptr; }
+    static bool Valid(Handle h) { return h != nullptr; }
+    static void Close(Handle h) { InternetCloseHandle(h); }
+};
+
 using KernelHandle = Owned<KernelHandleTraits>;
 using FindHandle = Owned<FindHandleTraits>;
 using RegKey = Owned<RegKeyTraits>;
@@ -131,6 +142,7 @@ using Icon = Owned<IconTraits>;
 using Menu = Owned<MenuTraits>;
 using MemoryDC = Owned<MemoryDCTraits>;
 using ScreenDC = Owned<ScreenDCTraits>;
+using InternetHandle = Owned<InternetHandleTraits>;
 
 // The screen's device context, for measuring (DPI) and for making compatible bitmaps.
 inline ScreenDC GetScreenDC() {

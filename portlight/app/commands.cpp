@@ -300,6 +300,7 @@ void SettingsCommands::LoadOptions() {
     options_.ResolveHosts = ReadBoolOption(store_, "ResolveHosts", false);
     options_.ShowLocalHost = ReadBoolOption(store_, "ShowLocalHost", true);
     options_.SegmentPID = ReadBoolOption(store_, "SegmentPID", true);
+    options_.SendUsage = ReadBoolOption(store_, "SendUsage", true);
 
     std::string monitor = store_.Read("Monitor", "All");
     Run(monitor == "TCP"   ? Command::FilterMonitorTCP

@@ -1,6 +1,18 @@
 #include "app/housekeeping.h"
 
+#include <cstdlib>
+
 namespace portlight {
+
+int DueCheckTicks(const char* value) {
+    if (!value || !*value)
+        return kDueCheckTicks;
+    char* end = nullptr;
+    long ticks = std::strtol(value, &end, 10);
+    if (*end || ticks < 1 || ticks > kDueCheckTicks)
+        return kDueCheckTicks;
+    return static_cast<int>(ticks);
+}
 
 void Housekeeping::Tick() {
     if (host_.ExitRequested()) {
@@ -16,7 +28,7 @@ void Housekeeping::Tick() {
     }
     ++TickerStepCounter;
 
-    if (HousekeepingTicks >= 60) {
+    if (HousekeepingTicks >= checkEveryTicks) {
         // The date keys are read fresh: the ticker download and the usage ping write them.
         if (store_.Read("TickerDate", "") != clock_.Today())
             host_.GetNewTickerText();

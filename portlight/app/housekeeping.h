@@ -31,6 +31,16 @@ class HousekeepingHost {
     virtual void QueryOnline() {}
 };
 
+// The due checks run about once a minute: every 60 one-second ticks.
+constexpr int kDueCheckTicks = 60;
+constexpr char kDueCheckTicksVariable[] = "PORTLIGHT_TEST_DUE_CHECK_TICKS";
+
+// A test-only seam: when the environment variable PORTLIGHT_TEST_DUE_CHECK_TICKS holds a
+// number from 1 to 60, the due checks run every that many ticks instead of every 60, so
+// end-to-end scenarios see the feed download and the usage request without waiting a real
+// minute. Any other value (or none) gives 60.
+int DueCheckTicks(const char* variableValue);
+
 class Housekeeping {
   public:
     Housekeeping(HousekeepingHost& host, ProfileStore& store, Clock& clock)
@@ -40,6 +50,8 @@ class Housekeeping {
 
     int TickerStepCounter = 0;
     int HousekeepingTicks = 0;
+    // Ticks between the due checks of the ticker feed and the usage request.
+    int checkEveryTicks = kDueCheckTicks;
 
   private:
     HousekeepingHost& host_;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <wininet.h>
 
+#include <cstdlib>
 #include <ctime>
 
 #include "app/about_box_win.h"
@@ -228,7 +229,7 @@ void MainForm::Load() {
             return PostMessageA(window, WM_APP_CAPTURED, 0, reinterpret_cast<LPARAM>(result)) !=
                    FALSE;
         });
-    // 6. The details window loads hidden. 7. (the ticker starts from its cache)
+    // 6. The details window loads hidden. 7. The ticker starts from its cache.
     InspectionSources sources;
     sources.slots = &iconSlots;
     sources.table = connectionTable.get();
@@ -243,10 +244,12 @@ void MainForm::Load() {
     };
     inspection_ = std::make_unique<InspectionWin>(std::move(sources));
     inspection_->Create(GetModuleHandleA(nullptr));
+    clock_ = std::make_unique<LocalClock>();
+    CreateTicker();
     // 8. From now on every option command saves.
     commands_->OptionsLoaded = true;
-    clock_ = std::make_unique<LocalClock>();
     housekeeping_ = std::make_unique<Housekeeping>(*this, *store_, *clock_);
+    housekeeping_->checkEveryTicks = DueCheckTicks(std::getenv(kDueCheckTicksVariable));
     // 9. Exit button.
     RECT client;
     GetClientRect(hwnd_, &client);
@@ -331,6 +334,7 @@ bool MainForm::Unload() {
     if (about_)
         about_->Close();
     inspection_.reset();
+    ticker_.reset();
     HWND window = hwnd_;
     hwnd_ = nullptr;
     DestroyWindow(window);
@@ -409,6 +413,43 @@ void MainForm::QueryOnline() {
     IsOnline = InternetGetConnectedState(&flags, 0) != FALSE;
 }
 
+void MainForm::CreateTicker() {
+    TickerSetup setup;
+    setup.picTicker = picTicker_;
+    setup.font = font_.get();
+    setup.background = kTitleColour;
+    setup.dpiX = dpiX_;
+    setup.dpiY = dpiY_;
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    TwipRect box = LayOutBar(PixelsToTwips(client.right, dpiX_)).picTicker;
+    setup.boxWidthTwips = box.width;
+    setup.boxHeightTwips = box.height;
+    setup.programFolder = ProgramFolder();
+    setup.store = store_.get();
+    setup.clock = clock_.get();
+    setup.online = [this] { return IsOnline; };
+    setup.sendUsage = [this] { return options.SendUsage; };
+    setup.openLink = [](const std::string& link) { OpenWebPage(link); };
+    ticker_ = std::make_unique<TickerWin>(std::move(setup));
+    ticker_->LoadTickerCache();
+}
+
+void MainForm::TickerStep() {
+    if (ticker_)
+        ticker_->ShowNextTickerItem();
+}
+
+void MainForm::GetNewTickerText() {
+    if (ticker_)
+        ticker_->GetNewTickerText();
+}
+
+void MainForm::SendUsagePing() {
+    if (ticker_)
+        ticker_->SendUsagePing();
+}
+
 bool MainForm::ReportPending() {
     return inspection_ && inspection_->ReportPending();
 }
@@ -432,6 +473,16 @@ void MainForm::OnCommand(int id, int code) {
             break;
         case IDC_CMDNETSTATS:
             cmdNetstats_Click();
+            break;
+        case IDC_CMDSENDSTATS:
+            SendUsagePing();
+            break;
+        case IDC_COMMAND1:
+            GetNewTickerText();
+            break;
+        case IDC_IMGICON:
+            if (code == STN_CLICKED && ticker_)
+                ticker_->LoadTickerCache();
             break;
         case IDC_LBLNETSTATCONNECTIONS:
             if (code == STN_CLICKED && inspection_)

@@ -21,6 +21,7 @@
 #include "capture/icon_grouping.h"
 #include "capture/netstat_command.h"
 #include "common/win32/handles_win.h"
+#include "ticker/ticker_win.h"
 
 namespace portlight {
 
@@ -61,6 +62,7 @@ class MainForm : public CommandHost, public HousekeepingHost {
     void DockingSlideEffect(bool on) override;
     void DockingSlideTime(int milliseconds) override;
     void DockingUpdateBar() override;
+    void TickerUpdate() override { GetNewTickerText(); }
 
     // HousekeepingHost
     bool ExitRequested() override { return exitRequested_; }
@@ -68,6 +70,9 @@ class MainForm : public CommandHost, public HousekeepingHost {
     void QueryOnline() override;
     bool ReportPending() override;
     void RefreshNetstatsInfoBox() override;
+    void TickerStep() override;
+    void GetNewTickerText() override;
+    void SendUsagePing() override;
 
     // State other parts of the bar read.
     Options options;
@@ -85,6 +90,7 @@ class MainForm : public CommandHost, public HousekeepingHost {
   private:
     LRESULT HandleMessage(HWND window, UINT message, WPARAM wp, LPARAM lp);
     void Load();
+    void CreateTicker();   // the ticker in its box, loaded from ticker.db
     void AttachDocking();  // the docking object with the bar's configuration
     void DetachDocking();
     void CreateChildren();
@@ -130,6 +136,7 @@ class MainForm : public CommandHost, public HousekeepingHost {
     std::unique_ptr<SettingsCommands> commands_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<Housekeeping> housekeeping_;
+    std::unique_ptr<TickerWin> ticker_;  // after the store and clock it uses
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<IconStrip> iconStrip_;

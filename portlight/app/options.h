@@ -21,6 +21,9 @@ struct Options {
     std::string Monitor = "All";
     std::string Refresh = "3";
     std::string Unknown = "All";
+    // Whether the hourly usage request is sent at all. Read at start-up ("True" when the key
+    // is missing); no command changes it, so SaveOptions leaves the key as the user wrote it.
+    bool SendUsage = true;
 };
 
 // Reads and writes option keys. The Windows side stores them with the private-profile

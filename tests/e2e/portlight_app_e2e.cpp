@@ -59,8 +59,14 @@ TEST(PortlightBar, RefreshCommandSavesAndRetimesSnapshots) {
     EXPECT_EQ(session.Settings(), "") << "start-up replays the options without saving";
 
     session.RunCommand(Cmd(Command::Refresh5));
-    ASSERT_TRUE(
-        WaitFor([&] { return session.Settings().find("Refresh=5") != std::string::npos; }, 5s));
+    // The keys are written one at a time: wait for the last one too, not only "Refresh".
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            std::string written = session.Settings();
+            return written.find("Refresh=5") != std::string::npos &&
+                   written.find("SlidingEffect=") != std::string::npos;
+        },
+        5s));
     std::string settings = session.Settings();
     size_t at = 0;
     for (const char* key :

@@ -1,0 +1,23 @@
+#include "ticker/endpoints.h"
+
+#include <cstdlib>
+
+#include "net/url.h"
+
+namespace portlight {
+
+std::string BaseUrl(const char* override, const std::string& fallback) {
+    if (override && ParseUrl(override))
+        return override;
+    return fallback;
+}
+
+std::string VendorBaseUrl() {
+    return BaseUrl(std::getenv(kVendorUrlVariable), kVendorSiteUrl);
+}
+
+std::string CounterBaseUrl() {
+    return BaseUrl(std::getenv(kCounterUrlVariable), kCounterSiteUrl);
+}
+
+}  // namespace portlight
