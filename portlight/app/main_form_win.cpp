@@ -15,6 +15,7 @@
 #include "display/icon_strip_win.h"
 #include "display/inspection_win.h"
 #include "display/snapshot_pipeline_win.h"
+#include "display/termination_commands_win.h"
 #include "resource.h"
 
 namespace portlight {
@@ -202,6 +203,11 @@ void MainForm::Load() {
         if (inspection_)
             inspection_->ShowProcessReport(slot);
     };
+    termination_ = std::make_unique<TerminationCommands>(*connectionTable,
+                                                         [this] { cmdNetstats_Click(); });
+    iconStrip_->handlers.MenuCommand = [this](const IconMenu& menu, UINT command) {
+        termination_->OnIconMenuCommand(menu, command);
+    };
     IconSlotCount = iconStrip_->CreateIconSlots(picActiveIcons_, kStripColour);
     iconSlots.assign(static_cast<size_t>(IconSlotCount) + 1, IconSlot());
     // 5. Options, each applied through its menu command.
@@ -242,6 +248,9 @@ void MainForm::Load() {
         return std::string(caption);
     };
     inspection_ = std::make_unique<InspectionWin>(std::move(sources));
+    inspection_->terminateProcess = [this](const std::string& target) {
+        termination_->OnDetailsTerminate(target);
+    };
     inspection_->Create(GetModuleHandleA(nullptr));
     // 8. From now on every option command saves.
     commands_->OptionsLoaded = true;

@@ -175,7 +175,7 @@ void IconStrip::RunMenuCommand(const IconMenu& menu, UINT command) {
         return;
     }
     if (handlers.MenuCommand)
-        handlers.MenuCommand(*entry, command);
+        handlers.MenuCommand(menu, command);
 }
 
 void IconStrip::PaintImage(HWND image) {

@@ -29,9 +29,9 @@ inline constexpr int kSlotButtonBase = 0x6400;
 struct IconStripHandlers {
     // Left click on a slot, or "Show Info" with the slot index from its tag.
     std::function<void(int slot)> ShowProcessReport;
-    // A terminate entry of the icon menu: the entry (its tag says which row, count or PID)
-    // and its command id (IconMenuCommand).
-    std::function<void(const IconMenuEntry& entry, UINT command)> MenuCommand;
+    // A terminate entry of the icon menu: the menu as it was shown (the "Terminate All"
+    // entries walk its other entries) and the chosen command id (IconMenuCommand).
+    std::function<void(const IconMenu& menu, UINT command)> MenuCommand;
 };
 
 class IconStrip {
