@@ -8,7 +8,7 @@
 #include "app/about_box_win.h"
 #include "app/settings_menu_win.h"
 #include "app/web_page_win.h"
-#include "capture/run_capture_win.h"
+#include "capture/system_endpoints_win.h"
 #include "capture/system_table_win.h"
 #include "common/win32/screen_win.h"
 #include "common/win32/window_win.h"
@@ -203,8 +203,8 @@ void MainForm::Load() {
         if (inspection_)
             inspection_->ShowProcessReport(slot);
     };
-    termination_ = std::make_unique<TerminationCommands>(*connectionTable,
-                                                         [this] { cmdNetstats_Click(); });
+    termination_ =
+        std::make_unique<TerminationCommands>(*connectionTable, [this] { cmdNetstats_Click(); });
     iconStrip_->handlers.MenuCommand = [this](const IconMenu& menu, UINT command) {
         termination_->OnIconMenuCommand(menu, command);
     };
@@ -229,7 +229,7 @@ void MainForm::Load() {
     commands_->LoadOptions();
     HWND window = hwnd_;
     capture_ = std::make_unique<CaptureWorker>(
-        [](const std::string& commandLine) { return RunAndCapture(commandLine); },
+        [](const std::string& commandLine) { return CaptureSnapshotListing(commandLine); },
         [window](CaptureResult* result) {
             return PostMessageA(window, WM_APP_CAPTURED, 0, reinterpret_cast<LPARAM>(result)) !=
                    FALSE;

@@ -134,9 +134,9 @@ class MainForm : public CommandHost, public HousekeepingHost {
     std::unique_ptr<TrayIcon> tray_;
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<IconStrip> iconStrip_;
-    std::unique_ptr<InspectionWin> inspection_;  // the details window and the process report
+    std::unique_ptr<InspectionWin> inspection_;         // the details window and the process report
     std::unique_ptr<TerminationCommands> termination_;  // the icon menu's and details' terminate
-    std::unique_ptr<appbar::AppBarWin> appbar_;  // the docking object, load to unload
+    std::unique_ptr<appbar::AppBarWin> appbar_;         // the docking object, load to unload
     // Last, so it goes first: a guard it still holds touches the flags above as it ends.
     std::unique_ptr<CaptureWorker> capture_;
 };

@@ -62,8 +62,9 @@ class TerminationTest : public ::testing::Test {
                 const std::string& path,
                 const std::string& category = "Normal") {
         int r = table_.ConnectionCount++;
-        table_.rows[r] = {protocol, "10.0.0.2", std::to_string(50000 + r), "93.184.216.34",
-                          "443",    "ESTABLISHED", category, path, pid};
+        table_.rows[r] = {protocol,        "10.0.0.2", std::to_string(50000 + r),
+                          "93.184.216.34", "443",      "ESTABLISHED",
+                          category,        path,       pid};
     }
 
     ConnectionTable table_;
@@ -99,8 +100,8 @@ TEST(ParseConnectionCaption, FourTrimmedParts) {
 TEST(FindConnectionRow, MatchesAllFourPartsAsText) {
     std::vector<TcpTableRow> rows;
     for (int i = 0; i < 400; ++i)
-        rows.push_back(Row(Address(10, 0, 0, 2), static_cast<uint16_t>(40000 + i),
-                           Address(1, 2, 3, 4), 443));
+        rows.push_back(
+            Row(Address(10, 0, 0, 2), static_cast<uint16_t>(40000 + i), Address(1, 2, 3, 4), 443));
     rows.push_back(Row(Address(10, 0, 0, 2), 65001, Address(93, 184, 216, 34), 40443));
     const auto caption = ParseConnectionCaption("R:(93.184.216.34 : 40443) L:(10.0.0.2 : 65001)");
     EXPECT_EQ(FindConnectionRow(caption, rows), 400u);
@@ -122,9 +123,9 @@ TEST(FindConnectionRow, MatchesAllFourPartsAsText) {
 
 // A match is set to the delete state, a snapshot follows, and the beep only on success.
 TEST_F(TerminationTest, DeleteConnectionMatchSnapshotAndBeep) {
-    system_.table = std::vector<TcpTableRow>{
-        Row(Address(10, 0, 0, 2), 50000, Address(1, 1, 1, 1), 80),
-        Row(Address(10, 0, 0, 2), 50001, Address(93, 184, 216, 34), 443)};
+    system_.table =
+        std::vector<TcpTableRow>{Row(Address(10, 0, 0, 2), 50000, Address(1, 1, 1, 1), 80),
+                                 Row(Address(10, 0, 0, 2), 50001, Address(93, 184, 216, 34), 443)};
     EXPECT_TRUE(termination_.DeleteConnection("R:(93.184.216.34 : 443) L:(10.0.0.2 : 50001)"));
     ASSERT_EQ(system_.set.size(), 1u);
     EXPECT_EQ(system_.set[0].state, kTcpStateDeleteTcb);
@@ -141,8 +142,8 @@ TEST_F(TerminationTest, DeleteConnectionMatchSnapshotAndBeep) {
 }
 
 TEST_F(TerminationTest, DeleteConnectionWithoutMatchOrTableDoesNothing) {
-    system_.table = std::vector<TcpTableRow>{
-        Row(Address(10, 0, 0, 2), 50000, Address(1, 1, 1, 1), 80)};
+    system_.table =
+        std::vector<TcpTableRow>{Row(Address(10, 0, 0, 2), 50000, Address(1, 1, 1, 1), 80)};
     EXPECT_FALSE(termination_.DeleteConnection("R:(1.1.1.1 : 80) L:(10.0.0.2 : 50009)"));
     EXPECT_FALSE(termination_.DeleteConnection(""));
     system_.table.reset();
@@ -157,7 +158,7 @@ TEST_F(TerminationTest, KillProcessRefusesAReusedProcessId) {
     AddRow("TCP", "700", "C:\\Apps\\Courier.exe");
     AddRow("TCP", "800", "C:\\Apps\\Other.exe");
     AddRow("TCP", "4", "System", "Protected");
-    system_.processes[700] = {"c:\\apps\\courier.exe"};  // letter case may differ
+    system_.processes[700] = {"c:\\apps\\courier.exe"};   // letter case may differ
     system_.processes[800] = {"C:\\Apps\\Newcomer.exe"};  // the id passed to another program
     system_.processes[4] = {""};
     system_.processes[900] = {"C:\\Apps\\Unlisted.exe"};

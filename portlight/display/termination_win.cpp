@@ -78,8 +78,7 @@ uint32_t Win32TerminationSystem::SetTcpEntry(const TcpTableRow& row) {
 std::unique_ptr<OpenedProcess> Win32TerminationSystem::OpenForTermination(uint32_t pid) {
     // Only the rights used: terminating, and the limited query that still works where a
     // full-access open is refused.
-    HANDLE process =
-        OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
     if (!process)
         return nullptr;
     return std::make_unique<Win32OpenedProcess>(process, pid);
