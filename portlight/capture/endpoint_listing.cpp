@@ -25,8 +25,8 @@ std::string AddressColumn(const Endpoint& e, bool local) {
     const uint16_t port = local ? e.localPort : e.remotePort;
     if (!e.ipv6)
         return Ipv4Text(bytes.data()) + ":" + std::to_string(port);
-    return "[" + Ipv6Text(bytes, local ? e.localScope : e.remoteScope) + "]:" +
-           std::to_string(port);
+    return "[" + Ipv6Text(bytes, local ? e.localScope : e.remoteScope) +
+           "]:" + std::to_string(port);
 }
 
 bool Passes(const Endpoint& e, const ListingOptions& options) {
@@ -51,9 +51,9 @@ ListingOptions ListingOptionsOfCommand(std::string_view commandLine) {
 }
 
 std::string TcpStateWord(uint32_t state) {
-    static const char* const kWords[] = {
-        "CLOSED",     "LISTENING",  "SYN_SENT", "SYN_RECEIVED", "ESTABLISHED", "FIN_WAIT_1",
-        "FIN_WAIT_2", "CLOSE_WAIT", "CLOSING",  "LAST_ACK",     "TIME_WAIT",   "DELETE_TCB"};
+    static const char* const kWords[] = {"CLOSED",      "LISTENING",  "SYN_SENT",   "SYN_RECEIVED",
+                                         "ESTABLISHED", "FIN_WAIT_1", "FIN_WAIT_2", "CLOSE_WAIT",
+                                         "CLOSING",     "LAST_ACK",   "TIME_WAIT",  "DELETE_TCB"};
     if (state >= 1 && state <= 12)
         return kWords[state - 1];
     return std::to_string(state);

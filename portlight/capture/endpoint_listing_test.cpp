@@ -17,8 +17,13 @@ class KnownOwners : public ProcessLookup {
     std::string GetProcessName(uint32_t) override { return ""; }
 };
 
-Endpoint V4(bool tcp, std::array<uint8_t, 4> local, uint16_t localPort,
-            std::array<uint8_t, 4> remote, uint16_t remotePort, uint32_t state, uint32_t pid) {
+Endpoint V4(bool tcp,
+            std::array<uint8_t, 4> local,
+            uint16_t localPort,
+            std::array<uint8_t, 4> remote,
+            uint16_t remotePort,
+            uint32_t state,
+            uint32_t pid) {
     Endpoint e;
     e.tcp = tcp;
     std::copy(local.begin(), local.end(), e.localAddress.begin());
@@ -30,8 +35,13 @@ Endpoint V4(bool tcp, std::array<uint8_t, 4> local, uint16_t localPort,
     return e;
 }
 
-Endpoint V6(bool tcp, std::array<uint8_t, 16> local, uint32_t scope, uint16_t localPort,
-            uint16_t remotePort, uint32_t state, uint32_t pid) {
+Endpoint V6(bool tcp,
+            std::array<uint8_t, 16> local,
+            uint32_t scope,
+            uint16_t localPort,
+            uint16_t remotePort,
+            uint32_t state,
+            uint32_t pid) {
     Endpoint e;
     e.tcp = tcp;
     e.ipv6 = true;
@@ -47,7 +57,7 @@ Endpoint V6(bool tcp, std::array<uint8_t, 16> local, uint32_t scope, uint16_t lo
 }
 
 constexpr std::array<uint8_t, 16> kLoopback6 = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
-constexpr std::array<uint8_t, 16> kLinkLocal6 = {0xfe, 0x80, 0, 0, 0, 0, 0, 0,
+constexpr std::array<uint8_t, 16> kLinkLocal6 = {0xfe, 0x80, 0, 0, 0, 0, 0,    0,
                                                  0x02, 0x1a, 0, 0, 0, 0, 0xbe, 0xef};
 
 std::vector<Endpoint> Sample() {

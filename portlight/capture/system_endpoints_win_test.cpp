@@ -6,53 +6,12 @@
 
 #include "capture/connection_table.h"
 #include "capture/netstat_command.h"
+#include "loopback_pair.h"
 
 namespace portlight {
 namespace {
 
-// A listening socket on 127.0.0.1 and a connection to it, ports chosen by the system.
-class LoopbackPair {
-  public:
-    LoopbackPair() {
-        WSADATA data;
-        started_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-        listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in at = {};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        int length = sizeof at;
-        if (bind(listener_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0 ||
-            listen(listener_, 1) != 0 ||
-            getsockname(listener_, reinterpret_cast<sockaddr*>(&at), &length) != 0)
-            return;
-        listenPort = ntohs(at.sin_port);
-        client_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        if (connect(client_, reinterpret_cast<sockaddr*>(&at), sizeof at) != 0)
-            return;
-        accepted_ = accept(listener_, nullptr, nullptr);
-        sockaddr_in mine = {};
-        length = sizeof mine;
-        getsockname(client_, reinterpret_cast<sockaddr*>(&mine), &length);
-        clientPort = ntohs(mine.sin_port);
-    }
-    ~LoopbackPair() {
-        for (SOCKET s : {accepted_, client_, listener_})
-            if (s != INVALID_SOCKET)
-                closesocket(s);
-        if (started_)
-            WSACleanup();
-    }
-    bool ready() const { return accepted_ != INVALID_SOCKET && clientPort != 0; }
-
-    uint16_t listenPort = 0;
-    uint16_t clientPort = 0;
-
-  private:
-    bool started_ = false;
-    SOCKET listener_ = INVALID_SOCKET;
-    SOCKET client_ = INVALID_SOCKET;
-    SOCKET accepted_ = INVALID_SOCKET;
-};
+using samples::LoopbackPair;
 
 bool IsLoopback(const Endpoint& e, bool local) {
     const auto& a = local ? e.localAddress : e.remoteAddress;
@@ -100,7 +59,8 @@ TEST(ReadSystemEndpoints, ListingHoldsThemInNetstatLayout) {
     LoopbackPair pair;
     ASSERT_TRUE(pair.ready());
     const std::string listing = RenderNetstatListing(
-        ReadSystemEndpoints(), ListingOptionsOfCommand(BuildNetstatCommand("TCP", false).commandLine));
+        ReadSystemEndpoints(),
+        ListingOptionsOfCommand(BuildNetstatCommand("TCP", false).commandLine));
     const std::string listener = "127.0.0.1:" + std::to_string(pair.listenPort);
     const std::string client = "127.0.0.1:" + std::to_string(pair.clientPort);
     std::string line = "  TCP    " + listener;
