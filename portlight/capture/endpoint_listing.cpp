@@ -142,3 +142,14 @@ bool ListingLacksOwnerColumn(std::string_view output) {
 }
 
 }  // namespace portlight
+
+namespace portlight {
+
+bool NeedsSystemTables(const CaptureResult& capture) {
+    if (!capture.failure.empty() || ListingLacksOwnerColumn(capture.output))
+        return true;
+    return capture.exitCode > 0 &&
+           TrimSpaces(capture.output).find_first_not_of("\r\n") == std::string::npos;
+}
+
+}  // namespace portlight

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "capture/capture_result.h"
+
 namespace portlight {
 
 // One endpoint as the IP Helper tables give it: addresses in network order (4 bytes used
@@ -55,5 +57,10 @@ std::string RenderNetstatListing(const std::vector<Endpoint>& endpoints,
 // True when netstat's output has a column header ("Proto ...") without an owner column:
 // the listing then names no process and the system's tables stand in for it.
 bool ListingLacksOwnerColumn(std::string_view output);
+
+// Whether a capture's listing is to be made from the system's tables: netstat could not be
+// run, printed no owner column, or failed (a non-zero exit) without printing anything, as
+// Wine's netstat does for "-on" and "-ona".
+bool NeedsSystemTables(const CaptureResult& capture);
 
 }  // namespace portlight

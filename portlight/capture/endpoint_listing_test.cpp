@@ -178,5 +178,25 @@ TEST(ListingLacksOwnerColumn, TellsWineFromWindows) {
     EXPECT_FALSE(ListingLacksOwnerColumn("The system cannot find the path specified.\r\n"));
 }
 
+// Which captures the system's tables stand in for.
+TEST(NeedsSystemTables, FailuresAndOwnerlessListings) {
+    CaptureResult c;
+    c.exitCode = 0;
+    EXPECT_FALSE(NeedsSystemTables(c)) << "a netstat that found nothing";
+    c.output = "\r\n";
+    c.exitCode = 1;
+    EXPECT_TRUE(NeedsSystemTables(c)) << "refused its switches, printed nothing";
+    c.exitCode = -1;
+    EXPECT_FALSE(NeedsSystemTables(c)) << "not seen to end";
+    c.output = "\r\n  Proto  Local Address          Foreign Address        State\r\n";
+    c.exitCode = 0;
+    EXPECT_TRUE(NeedsSystemTables(c));
+    c.output = RenderNetstatListing({}, ListingOptions());
+    c.exitCode = 1;
+    EXPECT_FALSE(NeedsSystemTables(c)) << "a listing with owners stays, whatever the exit";
+    c.failure = "CreateProcess failed. Error: 2";
+    EXPECT_TRUE(NeedsSystemTables(c));
+}
+
 }  // namespace
 }  // namespace portlight

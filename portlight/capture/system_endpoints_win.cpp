@@ -139,7 +139,7 @@ std::vector<Endpoint> ReadSystemEndpoints() {
 
 CaptureResult CaptureSnapshotListing(const std::string& commandLine) {
     CaptureResult result = RunAndCapture(commandLine);
-    if (!result.failure.empty() || ListingLacksOwnerColumn(result.output))
+    if (NeedsSystemTables(result))
         result.output =
             RenderNetstatListing(ReadSystemEndpoints(), ListingOptionsOfCommand(commandLine));
     return result;

@@ -15,7 +15,8 @@ namespace portlight {
 // is left out. Wine gives owner 0 for every row.
 std::vector<Endpoint> ReadSystemEndpoints();
 
-// netstat through the pipe; when it cannot be run, or prints no owner column, the listing
+// netstat through the pipe; when it cannot be run, fails silently or prints no owner
+// column, the listing
 // is made from the system's tables instead, with the protocol and active-only switches of
 // `commandLine` applied. A failure text stays for the bar to show.
 CaptureResult CaptureSnapshotListing(const std::string& commandLine);

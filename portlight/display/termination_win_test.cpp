@@ -15,8 +15,8 @@ using samples::LoopbackPair;
 using samples::SampleProcess;
 
 std::string Caption(const std::string& remote, uint16_t remotePort, uint16_t localPort) {
-    return "R:(" + remote + " : " + std::to_string(remotePort) + ") L:(127.0.0.1 : " +
-           std::to_string(localPort) + ")";
+    return "R:(" + remote + " : " + std::to_string(remotePort) +
+           ") L:(127.0.0.1 : " + std::to_string(localPort) + ")";
 }
 
 // The real TCP table, read into a buffer sized from what the system says, holds a live
@@ -47,11 +47,13 @@ TEST(Win32TerminationSystem, EndsOnlyTheRecordedProgram) {
     SampleProcess plain(BesideThisProgram("portlight-sample-plain.exe"));
     ASSERT_TRUE(app.started() && plain.started());
     ConnectionTable table;
-    table.rows[0] = {"TCP", "127.0.0.1", "1", "127.0.0.1", "2", "ESTABLISHED", "Normal",
-                     app.path(), std::to_string(app.pid())};
+    table.rows[0] = {"TCP",       "127.0.0.1", "1",
+                     "127.0.0.1", "2",         "ESTABLISHED",
+                     "Normal",    app.path(),  std::to_string(app.pid())};
     // The snapshot saw another program under the plain sample's id.
-    table.rows[1] = {"TCP", "127.0.0.1", "3", "127.0.0.1", "4", "ESTABLISHED", "Normal",
-                     app.path(), std::to_string(plain.pid())};
+    table.rows[1] = {"TCP",       "127.0.0.1", "3",
+                     "127.0.0.1", "4",         "ESTABLISHED",
+                     "Normal",    app.path(),  std::to_string(plain.pid())};
     table.ConnectionCount = 2;
     Win32TerminationSystem system;
     Termination termination(table, system, nullptr);
