@@ -235,7 +235,6 @@ TEST_F(TerminationScenario, DetailsWindowTerminate) {
                  reinterpret_cast<LPARAM>(terminate));
     EXPECT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(terminate) == FALSE; }, 5s));
     ExpectOnlyFirstGone(bar);
-
 }
 
 // Wine's netstat prints no owner column: the bar lists the system's own tables, so this
