@@ -15,6 +15,7 @@
 #include "common/win32/handles_win.h"
 #include "display/icon_menu.h"
 #include "display/process_icon_win.h"
+#include "display/snapshot_cache.h"
 #include "display/stock_pictures_win.h"
 
 namespace portlight {
@@ -81,6 +82,8 @@ class IconStrip {
     std::unique_ptr<StockPictures> stock_;
     std::unique_ptr<IconCanvas> picLarge_;
     std::unique_ptr<IconCanvas> picSmall_;
+    // Each shown program's icon by path, kept while the strip shows it.
+    SnapshotCache<std::string, std::unique_ptr<IconCanvas>> icons_;
     COLORREF background_ = 0;
     std::string tipText_;
 };

@@ -115,7 +115,7 @@ void Print(const char* when, int snapshot, const Counts& c) {
         std::printf("%5lu", static_cast<unsigned long>(c.gdi));
     else
         std::printf("  n/a");
-    std::printf("  %s %5lu\n", sources.userFromWindows ? "windows" : "USER", 
+    std::printf("  %s %5lu\n", sources.userFromWindows ? "windows" : "USER",
                 static_cast<unsigned long>(c.user));
     std::fflush(stdout);
 }
@@ -130,8 +130,7 @@ double CpuSeconds(HANDLE process, const e2e::TempFolder& folder) {
     FILETIME created, exited, kernel, user;
     if (!UnderWine() && GetProcessTimes(process, &created, &exited, &kernel, &user)) {
         auto seconds = [](FILETIME t) {
-            return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) /
-                   1e7;
+            return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) / 1e7;
         };
         if (seconds(kernel) + seconds(user) > 0)
             return seconds(kernel) + seconds(user);
@@ -222,15 +221,15 @@ int main(int argc, char** argv) {
                        "Unknown=ShowAll\r\n");
     std::vector<std::unique_ptr<samples::SampleProcess>> live;
     for (int i = 0; i < 8; ++i)
-        live.push_back(std::make_unique<samples::SampleProcess>(
-            samples::BesideThisProgram(kSamples[i % 3])));
+        live.push_back(
+            std::make_unique<samples::SampleProcess>(samples::BesideThisProgram(kSamples[i % 3])));
     e2e::WriteTextFile(folder / "fake-netstat.txt", Listing(live, 0));
 
     e2e::Process bar = e2e::Process::Start(folder / "portlight.exe", "", folder.path());
     HWND window = e2e::WaitTopWindow(bar.id(), PORTLIGHT_BAR_CLASS, "", 20s);
     HWND netstats = nullptr;
-    if (!window || !e2e::WaitFor([&] { return (netstats = BarChild(window, IDC_CMDNETSTATS)); },
-                                 10s)) {
+    if (!window ||
+        !e2e::WaitFor([&] { return (netstats = BarChild(window, IDC_CMDNETSTATS)); }, 10s)) {
         std::printf("the bar did not start\n");
         return 2;
     }
@@ -264,11 +263,12 @@ int main(int argc, char** argv) {
     if (sources.handlesFromList)
         std::printf("handles from the system handle list (GetProcessHandleCount gave 0)\n");
     if (!sources.gdiAvailable)
-        std::printf("GetGuiResources gives 0 here (Wine): no GDI count; windows stand in for "
-                    "USER objects\n");
+        std::printf(
+            "GetGuiResources gives 0 here (Wine): no GDI count; windows stand in for "
+            "USER objects\n");
     Print("start", 0, start);
     Counts last = start;
-    Floor warm;  // the ten snapshots after the warm-up
+    Floor warm;   // the ten snapshots after the warm-up
     Floor final;  // the last ten
     for (int i = 1; i <= snapshots; ++i) {
         // Programs vanish and new ones appear under new process ids.
@@ -289,8 +289,7 @@ int main(int argc, char** argv) {
     Print("end", snapshots, last);
 
     // Idle: the 3-second refresh with an unchanging listing, nothing driven from outside.
-    PostMessageA(window,
-                 WM_COMMAND,
+    PostMessageA(window, WM_COMMAND,
                  MAKEWPARAM(IDM_SETTINGS_BASE + static_cast<int>(portlight::Command::Refresh3), 0),
                  0);
     e2e::WriteTextFile(folder / "fake-netstat.txt", Listing(live, 1));
@@ -305,13 +304,13 @@ int main(int argc, char** argv) {
                 wall, calls() - idleCallsBefore, cpu, wall > 0 ? 100.0 * cpu / wall : 0.0);
 
     if (Grew(final.c, warm.c)) {
-        std::printf("FAIL: counts grew after the first %d snapshots: lowest %lu/%lu/%lu after "
-                    "the warm-up, %lu/%lu/%lu at the end (handles/GDI/USER)\n",
-                    warmUp, static_cast<unsigned long>(warm.c.handles),
-                    static_cast<unsigned long>(warm.c.gdi), static_cast<unsigned long>(warm.c.user),
-                    static_cast<unsigned long>(final.c.handles),
-                    static_cast<unsigned long>(final.c.gdi),
-                    static_cast<unsigned long>(final.c.user));
+        std::printf(
+            "FAIL: counts grew after the first %d snapshots: lowest %lu/%lu/%lu after "
+            "the warm-up, %lu/%lu/%lu at the end (handles/GDI/USER)\n",
+            warmUp, static_cast<unsigned long>(warm.c.handles),
+            static_cast<unsigned long>(warm.c.gdi), static_cast<unsigned long>(warm.c.user),
+            static_cast<unsigned long>(final.c.handles), static_cast<unsigned long>(final.c.gdi),
+            static_cast<unsigned long>(final.c.user));
         return 1;
     }
     std::printf("counts flat after the first %d snapshots\n", warmUp);
