@@ -9,7 +9,6 @@
 #include "app/settings_menu_win.h"
 #include "app/web_page_win.h"
 #include "capture/system_endpoints_win.h"
-#include "capture/system_table_win.h"
 #include "common/win32/screen_win.h"
 #include "common/win32/window_win.h"
 #include "display/icon_strip_win.h"
@@ -312,7 +311,7 @@ void MainForm::OnCaptured(std::unique_ptr<CaptureResult> result) {
     txtNetstats = StripNetstatHeader(result->output);
     SetWindowTextA(txtNetstats_, txtNetstats.c_str());
     // 8. The connection table, the count on the bar and in the tray, the icon slots.
-    BuildTableFromSystem(txtNetstats, *connectionTable);
+    tableBuilder_.Build(txtNetstats, *connectionTable);
     SetWindowTextA(lblNetstatConnections_,
                    CountLabelText(connectionTable->ConnectionCount).c_str());
     if (options.TrayIcon && tray_)

@@ -12,10 +12,10 @@
 
 #include "capture/connection_table.h"
 #include "capture/icon_grouping.h"
+#include "capture/snapshot_cache.h"
 #include "common/win32/handles_win.h"
 #include "display/icon_menu.h"
 #include "display/process_icon_win.h"
-#include "display/snapshot_cache.h"
 #include "display/stock_pictures_win.h"
 
 namespace portlight {

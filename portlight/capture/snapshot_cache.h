@@ -1,6 +1,7 @@
-// Values kept from one snapshot to the next while they are still in use: what a program
-// yields (its icon) is read once while it stays on the strip, and dropped at the end of the
-// first snapshot that does not show it, so the cache never outgrows the strip.
+// Values kept from one snapshot to the next while they are still in use: what a process or
+// program yields (its path, its icon) is read once while it stays in the snapshots, and
+// dropped at the end of the first snapshot that does not ask for it, so the cache never
+// outgrows what one snapshot shows.
 #pragma once
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "display/snapshot_cache.h"
+#include "capture/snapshot_cache.h"
 
 #include <gtest/gtest.h>
 
