@@ -25,7 +25,8 @@ TEST(RememberingProcessSystem, OncePerProcessLife) {
     CountingSystem inner;
     std::map<uint32_t, uint64_t> created = {{700, 1111}, {800, 2222}, {900, 0}};
     RememberingProcessSystem memo(inner, [&](uint32_t pid) { return created[pid]; });
-    inner.paths = {{700, "C:\\Apps\\Courier.exe"}, {800, "C:\\Apps\\Other.exe"}, {900, "C:\\x.exe"}};
+    inner.paths = {
+        {700, "C:\\Apps\\Courier.exe"}, {800, "C:\\Apps\\Other.exe"}, {900, "C:\\x.exe"}};
 
     for (int snapshot = 0; snapshot < 3; ++snapshot) {
         EXPECT_EQ(memo.ReadMainModulePath(700), "C:\\Apps\\Courier.exe");
