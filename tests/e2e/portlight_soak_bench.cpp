@@ -57,29 +57,30 @@ DWORD HandlesInSystemList(DWORD pid) {
 
 // Windows are USER objects; where GetGuiResources is a stub (Wine) the process's windows
 // stand in for the USER count.
+struct WindowWalk {
+    DWORD pid;
+    DWORD count;
+};
+
+BOOL CALLBACK CountChild(HWND, LPARAM walk) {
+    ++reinterpret_cast<WindowWalk*>(walk)->count;
+    return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND top, LPARAM walk) {
+    auto* w = reinterpret_cast<WindowWalk*>(walk);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(top, &owner);
+    if (owner == w->pid) {
+        ++w->count;
+        EnumChildWindows(top, CountChild, walk);
+    }
+    return TRUE;
+}
+
 DWORD WindowsOf(DWORD pid) {
-    struct Walk {
-        DWORD pid;
-        DWORD count;
-    } walk{pid, 0};
-    EnumWindows(
-        [](HWND top, LPARAM p) -> BOOL {
-            auto* w = reinterpret_cast<Walk*>(p);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(top, &owner);
-            if (owner != w->pid)
-                return TRUE;
-            ++w->count;
-            EnumChildWindows(
-                top,
-                [](HWND, LPARAM q) -> BOOL {
-                    ++reinterpret_cast<Walk*>(q)->count;
-                    return TRUE;
-                },
-                p);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&walk));
+    WindowWalk walk{pid, 0};
+    EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&walk));
     return walk.count;
 }
 
