@@ -59,8 +59,14 @@ TEST(PortlightBar, RefreshCommandSavesAndRetimesSnapshots) {
     EXPECT_EQ(session.Settings(), "") << "start-up replays the options without saving";
 
     session.RunCommand(Cmd(Command::Refresh5));
-    ASSERT_TRUE(
-        WaitFor([&] { return session.Settings().find("Refresh=5") != std::string::npos; }, 5s));
+    // The options are written one key at a time: wait for the last one as well.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const std::string now = session.Settings();
+            return now.find("Refresh=5") != std::string::npos &&
+                   now.find("SlidingEffect=") != std::string::npos;
+        },
+        5s));
     std::string settings = session.Settings();
     size_t at = 0;
     for (const char* key :
