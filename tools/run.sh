@@ -27,6 +27,9 @@ else
     session_start own
     "$PL_WINE" build/run/portlight.exe &
     sleep 8
+    # The bar hides itself at the top edge: the pointer there slides it in for the picture.
+    xdotool mousemove 400 0 sleep 0.3 mousemove 401 1
+    sleep 3
     import -window root build/screens/run.png
     echo "screenshot: build/screens/run.png"
 fi

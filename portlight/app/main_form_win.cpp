@@ -9,13 +9,13 @@
 #include "app/about_box_win.h"
 #include "app/settings_menu_win.h"
 #include "app/web_page_win.h"
-#include "capture/run_capture_win.h"
-#include "capture/system_table_win.h"
+#include "capture/system_endpoints_win.h"
 #include "common/win32/screen_win.h"
 #include "common/win32/window_win.h"
 #include "display/icon_strip_win.h"
 #include "display/inspection_win.h"
 #include "display/snapshot_pipeline_win.h"
+#include "display/termination_commands_win.h"
 #include "resource.h"
 
 namespace portlight {
@@ -153,8 +153,10 @@ void MainForm::CreateChildren() {
     // Hidden controls: the snapshot button whose enabled state guards snapshots, the raw
     // listing, and the two buttons that trigger the usage request and the ticker download.
     cmdNetstats_ = child("BUTTON", "Netstats", BS_PUSHBUTTON, hwnd_, IDC_CMDNETSTATS);
-    txtNetstats_ =
-        child("EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, hwnd_, IDC_TXTNETSTATS);
+    // No word wrap: wrapping the whole listing in a control of no width took a large share
+    // of each snapshot's CPU time under Wine.
+    txtNetstats_ = child("EDIT", "", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | ES_AUTOHSCROLL,
+                         hwnd_, IDC_TXTNETSTATS);
     SendMessageA(txtNetstats_, EM_SETLIMITTEXT, 0, 0);
     cmdSendStats_ = child("BUTTON", "SendStats", BS_PUSHBUTTON, hwnd_, IDC_CMDSENDSTATS);
     Command1_ = child("BUTTON", "Command1", BS_PUSHBUTTON, hwnd_, IDC_COMMAND1);
@@ -203,6 +205,11 @@ void MainForm::Load() {
         if (inspection_)
             inspection_->ShowProcessReport(slot);
     };
+    termination_ =
+        std::make_unique<TerminationCommands>(*connectionTable, [this] { cmdNetstats_Click(); });
+    iconStrip_->handlers.MenuCommand = [this](const IconMenu& menu, UINT command) {
+        termination_->OnIconMenuCommand(menu, command);
+    };
     IconSlotCount = iconStrip_->CreateIconSlots(picActiveIcons_, kStripColour);
     iconSlots.assign(static_cast<size_t>(IconSlotCount) + 1, IconSlot());
     // 5. Options, each applied through its menu command.
@@ -224,7 +231,7 @@ void MainForm::Load() {
     commands_->LoadOptions();
     HWND window = hwnd_;
     capture_ = std::make_unique<CaptureWorker>(
-        [](const std::string& commandLine) { return RunAndCapture(commandLine); },
+        [](const std::string& commandLine) { return CaptureSnapshotListing(commandLine); },
         [window](CaptureResult* result) {
             return PostMessageA(window, WM_APP_CAPTURED, 0, reinterpret_cast<LPARAM>(result)) !=
                    FALSE;
@@ -243,6 +250,9 @@ void MainForm::Load() {
         return std::string(caption);
     };
     inspection_ = std::make_unique<InspectionWin>(std::move(sources));
+    inspection_->terminateProcess = [this](const std::string& target) {
+        termination_->OnDetailsTerminate(target);
+    };
     inspection_->Create(GetModuleHandleA(nullptr));
     clock_ = std::make_unique<LocalClock>();
     CreateTicker();
@@ -304,7 +314,7 @@ void MainForm::OnCaptured(std::unique_ptr<CaptureResult> result) {
     txtNetstats = StripNetstatHeader(result->output);
     SetWindowTextA(txtNetstats_, txtNetstats.c_str());
     // 8. The connection table, the count on the bar and in the tray, the icon slots.
-    BuildTableFromSystem(txtNetstats, *connectionTable);
+    tableBuilder_.Build(txtNetstats, *connectionTable);
     SetWindowTextA(lblNetstatConnections_,
                    CountLabelText(connectionTable->ConnectionCount).c_str());
     if (options.TrayIcon && tray_)

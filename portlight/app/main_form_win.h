@@ -20,6 +20,7 @@
 #include "capture/connection_table.h"
 #include "capture/icon_grouping.h"
 #include "capture/netstat_command.h"
+#include "capture/system_table_win.h"
 #include "common/win32/handles_win.h"
 #include "ticker/ticker_win.h"
 
@@ -29,6 +30,7 @@ struct CaptureResult;
 class AboutBox;
 class IconStrip;
 class InspectionWin;
+class TerminationCommands;
 
 class MainForm : public CommandHost, public HousekeepingHost {
   public:
@@ -141,6 +143,9 @@ class MainForm : public CommandHost, public HousekeepingHost {
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<IconStrip> iconStrip_;
     std::unique_ptr<InspectionWin> inspection_;  // the details window and the process report
+    std::unique_ptr<TerminationCommands> termination_;
+    SystemTableBuilder tableBuilder_;  // remembers process paths from snapshot to snapshot  // the
+                                       // icon menu's and details' terminate
     std::unique_ptr<appbar::AppBarWin> appbar_;  // the docking object, load to unload
     // Last, so it goes first: a guard it still holds touches the flags above as it ends.
     std::unique_ptr<CaptureWorker> capture_;

@@ -12,6 +12,8 @@ struct CaptureResult {
     std::string failure;
     bool timedOut = false;   // the child ran past the limit and was ended
     bool truncated = false;  // the output passed the cap: the child was ended
+    // The child's exit code once it has ended; -1 when it was not seen to end.
+    long exitCode = -1;
 };
 
 }  // namespace portlight

@@ -62,6 +62,10 @@ bool FindProgram(const std::string& commandLine, std::string& found) {
     return false;
 }
 
+// How long a child whose pipe has broken is given to end: a grandchild may hold the pipe,
+// or the child may close its output just before it exits.
+constexpr DWORD kExitCodeWaitMs = 1000;
+
 // The child process and the read end of its pipe; both handles are borrowed.
 class PipeChild : public CaptureChild {
   public:
@@ -138,6 +142,12 @@ CaptureResult RunAndCapture(const std::string& commandLine, DWORD timeLimitMs, s
 
     PipeChild child(processHandle.get(), readEnd.get());
     DrainCapture(child, timeLimitMs, outputCap, result);
+    // The pipe broke because the child ended (or was ended): its exit code tells a netstat
+    // that refused its switches, printing nothing, from one that found no endpoints.
+    DWORD code = 0;
+    if (WaitForSingleObject(processHandle.get(), kExitCodeWaitMs) == WAIT_OBJECT_0 &&
+        GetExitCodeProcess(processHandle.get(), &code))
+        result.exitCode = static_cast<long>(code);
     return result;
 }
 

@@ -21,7 +21,7 @@ namespace portlight {
 struct DetailsWindowHandlers {
     // cmdNetstatsRefresh and the timer's refill: rebuild what the content marker names.
     std::function<void()> Refresh;
-    // cmdNetstatsTerminate with the termination target (ending processes comes later).
+    // cmdNetstatsTerminate with the termination target.
     std::function<void(const std::string& target)> Terminate;
     // The lookup worker posted answers.
     std::function<void()> HostAnswers;

@@ -25,6 +25,11 @@ void FillProcessEntry(IconMenu& menu, const ConnectionRow& row) {
     }
 }
 
+bool IsIpv6Row(const ConnectionRow& row) {
+    return row[kColLocalAddress].find(':') != std::string::npos ||
+           row[kColLocalAddress].find('[') != std::string::npos;
+}
+
 int FilledProcessEntries(const IconMenu& menu) {
     int filled = 0;
     for (const IconMenuEntry& entry : menu.mnuNetstatTermProcess)
@@ -75,7 +80,8 @@ std::optional<IconMenu> BuildIconMenu(int slotIndex,
         entry.caption = ConnectionMenuCaption(row);
         entry.tag = std::to_string(rows[k]);
         entry.visible = true;
-        entry.enabled = row[kColProtocol] != "UDP";
+        // SetTcpEntry works on the IPv4 table only: an IPv6 connection cannot be ended.
+        entry.enabled = row[kColProtocol] != "UDP" && !IsIpv6Row(row);
         if (!unknownSlot)
             menu.mnuNetstatTermProcesses.tag = row[kColPid];
         lastRowProtected = IsSystemOrProtected(row);

@@ -79,6 +79,16 @@ TEST(BuildIconMenu, DisablesUdpAndProtectedEntries) {
     ASSERT_TRUE(menu);
     EXPECT_FALSE(menu->mnuNetstatTermProcesses.enabled);
     EXPECT_EQ(menu->mnuNetstatTermProcesses.tag, "");
+
+    // IPv6 TCP connections cannot be ended through the IPv4 table: disabled like UDP.
+    table.rows[4] = {"TCP", "[::1]", "445", "[::]", "0", "LISTENING", "Normal", "p", "50"};
+    table.rows[5] = {"TCP", "[fe80::1%7]", "80", "[fe80::2%7]", "5000", "", "Normal", "p", "50"};
+    menu = BuildIconMenu(2, SlotOf(table, {4, 5, 1}), table, false);
+    ASSERT_TRUE(menu);
+    EXPECT_FALSE(menu->mnuNetstatTermConnections[0].enabled);
+    EXPECT_FALSE(menu->mnuNetstatTermConnections[1].enabled);
+    EXPECT_TRUE(menu->mnuNetstatTermConnections[2].enabled);
+    EXPECT_TRUE(menu->mnuNetstatTermProcess[0].enabled) << "the process can still be ended";
 }
 
 // Nothing opens during a snapshot or on an empty slot.

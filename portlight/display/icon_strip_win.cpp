@@ -132,7 +132,15 @@ void IconStrip::ShowSlots() {
         if (const IconCanvas* stock = stock_->ForSlot(slot.picture)) {
             picLarge_->CopyFrom(*stock);
         } else {
-            LoadProcessIcon(slot.path, *picLarge_, *picSmall_, stock_->picDefault);
+            // Extracting an icon reads the executable: done once while the program stays
+            // on the strip.
+            const IconCanvas& icon = *icons_.Get(slot.path, [&] {
+                LoadProcessIcon(slot.path, *picLarge_, *picSmall_, stock_->picDefault);
+                auto copy = std::make_unique<IconCanvas>(kPictureSize, kPictureSize, background_);
+                copy->CopyFrom(*picLarge_);
+                return copy;
+            });
+            picLarge_->CopyFrom(icon);
         }
         pictures_[i]->CopyFrom(*picLarge_);
         // The image's window text carries the hover text, so the strip can be read from
@@ -143,6 +151,7 @@ void IconStrip::ShowSlots() {
         ShowWindow(buttons_[i], SW_SHOW);
         InvalidateRect(images_[i], nullptr, FALSE);
     }
+    icons_.Sweep();
 }
 
 void IconStrip::ShowIconMenu(int slot) {
@@ -175,7 +184,7 @@ void IconStrip::RunMenuCommand(const IconMenu& menu, UINT command) {
         return;
     }
     if (handlers.MenuCommand)
-        handlers.MenuCommand(*entry, command);
+        handlers.MenuCommand(menu, command);
 }
 
 void IconStrip::PaintImage(HWND image) {

@@ -12,6 +12,7 @@
 
 #include "capture/connection_table.h"
 #include "capture/icon_grouping.h"
+#include "capture/snapshot_cache.h"
 #include "common/win32/handles_win.h"
 #include "display/icon_menu.h"
 #include "display/process_icon_win.h"
@@ -29,9 +30,9 @@ inline constexpr int kSlotButtonBase = 0x6400;
 struct IconStripHandlers {
     // Left click on a slot, or "Show Info" with the slot index from its tag.
     std::function<void(int slot)> ShowProcessReport;
-    // A terminate entry of the icon menu: the entry (its tag says which row, count or PID)
-    // and its command id (IconMenuCommand).
-    std::function<void(const IconMenuEntry& entry, UINT command)> MenuCommand;
+    // A terminate entry of the icon menu: the menu as it was shown (the "Terminate All"
+    // entries walk its other entries) and the chosen command id (IconMenuCommand).
+    std::function<void(const IconMenu& menu, UINT command)> MenuCommand;
 };
 
 class IconStrip {
@@ -81,6 +82,8 @@ class IconStrip {
     std::unique_ptr<StockPictures> stock_;
     std::unique_ptr<IconCanvas> picLarge_;
     std::unique_ptr<IconCanvas> picSmall_;
+    // Each shown program's icon by path, kept while the strip shows it.
+    SnapshotCache<std::string, std::unique_ptr<IconCanvas>> icons_;
     COLORREF background_ = 0;
     std::string tipText_;
 };

@@ -30,8 +30,11 @@ InspectionWin::~InspectionWin() = default;
 
 bool InspectionWin::Create(HINSTANCE instance) {
     window_.handlers.Refresh = [this] { inspection_->RefreshCommand(); };
-    // Ending the process of the selected line is not built yet: the button only enables.
-    window_.handlers.Terminate = [](const std::string&) {};
+    window_.handlers.Terminate = [this](const std::string& target) {
+        if (terminateProcess)
+            terminateProcess(target);
+        window_.EnableTerminate(false);
+    };
     window_.handlers.HostAnswers = [this] { inspection_->OnHostAnswers(); };
     return window_.Create(instance);
 }

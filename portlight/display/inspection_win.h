@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "display/details_window_win.h"
 #include "display/inspection.h"
@@ -29,6 +31,9 @@ class InspectionWin {
     bool ReportPending() const { return inspection_->ReportPending(); }
 
     DetailsWindow& window() { return window_; }
+
+    // Ends the process of a termination target; set before Create.
+    std::function<void(const std::string& target)> terminateProcess;
 
   private:
     class SystemReportReader : public ReportReader {

@@ -146,7 +146,11 @@ class DetailsScenario : public ::testing::Test {
             if (e2e::WaitFor(
                     [&] {
                         details = e2e::FindTopWindow(bar_.id(), kDetailsWindowClass);
-                        return details && IsWindowVisible(details) && !ListLines(details).empty();
+                        if (!details || !IsWindowVisible(details))
+                            return false;
+                        // A report, not the connection list a click has not yet replaced.
+                        const std::vector<std::string> lines = ListLines(details);
+                        return !lines.empty() && lines[0].rfind("Proto", 0) != 0;
                     },
                     1500ms))
                 return details;
