@@ -334,7 +334,7 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
             tip = VisibleWindowOf(bar_.id(), "tooltips_class32");
             return tip && e2e::WindowText(tip) == slots[2].hover;
         },
-        std::chrono::seconds(5)))
+        std::chrono::seconds(15)))
         << (tip ? e2e::WindowText(tip) : "no tool-tip");
     e2e::Screenshot("portlight-strip-hover");
 
