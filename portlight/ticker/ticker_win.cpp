@@ -119,10 +119,6 @@ void TickerWin::ShowLabels() {
             continue;
         char current[512] = {};
         GetWindowTextA(label, current, sizeof current);
-        // An empty label that stays empty shows nothing wherever it is: leave the window
-        // alone rather than move it ten times a second for nothing.
-        if (l.Caption.empty() && current[0] == '\0')
-            continue;
         if (l.Caption != current)
             SetWindowTextA(label, l.Caption.c_str());
         MoveWindow(label, TwipsToPixels(l.Left, setup_.dpiX), TwipsToPixels(l.Top, setup_.dpiY),
