@@ -9,7 +9,7 @@ need_pkgs=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     googletest zlib1g-dev libz-mingw-w64-dev
     xvfb xdotool imagemagick x11-utils
-    cabextract gcab clang-format
+    cabextract gcab clang-format python3
 )
 
 missing=()
