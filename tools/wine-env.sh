@@ -37,4 +37,6 @@ else
 fi
 export WINEARCH="$PL_WINE_ARCH"
 export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# No Gecko/Mono prompts, and no menu builder: shell links saved by the tests stay in the
+# prefix instead of starting a process that outlives them and holds their output open.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
