@@ -58,6 +58,10 @@ function(pl_add_test name)
     endif()
 endfunction()
 
+# Each fuzzer's CTest run stops after its runs or this many seconds, whichever comes first;
+# longer campaigns run the fuzzer by hand.
+set(PL_FUZZ_SECONDS 60 CACHE STRING "Upper bound of one fuzzer's CTest run, in seconds")
+
 function(pl_add_fuzzer name)
     cmake_parse_arguments(A "" "CORPUS;RUNS" "SOURCES;LIBS" ${ARGN})
     if(NOT PL_FUZZ)
@@ -74,7 +78,7 @@ function(pl_add_fuzzer name)
     set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus)
     add_test(NAME ${name}
              COMMAND ${CMAKE_COMMAND} -E env
-                     sh -c "rm -rf '${work}' && mkdir -p '${work}' && exec \"$0\" -runs=${A_RUNS} -max_total_time=120 -rss_limit_mb=2048 '${work}' '${A_CORPUS}'"
+                     sh -c "rm -rf '${work}' && mkdir -p '${work}' && exec \"$0\" -runs=${A_RUNS} -max_total_time=${PL_FUZZ_SECONDS} -rss_limit_mb=2048 '${work}' '${A_CORPUS}'"
                      $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES LABELS "fuzz" TIMEOUT 300)
 endfunction()
