@@ -34,36 +34,9 @@ HWND DetailsItem(HWND details, int id) {
     return GetDlgItem(GetDlgItem(details, portlight::kIdcPicNetstatsInfo), id);
 }
 
-// The lines of the details list, read from the other process. The W form is used: across
-// processes Wine answers the ANSI form of LB_GETTEXT with the UTF-16 bytes unconverted (twice
-// the bytes LB_GETTEXTLEN allows for), so "Sample..." read as "S". The text is turned back
-// into the ANSI code page the program wrote it in.
+// The lines of the details list, read from the other process.
 std::vector<std::string> ListLines(HWND details) {
-    HWND list = DetailsItem(details, portlight::kIdcLstNetstatsInfo);
-    std::vector<std::string> lines;
-    DWORD_PTR count = 0;
-    if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count) ||
-        static_cast<LRESULT>(count) == LB_ERR)
-        return lines;
-    for (int i = 0; i < static_cast<int>(count); ++i) {
-        wchar_t text[1024] = {};
-        DWORD_PTR length = 0;
-        if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length) ||
-            static_cast<LRESULT>(length) == LB_ERR || length >= sizeof text / sizeof text[0])
-            return {};
-        DWORD_PTR copied = 0;
-        if (!SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text),
-                                 SMTO_ABORTIFHUNG, 2000, &copied) ||
-            static_cast<LRESULT>(copied) == LB_ERR)
-            return {};
-        const int wide = static_cast<int>(wcsnlen(text, sizeof text / sizeof text[0]));
-        std::string line(static_cast<size_t>(wide) * 2, '\0');
-        const int bytes = WideCharToMultiByte(CP_ACP, 0, text, wide, line.data(),
-                                              static_cast<int>(line.size()), nullptr, nullptr);
-        line.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
-        lines.push_back(line);
-    }
-    return lines;
+    return e2e::ListBoxLines(DetailsItem(details, portlight::kIdcLstNetstatsInfo));
 }
 
 int IndexOf(const std::vector<std::string>& lines, const std::string& prefix) {

@@ -327,4 +327,31 @@ void Screenshot(const std::string& name) {
     RunHost("mkdir -p '" + screens + "' && import -window root '" + screens + "/" + name + ".png'");
 }
 
+std::vector<std::string> ListBoxLines(HWND list) {
+    std::vector<std::string> lines;
+    DWORD_PTR count = 0;
+    if (!SendMessageTimeoutW(list, LB_GETCOUNT, 0, 0, SMTO_ABORTIFHUNG, 2000, &count) ||
+        static_cast<LRESULT>(count) == LB_ERR)
+        return lines;
+    for (int i = 0; i < static_cast<int>(count); ++i) {
+        wchar_t text[1024] = {};
+        DWORD_PTR length = 0;
+        if (!SendMessageTimeoutW(list, LB_GETTEXTLEN, i, 0, SMTO_ABORTIFHUNG, 2000, &length) ||
+            static_cast<LRESULT>(length) == LB_ERR || length >= sizeof text / sizeof text[0])
+            return {};
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text),
+                                 SMTO_ABORTIFHUNG, 2000, &copied) ||
+            static_cast<LRESULT>(copied) == LB_ERR)
+            return {};
+        const int wide = static_cast<int>(wcsnlen(text, sizeof text / sizeof text[0]));
+        std::string line(static_cast<size_t>(wide) * 2, '\0');
+        const int bytes = WideCharToMultiByte(CP_ACP, 0, text, wide, line.data(),
+                                              static_cast<int>(line.size()), nullptr, nullptr);
+        line.resize(bytes > 0 ? static_cast<size_t>(bytes) : 0);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
 }  // namespace e2e

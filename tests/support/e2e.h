@@ -73,6 +73,12 @@ HWND WaitTopWindow(DWORD pid,
 // Any visible top-level window (of any process) with exactly this title.
 HWND WaitWindowByTitle(const std::string& title, std::chrono::milliseconds limit);
 std::string WindowText(HWND window);
+
+// The lines of a list box in another process. The W form is used: across
+// processes Wine answers the ANSI form of LB_GETTEXT with the UTF-16 bytes unconverted (twice
+// the bytes LB_GETTEXTLEN allows for), so "Sample..." read as "S". The text is turned back
+// into the ANSI code page the program wrote it in.
+std::vector<std::string> ListBoxLines(HWND list);
 std::vector<HWND> ChildWindows(HWND parent);
 RECT WindowRect(HWND window);
 
