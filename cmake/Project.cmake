@@ -59,8 +59,9 @@ function(pl_add_test name)
 endfunction()
 
 # Each fuzzer's CTest run stops after its runs or this many seconds, whichever comes first;
-# longer campaigns run the fuzzer by hand.
-set(PL_FUZZ_SECONDS 60 CACHE STRING "Upper bound of one fuzzer's CTest run, in seconds")
+# longer campaigns run the fuzzer by hand or configure the fuzz tree with a larger
+# -DPL_FUZZ_SECONDS.
+set(PL_FUZZ_SECONDS 20 CACHE STRING "Upper bound of one fuzzer's CTest run, in seconds")
 
 function(pl_add_fuzzer name)
     cmake_parse_arguments(A "" "CORPUS;RUNS" "SOURCES;LIBS" ${ARGN})

@@ -7,7 +7,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 tools/deps.sh
 source tools/wine-env.sh
 cmake --preset windows >/dev/null
-cmake --build --preset windows -j "$(nproc)"
+cmake --build --preset windows -j "$(nproc)" --target products
 # Where 32-bit Wine cannot run on this host, the bar runs from the x86_64 build.
 if [ "$PL_WINDOWS_TEST_PRESET" != windows ]; then
     cmake --preset "$PL_WINDOWS_TEST_PRESET" >/dev/null
