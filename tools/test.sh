@@ -14,6 +14,16 @@ if [ "$PL_WINDOWS_TEST_PRESET" != windows ]; then
     presets+=("$PL_WINDOWS_TEST_PRESET")
 fi
 
+# A new Wine prefix takes half a minute to create, mostly waiting: create it while the
+# trees build. session_start below finds it ready.
+prefix_job=""
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    ( "$PL_WINE" wineboot -i >/dev/null 2>&1 || true; "$PL_WINESERVER" -w >/dev/null 2>&1 || true ) &
+    prefix_job=$!
+    trap '"$PL_WINESERVER" -k >/dev/null 2>&1 || true' EXIT
+fi
+
 jobs="$(nproc)"
 for preset in "${presets[@]}"; do
     cmake --preset "$preset" >/dev/null
@@ -30,6 +40,7 @@ cat > build/CTestTestfile.cmake <<CT
 subdirs("native" "$PL_WINDOWS_TEST_PRESET" "fuzz")
 CT
 
+[ -z "$prefix_job" ] || wait "$prefix_job"
 source tools/session.sh
 session_start own
 mkdir -p build/screens
