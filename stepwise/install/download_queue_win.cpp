@@ -52,15 +52,17 @@ DownloadQueue::~DownloadQueue() {
         delete reinterpret_cast<std::string*>(message.lParam);
 }
 
-void DownloadQueue::Start(DownloadBatch batch, Done done) {
+void DownloadQueue::Start(DownloadBatch batch,
+                          std::function<void(const std::string& path)> fetched,
+                          std::function<void()> done) {
     queue_.assign(batch.entries.begin(), batch.entries.end());
     barPosition_ = batch.barPosition;
     barRange_ = batch.barRange;
+    fetched_ = std::move(fetched);
     done_ = std::move(done);
-    fetched_.clear();
     if (queue_.empty()) {
         if (done_)
-            done_({});
+            done_();
         return;
     }
     StartHead();
@@ -141,7 +143,7 @@ void DownloadQueue::OnWatchTimer() {
     KillTimer(window_, kDownloadWatchTimer);
     page_.SetBar(barRange_ - 1, barRange_);
     if (done_)
-        done_(std::move(fetched_));
+        done_();
 }
 
 bool DownloadQueue::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -154,8 +156,8 @@ bool DownloadQueue::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case kDownloadFinishedMessage:
             JoinWorker();
-            if (result_.ok)
-                fetched_.push_back(result_.path);
+            if (result_.ok && fetched_)
+                fetched_(result_.path);
             finished_ = true;
             return true;
         case kDownloadFailedMessage:

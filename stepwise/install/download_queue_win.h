@@ -44,8 +44,6 @@ DownloadTexts LoadDownloadTexts(HINSTANCE instance);
 
 class DownloadQueue {
   public:
-    using Done = std::function<void(std::vector<std::string> fetched)>;
-
     // `window` receives the worker's messages and the timers (its procedure hands them to
     // OnMessage); `page` shows the progress. Both outlive the queue.
     DownloadQueue(HWND window, InstallationProgress& page, DownloadTexts texts);
@@ -54,9 +52,11 @@ class DownloadQueue {
     DownloadQueue(const DownloadQueue&) = delete;
     DownloadQueue& operator=(const DownloadQueue&) = delete;
 
-    // Fetches the batch; `done` runs on the window's thread with the paths written, after
-    // the last entry is fetched or skipped.
-    void Start(DownloadBatch batch, Done done);
+    // Fetches the batch; `fetched` runs on the window's thread with each file written, as
+    // it is renamed into place; `done` after the last entry is fetched or skipped.
+    void Start(DownloadBatch batch,
+               std::function<void(const std::string& path)> fetched,
+               std::function<void()> done);
     // True when the message was the queue's.
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -84,9 +84,9 @@ class DownloadQueue {
     std::deque<DownloadEntry> queue_;
     int barPosition_ = 0;
     int barRange_ = 0;
-    Done done_;
+    std::function<void(const std::string&)> fetched_;
+    std::function<void()> done_;
     bool finished_ = false;  // the head entry is fetched or skipped
-    std::vector<std::string> fetched_;
 
     // Written by the worker, read on the window's thread only after joining it.
     ResumePoint resume_;

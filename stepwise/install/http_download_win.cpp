@@ -130,8 +130,9 @@ DownloadResult DownloadFile(const DownloadRequest& request,
                        net::BodyComplete(true, bodyLength, bodyReceived) &&
                        (!total || *total == received);
     if (!whole) {
-        // Kept for a retry only when the server can continue it; otherwise nothing stays.
-        if (writesOk && !validator.empty() && received > 0) {
+        // Kept for a retry only when the server can continue it (and no stop ended the
+        // installation); otherwise nothing stays.
+        if (writesOk && !stopped && !validator.empty() && received > 0) {
             resume = {received, validator};
         } else {
             resume = {};

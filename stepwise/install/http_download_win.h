@@ -36,7 +36,7 @@ struct DownloadResult {
 
 // One attempt at `request`. `resume` carries what a retry of the same entry needs: pass the
 // same object to the next attempt; it is cleared on success. `stop`, when set, ends the
-// attempt between blocks (it then fails with the temporary file kept for a retry).
+// attempt between blocks (it then fails and removes the temporary file).
 DownloadResult DownloadFile(const DownloadRequest& request,
                             ResumePoint& resume,
                             const DownloadProgressFn& progress,

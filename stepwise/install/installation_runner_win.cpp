@@ -201,14 +201,21 @@ void InstallationRunner::StartDownloads() {
         std::lock_guard<std::mutex> lock(mutex_);
         batch = downloadBatch_;
     }
-    downloads_->Start(std::move(batch), [this](std::vector<std::string> fetched) {
-        {
+    // Each file is handed over as it lands, so an installation stopped mid-queue still logs
+    // (and its uninstaller removes) what was fetched before.
+    downloads_->Start(
+        std::move(batch),
+        [this](const std::string& path) {
             std::lock_guard<std::mutex> lock(mutex_);
-            downloaded_ = std::move(fetched);
-            downloadsDone_ = true;
-        }
-        changed_.notify_all();
-    });
+            downloaded_.push_back(path);
+        },
+        [this] {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                downloadsDone_ = true;
+            }
+            changed_.notify_all();
+        });
 }
 
 void InstallationRunner::ApplyProgress() {
