@@ -38,7 +38,30 @@ class Download : public ::testing::Test {
     }
     std::string Local(const std::string& name) const { return folder / name; }
 
-    std::unique_ptr<e2e::TestServer> server;
+    // One server for the whole suite (each path is used by one test only): starting it is
+    // most of this suite's time.
+    static void SetUpTestSuite() {
+        server = new e2e::TestServer(
+            "{\"/a/b/c/deep.bin\": {\"pattern\": 70000}, \"/get/tool.bin\": {\"redirect\": "
+            "\"/store/x.bin\"}, \"/store/x.bin\": {\"pattern\": 3000}, \"/nolen.bin\": "
+            "{\"pattern\": 5000, \"no_length\": true}, \"/chunk.bin\": "
+            "{\"pattern\": 9000, \"chunked\": 1000}, \"/empty.bin\": {\"body\": \"\"}, "
+            "\"/auth.bin\": {\"status\": 401, \"body\": \"login first\"}, \"/proxy.bin\": "
+            "{\"status\": 407, \"body\": \"proxy login\"}, \"/err.bin\": {\"status\": 500, "
+            "\"body\": \"oops\"}, \"/cut.bin\": {\"pattern\": 8000, \"drop_after\": 3000}, "
+            "\"/r/data.bin\": [{\"pattern\": 50000, \"ranges\": true, \"drop_after\": 20000}, "
+            "{\"pattern\": 50000, \"ranges\": true}], \"/plain.bin\": [{\"pattern\": 40000, "
+            "\"drop_after\": 10000}, {\"pattern\": 40000}], \"/skip.bin\": {\"pattern\": 9000, "
+            "\"ranges\": true, \"drop_after\": 4000}, \"/m.bin\": [{\"pattern\": 30000, "
+            "\"ranges\": true, \"drop_after\": 12000}, "
+            "{\"pattern\": 30000, \"ranges\": true}]}");
+    }
+    static void TearDownTestSuite() {
+        delete server;
+        server = nullptr;
+    }
+
+    static e2e::TestServer* server;
     e2e::TempFolder folder{"stepwise-download"};
     ResumePoint resume;
     std::uint64_t lastReceived = 0;
@@ -47,10 +70,9 @@ class Download : public ::testing::Test {
 
 // A deep address with a query lands as its last segment, byte for byte; a redirect is
 // followed and the file keeps the name of the address asked for.
+e2e::TestServer* Download::server = nullptr;
+
 TEST_F(Download, DeepAddressesAndRedirects) {
-    server = std::make_unique<e2e::TestServer>(
-        "{\"/a/b/c/deep.bin\": {\"pattern\": 70000}, \"/get/tool.bin\": {\"redirect\": "
-        "\"/store/x.bin\"}, \"/store/x.bin\": {\"pattern\": 3000}}");
     ASSERT_TRUE(server->started());
 
     DownloadResult r = Fetch("/a/b/c/deep.bin?v=2");
@@ -69,9 +91,6 @@ TEST_F(Download, DeepAddressesAndRedirects) {
 }
 
 TEST_F(Download, NoLengthChunkedAndEmptyBodies) {
-    server = std::make_unique<e2e::TestServer>(
-        "{\"/nolen.bin\": {\"pattern\": 5000, \"no_length\": true}, \"/chunk.bin\": "
-        "{\"pattern\": 9000, \"chunked\": 1000}, \"/empty.bin\": {\"body\": \"\"}}");
     ASSERT_TRUE(server->started());
     DownloadResult r = Fetch("/nolen.bin");
     ASSERT_TRUE(r.ok) << r.error;
@@ -89,10 +108,6 @@ TEST_F(Download, NoLengthChunkedAndEmptyBodies) {
 // Every status but 200 and 206 fails (401 and 407 included) without writing the error page,
 // and an existing file of that name stays as it was.
 TEST_F(Download, FailuresLeaveNothingAndSpareExistingFiles) {
-    server = std::make_unique<e2e::TestServer>(
-        "{\"/auth.bin\": {\"status\": 401, \"body\": \"login first\"}, \"/proxy.bin\": "
-        "{\"status\": 407, \"body\": \"proxy login\"}, \"/err.bin\": {\"status\": 500, "
-        "\"body\": \"oops\"}, \"/cut.bin\": {\"pattern\": 8000, \"drop_after\": 3000}}");
     ASSERT_TRUE(server->started());
     e2e::WriteTextFile(Local("keep.bin"), "precious");
     for (const char* path : {"/keep.bin", "/auth.bin", "/proxy.bin", "/err.bin", "/cut.bin"}) {
@@ -116,11 +131,6 @@ TEST_F(Download, FailuresLeaveNothingAndSpareExistingFiles) {
 // A drop with ranges offered keeps the part; the retry asks for the rest with the validator
 // and the file comes out whole. Skipping discards the part.
 TEST_F(Download, RetryContinuesWhereTheServerAllows) {
-    server = std::make_unique<e2e::TestServer>(
-        "{\"/r/data.bin\": [{\"pattern\": 50000, \"ranges\": true, \"drop_after\": 20000}, "
-        "{\"pattern\": 50000, \"ranges\": true}], \"/plain.bin\": [{\"pattern\": 40000, "
-        "\"drop_after\": 10000}, {\"pattern\": 40000}], \"/skip.bin\": {\"pattern\": 9000, "
-        "\"ranges\": true, \"drop_after\": 4000}}");
     ASSERT_TRUE(server->started());
     e2e::WriteTextFile(Local("data.bin"), "older copy");
 
@@ -159,9 +169,6 @@ TEST_F(Download, RetryContinuesWhereTheServerAllows) {
 // A part file that no longer matches what the server gave (changed on disk) is not
 // continued: the retry asks for the whole file.
 TEST_F(Download, MismatchedPartStartsOver) {
-    server = std::make_unique<e2e::TestServer>(
-        "{\"/m.bin\": [{\"pattern\": 30000, \"ranges\": true, \"drop_after\": 12000}, "
-        "{\"pattern\": 30000, \"ranges\": true}]}");
     ASSERT_TRUE(server->started());
     ASSERT_FALSE(Fetch("/m.bin").ok);
     e2e::WriteTextFile(Local("m.bin") + kPartSuffix, "tampered");
