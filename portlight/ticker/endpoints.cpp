@@ -2,12 +2,12 @@
 
 #include <cstdlib>
 
-#include "net/url.h"
+#include "common/net/url.h"
 
 namespace portlight {
 
 std::string BaseUrl(const char* override, const std::string& fallback) {
-    if (override && ParseUrl(override))
+    if (override && net::ParseUrl(override))
         return override;
     return fallback;
 }

@@ -8,7 +8,7 @@ std::string TickerCacheText(const std::string& feed) {
     return feed + "\r\n";
 }
 
-bool ShouldReplaceCache(const HttpResponse& response) {
+bool ShouldReplaceCache(const net::HttpResponse& response) {
     return response.CompleteOk() && !response.body.empty();
 }
 
@@ -27,7 +27,7 @@ bool TickerFeed::GetNewTickerText(bool online) {
     return startFetch_(feedUrl);
 }
 
-bool TickerFeed::OnFeedFetched(const HttpResponse& response) {
+bool TickerFeed::OnFeedFetched(const net::HttpResponse& response) {
     if (!ShouldReplaceCache(response))
         return false;
     // A cache that could not be written is no fetch: the day stays unmarked for a retry.

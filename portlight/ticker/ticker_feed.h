@@ -12,7 +12,7 @@
 
 #include "app/housekeeping.h"
 #include "app/options.h"
-#include "net/http_response.h"
+#include "common/net/http_response.h"
 #include "ticker/ticker_display.h"
 
 namespace portlight {
@@ -34,7 +34,7 @@ std::string TickerCacheText(const std::string& feed);
 // Whether a download may replace the cache: a 200 whose body came whole and is not empty.
 // An error page, an empty body or a body cut short would replace a good cache with
 // garbage and mark the day as fetched.
-bool ShouldReplaceCache(const HttpResponse& response);
+bool ShouldReplaceCache(const net::HttpResponse& response);
 
 class TickerFeed {
   public:
@@ -58,7 +58,7 @@ class TickerFeed {
     // Starts the feed download unless offline; true when one started.
     bool GetNewTickerText(bool online);
     // The download's outcome, on the window's thread; true when the cache was replaced.
-    bool OnFeedFetched(const HttpResponse& response);
+    bool OnFeedFetched(const net::HttpResponse& response);
 
     // The feed's address (vendor base and feed path); set from the environment by the bar.
     std::string feedUrl;

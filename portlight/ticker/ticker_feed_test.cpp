@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "net/url.h"
+#include "common/net/url.h"
 #include "ticker/endpoints.h"
 #include "ticker/ticker_test_support.h"
 
@@ -15,8 +15,8 @@ using testing::MemoryStore;
 
 constexpr char kFeed[] = "Ticker\r\n'Starts here'\r\nNew one^http://a.example/\r\nNew two^";
 
-HttpResponse Response(int status, const std::string& body, bool complete) {
-    HttpResponse r;
+net::HttpResponse Response(int status, const std::string& body, bool complete) {
+    net::HttpResponse r;
     r.status = status;
     r.body = body;
     r.complete = complete;
@@ -26,7 +26,7 @@ HttpResponse Response(int status, const std::string& body, bool complete) {
 struct Fixture {
     Fixture() {
         cache.text = "'Starts here'\r\nOld^\r\n";
-        feed.feedUrl = JoinUrl(kVendorSiteUrl, kTickerFeedPath);
+        feed.feedUrl = net::JoinUrl(kVendorSiteUrl, kTickerFeedPath);
         feed.boxWidthTwips = 5000;
         feed.boxHeightTwips = 300;
     }
@@ -70,7 +70,7 @@ TEST(TickerFeed, CompleteFeedReplacesCacheAndRestarts) {
 // An error page, an empty body, a body cut short, no answer at all, or a cache that cannot
 // be written: the old cache stays and the day stays unmarked, so the next check retries.
 TEST(TickerFeed, AnythingButACompleteFeedChangesNothing) {
-    for (const HttpResponse& bad :
+    for (const net::HttpResponse& bad :
          {Response(404, "<html>Not Found</html>", true), Response(500, "", true),
           Response(200, "", true), Response(200, "'Starts here'\r\nHalf", false),
           Response(0, "", false), Response(206, kFeed, true)}) {

@@ -1,6 +1,6 @@
 #include "ticker/ticker_items.h"
 
-#include "net/url.h"
+#include "common/net/url.h"
 
 namespace portlight {
 
@@ -67,7 +67,7 @@ bool IsOpenableLink(const std::string& link) {
         return false;
     // ParseUrl accepts only the two web schemes, refuses spaces, control characters and
     // user information, and wants a host.
-    return ParseUrl(address).has_value();
+    return net::ParseUrl(address).has_value();
 }
 
 }  // namespace portlight

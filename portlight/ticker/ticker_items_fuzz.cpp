@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "net/http_response.h"
+#include "common/net/http_response.h"
 #include "ticker/ticker_display.h"
 #include "ticker/ticker_items.h"
 
@@ -19,6 +19,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             display.TickerTimerTick();
         (void)display.LinkToOpen(0);
     }
-    (void)portlight::ContentLength(text);
+    (void)net::ContentLength(text);
     return 0;
 }

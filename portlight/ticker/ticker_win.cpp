@@ -1,8 +1,8 @@
 #include "ticker/ticker_win.h"
 
+#include "common/net/http_client_win.h"
 #include "common/win32/window_win.h"
 #include "display/twips.h"
-#include "net/http_client_win.h"
 #include "ticker/endpoints.h"
 
 namespace portlight {
@@ -10,7 +10,7 @@ namespace portlight {
 namespace {
 
 // Private messages and the timer of the ticker's message-only window.
-constexpr UINT kFeedFetchedMessage = WM_APP + 20;  // lParam owns an HttpResponse
+constexpr UINT kFeedFetchedMessage = WM_APP + 20;  // lParam owns a net::HttpResponse
 constexpr UINT_PTR kTickerTimerId = 1;             // TickerTimer
 constexpr UINT kTickerTimerMilliseconds = 100;
 // Caption inset from the label's left edge, in pixels.
@@ -54,7 +54,7 @@ TickerWin::TickerWin(TickerSetup setup) : setup_(std::move(setup)), cache_(setup
     feed_ = std::make_unique<TickerFeed>(
         display_, cache_, *setup_.store, *setup_.clock, [this, host](const std::string& url) {
             return feedWorker_.Start([host, url] {
-                auto response = std::make_unique<HttpResponse>(HttpGet(url));
+                auto response = std::make_unique<net::HttpResponse>(net::HttpGet(url));
                 if (PostMessageA(host, kFeedFetchedMessage, 0,
                                  reinterpret_cast<LPARAM>(response.get())))
                     response.release();  // the window owns it now
@@ -68,9 +68,9 @@ TickerWin::TickerWin(TickerSetup setup) : setup_(std::move(setup)), cache_(setup
         *setup_.store, *setup_.clock,
         [this](const std::string& url, const std::string& headers) {
             pingWorker_.Start([url, headers] {
-                HttpGetOptions options;
+                net::HttpGetOptions options;
                 options.extraHeaders = headers;
-                HttpGet(url, options);  // the answer is not read
+                net::HttpGet(url, options);  // the answer is not read
             });
         },
         [this] { return pingWorker_.InFlight(); });
@@ -183,7 +183,7 @@ LRESULT TickerWin::HostMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) 
             }
             return 0;
         case kFeedFetchedMessage: {
-            std::unique_ptr<HttpResponse> response(reinterpret_cast<HttpResponse*>(lp));
+            std::unique_ptr<net::HttpResponse> response(reinterpret_cast<net::HttpResponse*>(lp));
             if (feed_->OnFeedFetched(*response))
                 ShowLabels();
             return 0;

@@ -1,18 +1,19 @@
 #include "ticker/usage_ping.h"
 
-#include "net/http_response.h"
-#include "net/url.h"
+#include "common/net/http_response.h"
+#include "common/net/url.h"
 #include "ticker/endpoints.h"
 
 namespace portlight {
 
 std::string CounterUrl(const std::string& counterBase) {
-    return JoinUrl(counterBase, std::string("/n?id=") + kCounterAccountId);
+    return net::JoinUrl(counterBase, std::string("/n?id=") + kCounterAccountId);
 }
 
 std::string UsageHeaderBlock(const std::string& vendorBase) {
-    return HeaderBlock({"Referer: " + JoinUrl(vendorBase, kProgramPagePath),
-                        "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows XP; Win NT 5.1"});
+    return net::HeaderBlock(
+        {"Referer: " + net::JoinUrl(vendorBase, kProgramPagePath),
+         "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows XP; Win NT 5.1"});
 }
 
 bool UsagePing::SendUsagePing(bool online, bool sendUsage) {

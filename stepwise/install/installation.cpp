@@ -94,8 +94,9 @@ bool Installation::Run() {
         return true;
     if (shouldStop_())
         return false;
-    // Downloads will be fetched here, before the final steps, once the installer can; until
-    // then the queued entries are only kept (downloads()) and the final steps follow.
+    FetchDownloads();
+    if (shouldStop_())
+        return false;
     FinalSteps();
     return !shouldStop_();
 }
@@ -110,6 +111,7 @@ bool Installation::CopyFiles() {
     for (std::size_t i = 0; i < list.size(); ++i) {
         if (shouldStop_())
             return false;
+        copied_ = static_cast<int>(i);
         const CopyEntry& entry = list[i];
         progress_.SetBar(static_cast<int>(i), range_);
         progress_.SetCurrentFile(entry.destination);
@@ -126,6 +128,14 @@ bool Installation::CopyFiles() {
         CopyEntryFiles(entry);
     }
     return true;
+}
+
+void Installation::FetchDownloads() {
+    if (downloads_.empty() || !fetcher_)
+        return;
+    // Downloaded files are logged like copied ones, so the uninstaller removes them too.
+    for (const std::string& path : fetcher_({downloads_, copied_, range_}))
+        log_.RecordFile(path);
 }
 
 void Installation::CopyEntryFiles(const CopyEntry& entry) {

@@ -48,6 +48,17 @@ struct DownloadEntry {
     std::string folder;  // destination folder, without trailing backslash
 };
 
+// The queued downloads as the installation hands them on, with the main bar's place: the
+// fetcher advances the bar by one per entry from `barPosition` within `barRange`.
+struct DownloadBatch {
+    std::vector<DownloadEntry> entries;
+    int barPosition = 0;
+    int barRange = 0;
+};
+// Fetches a batch after the local copies, blocking until every entry is fetched or skipped;
+// returns the paths of the files it wrote.
+using DownloadFetcher = std::function<std::vector<std::string>(const DownloadBatch&)>;
+
 class Installation {
   public:
     // `shouldStop` is asked between steps; it may block while the user is asked whether to
@@ -59,6 +70,8 @@ class Installation {
 
     // Runs the sequence to its end (or to the stop); false when it was stopped.
     bool Run();
+    // Without a fetcher the queued downloads are only kept (downloads()).
+    void SetDownloadFetcher(DownloadFetcher fetcher) { fetcher_ = std::move(fetcher); }
 
     // Items that could not be installed, one text each, in the order met.
     const std::vector<std::string>& failures() const { return failures_; }
@@ -72,6 +85,7 @@ class Installation {
     bool CopyFiles();
     void CopyEntryFiles(const CopyEntry& entry);
     void WriteEnvironment();
+    void FetchDownloads();
     void FinalSteps();
     void CreateShortcuts();
     void CreateShortcut(int i, const std::string& group);
@@ -88,6 +102,8 @@ class Installation {
     int total_ = 0;
     int range_ = 0;
     std::vector<DownloadEntry> downloads_;
+    DownloadFetcher fetcher_;
+    int copied_ = 0;
     std::vector<std::string> failures_;
 };
 

@@ -90,6 +90,7 @@ InstallationRunner::~InstallationRunner() {
     changed_.notify_all();
     if (worker_.joinable())
         worker_.join();
+    downloads_.reset();
     if (relay_)
         DestroyWindow(relay_);
 }
@@ -144,6 +145,7 @@ void InstallationRunner::Begin(InstallationProgress& progress, WizardState& wiza
         *state_ = kInstallEnded;  // nothing could report; let the complete page come
         return;
     }
+    downloads_ = std::make_unique<DownloadQueue>(relay_, progress, LoadDownloadTexts(instance));
     worker_ = std::thread([this, input = InputFrom(wizard)]() mutable { Work(std::move(input)); });
 }
 
@@ -168,6 +170,8 @@ void InstallationRunner::Work(InstallationInput input) {
     WindowsInstallSystem system;
     WorkerProgress progress(*this);
     Installation installation(std::move(input), system, progress, [this] { return ShouldStop(); });
+    installation.SetDownloadFetcher(
+        [this](const DownloadBatch& batch) { return FetchOnPage(batch); });
     bool ended = installation.Run();
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -175,6 +179,43 @@ void InstallationRunner::Work(InstallationInput input) {
     }
     if (ended)
         PostMessageA(relay_, kInstallationEndedMessage, 0, 0);
+}
+
+// On the worker: hands the batch to the page's queue and waits until it is fetched (or the
+// installation is stopped).
+std::vector<std::string> InstallationRunner::FetchOnPage(const DownloadBatch& batch) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    downloadBatch_ = batch;
+    downloadsDone_ = false;
+    downloaded_.clear();
+    if (!PostMessageA(relay_, kDownloadsQueuedMessage, 0, 0))
+        return {};
+    changed_.wait(lock, [this] { return downloadsDone_ || stop_; });
+    return downloaded_;
+}
+
+void InstallationRunner::StartDownloads() {
+    ApplyProgress();  // the copy's last values first, so none lands over the download display
+    DownloadBatch batch;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        batch = downloadBatch_;
+    }
+    // Each file is handed over as it lands, so an installation stopped mid-queue still logs
+    // (and its uninstaller removes) what was fetched before.
+    downloads_->Start(
+        std::move(batch),
+        [this](const std::string& path) {
+            std::lock_guard<std::mutex> lock(mutex_);
+            downloaded_.push_back(path);
+        },
+        [this] {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                downloadsDone_ = true;
+            }
+            changed_.notify_all();
+        });
 }
 
 void InstallationRunner::ApplyProgress() {
@@ -211,7 +252,12 @@ void InstallationRunner::ReportEnd() {
 }
 
 LRESULT InstallationRunner::OnMessage(HWND window, UINT message, WPARAM wp, LPARAM lp) {
+    if (downloads_ && downloads_->OnMessage(message, wp, lp))
+        return 0;
     switch (message) {
+        case kDownloadsQueuedMessage:
+            StartDownloads();
+            return 0;
         case kProgressChangedMessage:
             ApplyProgress();
             return 0;

@@ -9,11 +9,13 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "install/download_queue_win.h"
 #include "install/installation.h"
 #include "script/installer_context.h"
 #include "wizard/installation_sequence.h"
@@ -24,6 +26,7 @@ namespace stepwise {
 constexpr UINT kProgressChangedMessage = WM_APP + 41;
 constexpr UINT kInstallationEndedMessage = WM_APP + 42;
 constexpr UINT kComFailedMessage = WM_APP + 43;
+constexpr UINT kDownloadsQueuedMessage = WM_APP + 44;
 
 // The page's three outputs, as the worker last set them.
 struct ProgressSnapshot {
@@ -55,6 +58,8 @@ class InstallationRunner : public InstallationSequence {
     InstallationInput InputFrom(const WizardState& wizard) const;
     void Work(InstallationInput input);
     bool ShouldStop();
+    std::vector<std::string> FetchOnPage(const DownloadBatch& batch);
+    void StartDownloads();
     void ApplyProgress();
     void ReportEnd();
 
@@ -70,6 +75,11 @@ class InstallationRunner : public InstallationSequence {
     ProgressSnapshot snapshot_;
     bool progressPosted_ = false;
     std::vector<std::string> failures_;
+    // The downloads the worker waits for while the page fetches them.
+    DownloadBatch downloadBatch_;
+    std::vector<std::string> downloaded_;
+    bool downloadsDone_ = false;
+    std::unique_ptr<DownloadQueue> downloads_;
     std::thread worker_;
 };
 

@@ -59,6 +59,8 @@ class InstallationRun : public ::testing::Test {
     bool Run(InstallationInput in) {
         Installation installation(std::move(in), system, progress,
                                   [this] { return stopAfter-- == 0; });
+        if (fetcher)
+            installation.SetDownloadFetcher(fetcher);
         bool ended = installation.Run();
         failures = installation.failures();
         downloads = installation.downloads();
@@ -75,6 +77,7 @@ class InstallationRun : public ::testing::Test {
     int stopAfter = -1;  // never
     std::vector<std::string> failures;
     std::vector<DownloadEntry> downloads;
+    DownloadFetcher fetcher;
 };
 
 // The whole log of a sample script, line by line: DIR levels of the installation folder then
@@ -215,8 +218,8 @@ TEST_F(InstallationRun, PreviewWritesOnlyEnvironment) {
                                                                    "1=C:\\Program Files\\Acme\\"}));
 }
 
-// With a download entry the environment is still written (and the final steps follow the
-// local copies until downloads exist); the entry is queued with its folder.
+// With a download entry the environment is still written (and, without a fetcher, the final
+// steps follow the local copies); the entry is queued with its folder.
 TEST_F(InstallationRun, DownloadEntryQueuedAndEnvironmentWritten) {
     script.Set("FILES", "TOTAL", "5");
     script.Set("FILES", "PR4", "http://example.com/extra.zip");
@@ -233,6 +236,49 @@ TEST_F(InstallationRun, DownloadEntryQueuedAndEnvironmentWritten) {
     EXPECT_TRUE(Journal("user env ACME=1"));
     EXPECT_EQ(progress.bars.front(), std::make_pair(0, 5));
     EXPECT_EQ(progress.bars[1], std::make_pair(0, 6));
+}
+
+// The fetcher gets the queued entries after the copies and before the final steps; the
+// files it wrote are logged like copied ones (so the uninstaller removes them), the skipped
+// one is not.
+TEST_F(InstallationRun, FetchedDownloadsAreLoggedBeforeTheFinalSteps) {
+    script.Set("FILES", "TOTAL", "6");
+    script.Set("FILES", "PR4", "http://example.com/a/extra.zip");
+    script.Set("FILES", "PA4", "http://example.com/a/extra.zip");
+    script.Set("FILES", "ON4", "<Install Dir>");
+    script.Set("FILES", "PR5", "http://example.com/gone.bin");
+    script.Set("FILES", "PA5", "http://example.com/gone.bin");
+    script.Set("FILES", "ON5", "<Install Dir>");
+    DownloadBatch seen;
+    bool finalStepsBefore = true;
+    fetcher = [&](const DownloadBatch& batch) {
+        seen = batch;
+        finalStepsBefore = !system.profiles[kLog].empty() &&
+                           std::any_of(system.profiles[kLog].begin(), system.profiles[kLog].end(),
+                                       [](const auto& s) { return s.first == "UNINSTALL"; });
+        return std::vector<std::string>{"C:\\Program Files\\Acme\\extra.zip"};
+    };
+    ASSERT_TRUE(Run(Input()));
+    ASSERT_EQ(seen.entries.size(), 2u);
+    EXPECT_EQ(seen.entries[1].address, "http://example.com/gone.bin");
+    EXPECT_EQ(seen.entries[1].folder, kInstall);
+    EXPECT_EQ(seen.barRange, 8) << "six entries plus two downloads";
+    EXPECT_EQ(seen.barPosition, 5) << "the bar's place after the last entry of the list";
+    EXPECT_FALSE(finalStepsBefore);
+    const auto& log = system.profiles[kLog];
+    auto logSection =
+        std::find_if(log.begin(), log.end(), [](const auto& s) { return s.first == "LOG"; });
+    ASSERT_NE(logSection, log.end());
+    std::vector<std::string> logged;
+    for (const auto& line : logSection->second)
+        logged.push_back(line.second);
+    EXPECT_NE(std::find(logged.begin(), logged.end(), "c:\\program files\\acme\\extra.zip"),
+              logged.end());
+    EXPECT_EQ(std::find(logged.begin(), logged.end(), "c:\\program files\\acme\\gone.bin"),
+              logged.end());
+    // The uninstall entry and the rest of the final steps still follow.
+    EXPECT_TRUE(
+        std::any_of(log.begin(), log.end(), [](const auto& s) { return s.first == "UNINSTALL"; }));
 }
 
 // Shared DLL and overwrite rules on existing files, and failures collected while every path

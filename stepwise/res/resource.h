@@ -67,6 +67,11 @@
 #define IDC_PROGRESS_STATUS 1004
 #define IDC_PROGRESS_FILE 1005
 #define IDC_PROGRESS_BAR 1011
+// The progress page's download controls, hidden until the first download starts.
+#define IDC_DOWNLOAD_TIME 1021
+#define IDC_DOWNLOAD_RATE 1022
+#define IDC_DOWNLOAD_BAR 1023
+#define IDC_DOWNLOAD_LABEL 1024
 #define IDC_COMPLETE_README 1013
 #define IDC_COMPLETE_RUN 1014
 
@@ -76,3 +81,16 @@
 
 // The folder browser's added edit box.
 #define IDC_BROWSER_EDIT 14148
+
+// Download texts: rate, sizes and time left (see install/download_texts.h).
+#define IDS_DOWNLOAD_KB_PER_SEC 140
+#define IDS_DOWNLOAD_BYTES 141
+#define IDS_DOWNLOAD_KB 142
+#define IDS_DOWNLOAD_MB 143
+#define IDS_DOWNLOAD_OF_TOTAL 144
+#define IDS_DOWNLOAD_KB_SIZE 145
+#define IDS_DOWNLOAD_SECONDS 146
+#define IDS_DOWNLOAD_MINUTES 147
+#define IDS_DOWNLOAD_MINUTES_SECONDS 148
+#define IDS_DOWNLOAD_TIME_AND_COPIED 149
+#define IDS_DOWNLOAD_BYTES_PER_SEC 150

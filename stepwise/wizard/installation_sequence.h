@@ -17,6 +17,18 @@ class InstallationProgress {
     virtual void SetStatus(const std::string& text) = 0;
     virtual void SetCurrentFile(const std::string& text) = 0;
     virtual void SetBar(int position, int range) = 0;
+
+    // The download display, used only when FILES entries are fetched from the network; a
+    // page without it shows the main bar and texts alone.
+    // Shows the download controls with the bar at 0, "Contacting the server..." and the
+    // address being fetched.
+    virtual void BeginDownload(const std::string& address) {}
+    // The download bar in percent and the time-left and rate values of a report.
+    virtual void ShowDownloadReport(int percent,
+                                    const std::string& timeLeft,
+                                    const std::string& rate) {}
+    // Empties the time-left and rate texts between downloads.
+    virtual void ClearDownloadTexts() {}
 };
 
 class InstallationSequence {

@@ -127,6 +127,30 @@ void ProgressPage::SetBar(int position, int range) {
     SendMessageA(bar, PBM_SETPOS, position, 0);
 }
 
+void ProgressPage::BeginDownload(const std::string& address) {
+    HWND bar = Item(IDC_DOWNLOAD_BAR);
+    SendMessageA(bar, PBM_SETPOS, 0, 0);
+    SendMessageA(bar, PBM_SETRANGE32, 0, 100);
+    for (int id : {IDC_DOWNLOAD_LABEL, IDC_DOWNLOAD_BAR, IDC_DOWNLOAD_TIME, IDC_DOWNLOAD_RATE})
+        ShowWindow(Item(id), SW_SHOW);
+    SetItemText(IDC_DOWNLOAD_TIME, "Contacting the server...");
+    SetItemText(IDC_PROGRESS_STATUS, "Downloading files from Internet...");
+    SetItemText(IDC_PROGRESS_FILE, address);
+}
+
+void ProgressPage::ShowDownloadReport(int percent,
+                                      const std::string& timeLeft,
+                                      const std::string& rate) {
+    SendMessageA(Item(IDC_DOWNLOAD_BAR), PBM_SETPOS, percent, 0);
+    SetItemText(IDC_DOWNLOAD_TIME, "Estimated time left: " + timeLeft);
+    SetItemText(IDC_DOWNLOAD_RATE, "Transfer Rate: " + rate);
+}
+
+void ProgressPage::ClearDownloadTexts() {
+    SetItemText(IDC_DOWNLOAD_TIME, "");
+    SetItemText(IDC_DOWNLOAD_RATE, "");
+}
+
 CComplete::CComplete(PageContext& context)
     : WizardPage(context, IDD_PAGE_COMPLETE, Background::White) {}
 

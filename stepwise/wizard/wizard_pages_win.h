@@ -105,6 +105,11 @@ class ProgressPage : public WizardPage, public InstallationProgress {
     void SetStatus(const std::string& text) override;
     void SetCurrentFile(const std::string& text) override;
     void SetBar(int position, int range) override;
+    void BeginDownload(const std::string& address) override;
+    void ShowDownloadReport(int percent,
+                            const std::string& timeLeft,
+                            const std::string& rate) override;
+    void ClearDownloadTexts() override;
 
   private:
     BOOL OnInitDialog() override;

@@ -79,6 +79,52 @@ class ServerTest(unittest.TestCase):
             r.read()
         self.assertEqual(len(caught.exception.partial), 40)
 
+    def test_pattern_no_length_and_chunked(self):
+        self.start({"/p": {"pattern": 600}, "/n": {"pattern": 300, "no_length": True},
+                    "/c": {"pattern": 700, "chunked": 256}})
+        expected = bytes(i % 251 for i in range(700))
+        _, r = self.get("/p")
+        self.assertEqual(r.read(), expected[:600])
+        _, r = self.get("/n")
+        self.assertIsNone(r.getheader("Content-Length"))
+        self.assertEqual(r.read(), expected[:300])
+        _, r = self.get("/c")
+        self.assertEqual(r.getheader("Transfer-Encoding"), "chunked")
+        self.assertEqual(r.read(), expected)
+
+    def test_redirect(self):
+        self.start({"/old": {"redirect": "/new/file.bin"}, "/new/file.bin": {"body": "moved"}})
+        _, r = self.get("/old")
+        r.read()
+        self.assertEqual(r.status, 302)
+        self.assertEqual(r.getheader("Location"), "http://127.0.0.1:%d/new/file.bin" % self.port)
+
+    def test_ranges_honoured_with_validators(self):
+        self.start({"/r": {"pattern": 1000, "ranges": True, "etag": "abc"},
+                    "/plain": {"pattern": 1000}})
+        expected = bytes(i % 251 for i in range(1000))
+        _, r = self.get("/r", {"Range": "bytes=400-", "If-Range": '"abc"'})
+        self.assertEqual(r.status, 206)
+        self.assertEqual(r.getheader("Content-Range"), "bytes 400-999/1000")
+        self.assertEqual(r.read(), expected[400:])
+        _, r = self.get("/r", {"Range": "bytes=400-", "If-Range": '"old"'})
+        self.assertEqual((r.status, r.read()), (200, expected), "changed file comes whole")
+        _, r = self.get("/r", {"Range": "bytes=400-"})
+        self.assertEqual(r.status, 206, "no If-Range: the range stands")
+        r.read()
+        _, r = self.get("/plain", {"Range": "bytes=400-"})
+        self.assertEqual((r.status, r.read()), (200, expected), "ranges ignored")
+        self.assertIsNone(r.getheader("Accept-Ranges"))
+
+    def test_drop_after_range_and_throttle(self):
+        self.start({"/r": {"pattern": 1000, "ranges": True, "drop_after": 100, "rate": 2000}})
+        _, r = self.get("/r", {"Range": "bytes=500-"})
+        started = time.monotonic()
+        with self.assertRaises(http.client.IncompleteRead) as caught:
+            r.read()
+        self.assertEqual(caught.exception.partial, bytes(i % 251 for i in range(500, 600)))
+        self.assertGreater(time.monotonic() - started, 0.02, "100 bytes at 2000/s take time")
+
     def test_stops_by_itself(self):
         self.start({}, timeout=1)
         self.assertEqual(self.proc.wait(timeout=30), 0)

@@ -1,12 +1,12 @@
 // HttpGet against the local test server: status, headers and body; a body cut short is
 // reported incomplete; extra header lines stand instead of WinINet's own.
-#include "net/http_client_win.h"
+#include "common/net/http_client_win.h"
 
 #include <gtest/gtest.h>
 
 #include "http_test_server.h"
 
-namespace portlight {
+namespace net {
 namespace {
 
 using namespace std::chrono_literals;
@@ -90,4 +90,4 @@ TEST(HttpGet, FailuresComeBackAsStatusZero) {
 }
 
 }  // namespace
-}  // namespace portlight
+}  // namespace net

@@ -1,8 +1,8 @@
-#include "net/http_response.h"
+#include "common/net/http_response.h"
 
 #include <gtest/gtest.h>
 
-namespace portlight {
+namespace net {
 namespace {
 
 TEST(HttpResponse, ContentLengthFromRawHeaders) {
@@ -48,4 +48,4 @@ TEST(HttpResponse, HeaderBlockHasNoTrailingLineBreak) {
 }
 
 }  // namespace
-}  // namespace portlight
+}  // namespace net

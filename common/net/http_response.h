@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace portlight {
+namespace net {
 
 struct HttpResponse {
     int status = 0;       // 0 when no response came at all
@@ -28,6 +28,10 @@ struct HttpResponse {
 // or its value is not a plain decimal number.
 std::optional<std::uint64_t> ContentLength(const std::string& rawHeaders);
 
+// The value of the first header line named `name` (any letter case) in a raw header block,
+// spaces around it removed; nullopt when there is none.
+std::optional<std::string> HeaderValue(const std::string& rawHeaders, const std::string& name);
+
 // Whether a body read to its end is whole: the reads all succeeded and, when a length was
 // announced, the received size matches it exactly.
 bool BodyComplete(bool readsSucceeded,
@@ -38,4 +42,4 @@ bool BodyComplete(bool readsSucceeded,
 // after the last (what a caller hands to the request as its additional headers).
 std::string HeaderBlock(const std::vector<std::string>& lines);
 
-}  // namespace portlight
+}  // namespace net

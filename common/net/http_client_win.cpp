@@ -1,17 +1,12 @@
-#include "net/http_client_win.h"
+#include "common/net/http_client_win.h"
 
 #include <vector>
 
-namespace portlight {
+namespace net {
 
 namespace {
 
-constexpr char kAgent[] = "Portlight";
 constexpr size_t kReadChunk = 8192;
-
-std::string LastErrorText(const char* step) {
-    return std::string(step) + " failed, error " + std::to_string(GetLastError());
-}
 
 void SetTimeouts(HINTERNET handle, unsigned long milliseconds) {
     DWORD value = milliseconds;
@@ -22,8 +17,12 @@ void SetTimeouts(HINTERNET handle, unsigned long milliseconds) {
 
 }  // namespace
 
-HttpSession::HttpSession()
-    : session_(InternetOpenA(kAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {}
+std::string LastErrorText(const char* step) {
+    return std::string(step) + " failed, error " + std::to_string(GetLastError());
+}
+
+HttpSession::HttpSession(const std::string& agent)
+    : session_(InternetOpenA(agent.c_str(), INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0)) {}
 
 OpenRequest OpenGetRequest(const HttpSession& session,
                            const Url& url,
@@ -111,7 +110,7 @@ HttpResponse HttpGet(const std::string& address, const HttpGetOptions& options) 
             response.error = "not an http or https address";
             return response;
         }
-        HttpSession session;
+        HttpSession session(options.agent);
         OpenRequest open = OpenGetRequest(session, *url, options);
         if (!open.request) {
             response.error = open.error;
@@ -141,4 +140,4 @@ HttpResponse HttpGet(const std::string& address, const HttpGetOptions& options) 
     return response;
 }
 
-}  // namespace portlight
+}  // namespace net

@@ -1,8 +1,8 @@
-#include "net/http_response.h"
+#include "common/net/http_response.h"
 
 #include <cctype>
 
-namespace portlight {
+namespace net {
 
 namespace {
 
@@ -25,7 +25,7 @@ std::string TrimBlanks(const std::string& text) {
 
 }  // namespace
 
-std::optional<std::uint64_t> ContentLength(const std::string& rawHeaders) {
+std::optional<std::string> HeaderValue(const std::string& rawHeaders, const std::string& name) {
     size_t start = 0;
     while (start < rawHeaders.size()) {
         size_t end = rawHeaders.find('\n', start);
@@ -34,21 +34,25 @@ std::optional<std::uint64_t> ContentLength(const std::string& rawHeaders) {
         start = end == std::string::npos ? rawHeaders.size() : end + 1;
         size_t colon = line.find(':');
         if (colon == std::string::npos ||
-            !EqualsNoCase(TrimBlanks(line.substr(0, colon)), "Content-Length"))
+            !EqualsNoCase(TrimBlanks(line.substr(0, colon)), name.c_str()))
             continue;
-        std::string value = TrimBlanks(line.substr(colon + 1));
-        // 19 digits always fit in 64 bits; a longer value is no length we could receive.
-        if (value.empty() || value.size() > 19)
-            return std::nullopt;
-        std::uint64_t length = 0;
-        for (char c : value) {
-            if (c < '0' || c > '9')
-                return std::nullopt;
-            length = length * 10 + static_cast<std::uint64_t>(c - '0');
-        }
-        return length;
+        return TrimBlanks(line.substr(colon + 1));
     }
     return std::nullopt;
+}
+
+std::optional<std::uint64_t> ContentLength(const std::string& rawHeaders) {
+    std::optional<std::string> value = HeaderValue(rawHeaders, "Content-Length");
+    // 19 digits always fit in 64 bits; a longer value is no length we could receive.
+    if (!value || value->empty() || value->size() > 19)
+        return std::nullopt;
+    std::uint64_t length = 0;
+    for (char c : *value) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        length = length * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return length;
 }
 
 bool BodyComplete(bool readsSucceeded,
@@ -69,4 +73,4 @@ std::string HeaderBlock(const std::vector<std::string>& lines) {
     return block;
 }
 
-}  // namespace portlight
+}  // namespace net

@@ -1,9 +1,9 @@
-#include "net/url.h"
+#include "common/net/url.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace portlight {
+namespace net {
 
 namespace {
 
@@ -103,4 +103,4 @@ std::string JoinUrl(const std::string& base, const std::string& path) {
     return left + path;
 }
 
-}  // namespace portlight
+}  // namespace net

@@ -1,8 +1,8 @@
-#include "net/url.h"
+#include "common/net/url.h"
 
 #include <gtest/gtest.h>
 
-namespace portlight {
+namespace net {
 namespace {
 
 // Addresses split into host, port and path, with the defaults of each scheme.
@@ -57,4 +57,4 @@ TEST(Url, JoinPutsOneSlashBetweenBaseAndPath) {
 }
 
 }  // namespace
-}  // namespace portlight
+}  // namespace net

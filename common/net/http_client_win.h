@@ -9,13 +9,15 @@
 #include <functional>
 #include <string>
 
+#include "common/net/http_response.h"
+#include "common/net/url.h"
 #include "common/win32/handles_win.h"
-#include "net/http_response.h"
-#include "net/url.h"
 
-namespace portlight {
+namespace net {
 
 struct HttpGetOptions {
+    // The agent name the session announces (the program's name).
+    std::string agent = "Portlight";
     // Extra request header lines as one block (HeaderBlock); they replace WinINet's own
     // lines of the same name (User-Agent, say).
     std::string extraHeaders;
@@ -29,7 +31,7 @@ struct HttpGetOptions {
 // A WinINet session with the program's agent name and the system's proxy configuration.
 class HttpSession {
   public:
-    HttpSession();
+    explicit HttpSession(const std::string& agent);
     bool valid() const { return session_.valid(); }
     HINTERNET get() const { return session_.get(); }  // borrowed: the session keeps it
 
@@ -51,6 +53,8 @@ OpenRequest OpenGetRequest(const HttpSession& session,
 // The numeric status and the raw header block of a sent request.
 int ResponseStatus(HINTERNET request);
 std::string ResponseHeaders(HINTERNET request);
+// The Win32 error of a failed WinINet call, as text ("InternetConnect failed, error 12029").
+std::string LastErrorText(const char* step);
 
 // Reads the body to its end, handing each piece to `sink` (which returns false to stop);
 // true when every read succeeded and the sink never stopped.
@@ -59,4 +63,4 @@ bool ReadResponseBody(HINTERNET request, const std::function<bool(const char*, s
 // One whole GET: never throws; failures come back as status 0 with `error` set.
 HttpResponse HttpGet(const std::string& address, const HttpGetOptions& options = {});
 
-}  // namespace portlight
+}  // namespace net

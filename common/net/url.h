@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-namespace portlight {
+namespace net {
 
 struct Url {
     std::string scheme;  // "http" or "https", lower case
@@ -27,4 +27,4 @@ std::optional<Url> ParseUrl(const std::string& address);
 // between them.
 std::string JoinUrl(const std::string& base, const std::string& path);
 
-}  // namespace portlight
+}  // namespace net
