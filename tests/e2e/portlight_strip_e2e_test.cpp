@@ -224,7 +224,9 @@ class StripScenario : public ::testing::Test {
             ASSERT_TRUE(gone.WaitForExit(10000));
             exited_ = std::to_string(gone.pid());
         }
-        ASSERT_TRUE(app_.started() && app2_.started() && plain_.started());
+        ASSERT_TRUE(app_.ready()) << app_.Problem();
+        ASSERT_TRUE(app2_.ready()) << app2_.Problem();
+        ASSERT_TRUE(plain_.ready()) << plain_.Problem();
         const std::string a = std::to_string(app_.pid());
         const std::string a2 = std::to_string(app2_.pid());
         const std::string p = std::to_string(plain_.pid());
