@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "e2e.h"
+#include "resource.h"
 #include "sample_process.h"
 
 namespace {
@@ -408,32 +411,48 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
     StopBar();
 }
 
-// "Segment Application PIDs" off groups by description; each "Unknown Files" choice.
+// "Segment Application PIDs" off groups by description; each "Unknown Files" choice. The
+// first choice comes from settings.db at start-up, the others from their menu commands in
+// the same bar, each shown by the next snapshot.
 TEST_F(StripScenario, GroupingOptions) {
     const std::string plainTail = "portlight-sample-plain.exe [1]";
     struct Case {
         const char* unknown;
+        portlight::Command command;
         std::vector<std::string> unknownKeys;
     };
     const Case cases[] = {
-        {"ShowAll", {"UnKnown File - PID=0 [1]", "UnKnown File [1]"}},
-        {"All", {}},
-        {"NoPID", {"UnKnown File [1]"}},
-        {"KnownPID", {"UnKnown File - PID=0 [1]"}},
+        {"ShowAll", portlight::Command::None, {"UnKnown File - PID=0 [1]", "UnKnown File [1]"}},
+        {"All", portlight::Command::UnknownHideAll, {}},
+        {"NoPID", portlight::Command::UnknownHideNoPID, {"UnKnown File [1]"}},
+        {"KnownPID", portlight::Command::UnknownHideKnownPID, {"UnKnown File - PID=0 [1]"}},
     };
+    HWND bar = StartBar("False", cases[0].unknown);
+    ASSERT_TRUE(bar);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.unknown);
-        HWND bar = StartBar("False", c.unknown);
-        ASSERT_TRUE(bar);
+        auto grouped = [&](const std::vector<std::string>& keys) {
+            if (keys.size() != 2 + c.unknownKeys.size() || keys[0] != "Sample Courier [3]" ||
+                !EndsWith(keys[1], plainTail))
+                return false;
+            return std::equal(c.unknownKeys.begin(), c.unknownKeys.end(), keys.begin() + 2);
+        };
         std::vector<std::string> keys = Keys(bar);
+        if (c.command != portlight::Command::None) {
+            PostMessageA(bar, WM_COMMAND,
+                         MAKEWPARAM(IDM_SETTINGS_BASE + static_cast<int>(c.command), 0), 0);
+            // A snapshot after the command groups with the new choice; until then the strip
+            // shows the last one.
+            e2e::WaitFor([&] { return grouped(keys = Keys(bar)); }, std::chrono::seconds(15));
+        }
         e2e::Screenshot(std::string("portlight-strip-grouped-") + c.unknown);
         ASSERT_EQ(keys.size(), 2 + c.unknownKeys.size());
         EXPECT_EQ(keys[0], "Sample Courier [3]");
         EXPECT_TRUE(EndsWith(keys[1], plainTail)) << keys[1];
         for (size_t i = 0; i < c.unknownKeys.size(); ++i)
             EXPECT_EQ(keys[2 + i], c.unknownKeys[i]);
-        StopBar();
     }
+    StopBar();
 }
 
 }  // namespace
