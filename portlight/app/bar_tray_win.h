@@ -26,6 +26,9 @@ class BarTray {
     // The command of a chosen item; items whose caption names no command do nothing.
     std::function<void(Command)> onCommand;
 
+    // The icon underneath (tests replace its shell call and read its menu).
+    TrayIcon& icon() { return tray_; }
+
   private:
     void BuildMenu();
 
