@@ -6,6 +6,7 @@
 
 #include <psapi.h>
 
+#include <cstdio>
 #include <string>
 
 #include "common/win32/handles_win.h"
@@ -44,6 +45,9 @@ class SampleProcess {
             if (error_ == ERROR_FILE_NOT_FOUND || error_ == ERROR_PATH_NOT_FOUND ||
                 GetTickCount() - begin >= limitMilliseconds)
                 return;
+            // Left in the test's output, so a refused start is seen even when a retry works.
+            std::fprintf(stderr, "sample %s refused to start (error %lu), starting it again\n",
+                         exePath.c_str(), static_cast<unsigned long>(error_));
             Sleep(kPollMilliseconds);
         }
         error_ = 0;
