@@ -31,6 +31,15 @@ win32::Menu CreateSettingsMenu(const SettingsCommands& commands) {
     return BuildMenu(SettingsMenu(), commands);
 }
 
+void TrackSettingsMenu(HWND owner, const SettingsCommands& commands, POINT at) {
+    win32::Menu menu = CreateSettingsMenu(commands);
+    // The owner must be in the foreground or the menu stays open after a click elsewhere.
+    SetForegroundWindow(owner);
+    TrackPopupMenuEx(menu.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, owner,
+                     nullptr);
+    PostMessageA(owner, WM_NULL, 0, 0);
+}
+
 Command SettingsMenuCommand(int id) {
     if (id < IDM_SETTINGS_BASE + 1 ||
         id > IDM_SETTINGS_BASE + static_cast<int>(Command::PopupSettings))

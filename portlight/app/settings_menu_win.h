@@ -9,6 +9,10 @@ namespace portlight {
 
 win32::Menu CreateSettingsMenu(const SettingsCommands& commands);
 
+// Shows the settings menu at `at` (screen pixels) for `owner`, which receives the chosen
+// command as WM_COMMAND, and returns when the menu closes.
+void TrackSettingsMenu(HWND owner, const SettingsCommands& commands, POINT at);
+
 // The command a menu id stands for; Command::None outside the settings range.
 Command SettingsMenuCommand(int id);
 

@@ -64,7 +64,8 @@ class DetailsScenario : public ::testing::Test {
         const std::string bin = e2e::BinFolder();
         e2e::CopyFileOrFail(bin + "portlight.exe", folder_ / "portlight.exe");
         e2e::CopyFileOrFail(bin + "netstat.exe", folder_ / "netstat.exe");
-        ASSERT_TRUE(app_.started() && plain_.started());
+        ASSERT_TRUE(app_.ready()) << app_.Problem();
+        ASSERT_TRUE(plain_.ready()) << plain_.Problem();
         const std::string a = std::to_string(app_.pid());
         const std::string p = std::to_string(plain_.pid());
         e2e::WriteTextFile(

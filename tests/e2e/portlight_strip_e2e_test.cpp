@@ -6,11 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "app/commands.h"
 #include "e2e.h"
+#include "resource.h"
 #include "sample_process.h"
 
 namespace {
@@ -224,7 +227,9 @@ class StripScenario : public ::testing::Test {
             ASSERT_TRUE(gone.WaitForExit(10000));
             exited_ = std::to_string(gone.pid());
         }
-        ASSERT_TRUE(app_.started() && app2_.started() && plain_.started());
+        ASSERT_TRUE(app_.ready()) << app_.Problem();
+        ASSERT_TRUE(app2_.ready()) << app2_.Problem();
+        ASSERT_TRUE(plain_.ready()) << plain_.Problem();
         const std::string a = std::to_string(app_.pid());
         const std::string a2 = std::to_string(app2_.pid());
         const std::string p = std::to_string(plain_.pid());
@@ -322,19 +327,30 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
     EXPECT_TRUE(ShowsLook(slots[3].image, Look::kGreyQuestion));
     EXPECT_TRUE(ShowsLook(slots[4].image, Look::kGreyQuestion));
 
-    // Resting the pointer on a slot shows its hover text as a tool-tip.
+    // Resting the pointer on a slot shows its hover text as a tool-tip. A snapshot (every
+    // 3 s here) hides and shows the slots, which cancels a tip still in its delay, and a
+    // pointer at rest raises no new hover: on a loaded machine the pointer comes to rest on
+    // the slot again every two seconds until the tip shows.
     RECT plainRect = e2e::WindowRect(slots[2].image);
-    e2e::RunHost("xdotool mousemove " + std::to_string(plainRect.left + 3) + " " +
-                 std::to_string(plainRect.top + 3) + " sleep 0.2 mousemove " +
-                 std::to_string((plainRect.left + plainRect.right) / 2) + " " +
-                 std::to_string((plainRect.top + plainRect.bottom) / 2));
+    auto restOnPlainSlot = [&] {
+        e2e::RunHost("xdotool mousemove " + std::to_string(plainRect.left + 3) + " " +
+                     std::to_string(plainRect.top + 3) + " sleep 0.2 mousemove " +
+                     std::to_string((plainRect.left + plainRect.right) / 2) + " " +
+                     std::to_string((plainRect.top + plainRect.bottom) / 2));
+        return std::chrono::steady_clock::now();
+    };
+    auto rested = restOnPlainSlot();
     HWND tip = nullptr;
     EXPECT_TRUE(e2e::WaitFor(
         [&] {
             tip = VisibleWindowOf(bar_.id(), "tooltips_class32");
-            return tip && e2e::WindowText(tip) == slots[2].hover;
+            if (tip && e2e::WindowText(tip) == slots[2].hover)
+                return true;
+            if (std::chrono::steady_clock::now() - rested > std::chrono::seconds(2))
+                rested = restOnPlainSlot();
+            return false;
         },
-        std::chrono::seconds(15)))
+        std::chrono::seconds(20)))
         << (tip ? e2e::WindowText(tip) : "no tool-tip");
     e2e::Screenshot("portlight-strip-hover");
 
@@ -406,32 +422,48 @@ TEST_F(StripScenario, SlotsPerProcessWithPicturesAndMenu) {
     StopBar();
 }
 
-// "Segment Application PIDs" off groups by description; each "Unknown Files" choice.
+// "Segment Application PIDs" off groups by description; each "Unknown Files" choice. The
+// first choice comes from settings.db at start-up, the others from their menu commands in
+// the same bar, each shown by the next snapshot.
 TEST_F(StripScenario, GroupingOptions) {
     const std::string plainTail = "portlight-sample-plain.exe [1]";
     struct Case {
         const char* unknown;
+        portlight::Command command;
         std::vector<std::string> unknownKeys;
     };
     const Case cases[] = {
-        {"ShowAll", {"UnKnown File - PID=0 [1]", "UnKnown File [1]"}},
-        {"All", {}},
-        {"NoPID", {"UnKnown File [1]"}},
-        {"KnownPID", {"UnKnown File - PID=0 [1]"}},
+        {"ShowAll", portlight::Command::None, {"UnKnown File - PID=0 [1]", "UnKnown File [1]"}},
+        {"All", portlight::Command::UnknownHideAll, {}},
+        {"NoPID", portlight::Command::UnknownHideNoPID, {"UnKnown File [1]"}},
+        {"KnownPID", portlight::Command::UnknownHideKnownPID, {"UnKnown File - PID=0 [1]"}},
     };
+    HWND bar = StartBar("False", cases[0].unknown);
+    ASSERT_TRUE(bar);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.unknown);
-        HWND bar = StartBar("False", c.unknown);
-        ASSERT_TRUE(bar);
+        auto grouped = [&](const std::vector<std::string>& keys) {
+            if (keys.size() != 2 + c.unknownKeys.size() || keys[0] != "Sample Courier [3]" ||
+                !EndsWith(keys[1], plainTail))
+                return false;
+            return std::equal(c.unknownKeys.begin(), c.unknownKeys.end(), keys.begin() + 2);
+        };
         std::vector<std::string> keys = Keys(bar);
+        if (c.command != portlight::Command::None) {
+            PostMessageA(bar, WM_COMMAND,
+                         MAKEWPARAM(IDM_SETTINGS_BASE + static_cast<int>(c.command), 0), 0);
+            // A snapshot after the command groups with the new choice; until then the strip
+            // shows the last one.
+            e2e::WaitFor([&] { return grouped(keys = Keys(bar)); }, std::chrono::seconds(15));
+        }
         e2e::Screenshot(std::string("portlight-strip-grouped-") + c.unknown);
         ASSERT_EQ(keys.size(), 2 + c.unknownKeys.size());
         EXPECT_EQ(keys[0], "Sample Courier [3]");
         EXPECT_TRUE(EndsWith(keys[1], plainTail)) << keys[1];
         for (size_t i = 0; i < c.unknownKeys.size(); ++i)
             EXPECT_EQ(keys[2 + i], c.unknownKeys[i]);
-        StopBar();
     }
+    StopBar();
 }
 
 }  // namespace

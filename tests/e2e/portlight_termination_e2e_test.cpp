@@ -92,7 +92,8 @@ std::string Listed(DWORD pid, const std::string& localPort) {
 class TerminationScenario : public ::testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(first_.started() && second_.started());
+        ASSERT_TRUE(first_.ready()) << first_.Problem();
+        ASSERT_TRUE(second_.ready()) << second_.Problem();
         e2e::CopyFileOrFail(e2e::BinFolder() + "portlight.exe", folder_ / "portlight.exe");
     }
     void TearDown() override { bar_.Kill(); }

@@ -1,8 +1,8 @@
 // The ticker and the usage request against a local HTTP server (tests/http): the feed
 // fetched into ticker.db and scrolled item by item, failed downloads that leave the cache
 // alone, and the usage request with its exact address and headers, once per hour and never
-// when turned off. The due checks run every two seconds here (the bar's test seam) instead
-// of every minute.
+// when turned off. The due checks run every second here (the bar's test seam) instead of
+// every minute.
 #include <gtest/gtest.h>
 
 #include "app/commands.h"
@@ -94,7 +94,7 @@ int PixelsOfColour(HWND window, COLORREF colour) {
 
 class TickerScenario : public ::testing::Test {
   protected:
-    void SetUp() override { SetEnvironmentVariableA(portlight::kDueCheckTicksVariable, "2"); }
+    void SetUp() override { SetEnvironmentVariableA(portlight::kDueCheckTicksVariable, "1"); }
     void TearDown() override {
         for (const char* name : {portlight::kDueCheckTicksVariable, portlight::kVendorUrlVariable,
                                  portlight::kCounterUrlVariable})

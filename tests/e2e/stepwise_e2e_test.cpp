@@ -62,6 +62,20 @@ std::string Pattern(size_t size, unsigned seed) {
     return data;
 }
 
+// Whether the preparing window's animation has run to its end: the progress bar is full.
+// From then on the window's 100 ms wait timer would close it within a tick or two.
+bool AnimationDone(HWND window) {
+    HWND bar = GetDlgItem(window, kProgressBarId);
+    DWORD_PTR position = 0;
+    DWORD_PTR high = 0;
+    return SendMessageTimeoutA(bar, PBM_GETRANGE, FALSE, 0, SMTO_ABORTIFHUNG, 500, &high) &&
+           SendMessageTimeoutA(bar, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 500, &position) &&
+           high > 0 && position >= high;
+}
+
+// Ten ticks of the preparing window's wait timer: long enough for it to have closed.
+constexpr auto kWaitTicks = 1s;
+
 class StepwiseRun : public ::testing::Test {
   protected:
     void SetUp() override { CreateDirectoryA((setup / "src").c_str(), nullptr); }
@@ -249,7 +263,8 @@ TEST_F(StepwiseRun, ZipInsteadOfCabinet) {
     EXPECT_EQ(e2e::WindowText(GetDlgItem(window, IDCANCEL)), "Cancelar");
     EXPECT_EQ(e2e::WindowText(GetDlgItem(window, kMessageId)), "Preparando o ********");
     // Past the animation the failed stage keeps the window open; a close fails at once.
-    EXPECT_FALSE(e2e::WaitFor([&] { return !process.running() || !IsWindow(window); }, 3500ms));
+    ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindow(window) || AnimationDone(window); }, 20s));
+    EXPECT_FALSE(e2e::WaitFor([&] { return !process.running() || !IsWindow(window); }, kWaitTicks));
     EXPECT_TRUE(process.running());
     EXPECT_TRUE(IsWindow(window));
     e2e::Screenshot("stepwise-not-a-cabinet");
@@ -286,8 +301,9 @@ TEST_F(StepwiseRun, BrokenPayloadWaitsForCancel) {
         HWND window = WaitPreparingWindow(process.id(), 1s);
         ASSERT_NE(window, nullptr);
         ClickButton(box, IDOK);
-        // The failed stage never lets the window close by itself.
-        EXPECT_FALSE(e2e::WaitFor([&] { return !IsWindow(window); }, 3s));
+        // The failed stage never lets the window close by itself, past the animation either.
+        ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindow(window) || AnimationDone(window); }, 20s));
+        EXPECT_FALSE(e2e::WaitFor([&] { return !IsWindow(window); }, kWaitTicks));
         EXPECT_TRUE(IsWindow(window));
         ClickButton(window, IDCANCEL);
         EXPECT_EQ(process.Wait(5s), 0);
