@@ -14,8 +14,17 @@ namespace {
 // a page fault each.
 constexpr size_t kChunk = 64 * 1024;
 constexpr size_t kMaxQueued = 1024 * 1024;
+// An idle writer is woken only once this much is queued (or at the end): waking a thread
+// costs more than writing a small file, so it takes requests in batches.
+constexpr size_t kWakeBytes = kMaxQueued / 4;
+constexpr size_t kWakeRequests = 48;
 // Appended to a destination's name while its file is written.
 constexpr const char* kPartSuffix = ".stepwise-cab-part";
+
+void WarnFacts(const std::string& path) {
+    std::fprintf(stderr, "stepwise-cab: warning: could not set the time or attributes of \"%s\"\n",
+                 path.c_str());
+}
 
 }  // namespace
 
@@ -85,7 +94,7 @@ void AsyncFileWriter::Push(Request request) {
     }
     queuedBytes_ += request.data.size();
     queue_.push_back(std::move(request));
-    if (writerWaiting_)
+    if (writerWaiting_ && (queuedBytes_ >= kWakeBytes || queue_.size() >= kWakeRequests))
         workQueued_.notify_one();
 }
 
@@ -111,27 +120,36 @@ std::vector<std::string> AsyncFileWriter::Finish() {
 }
 
 void AsyncFileWriter::Run() {
+    std::deque<Request> batch;
+    std::vector<std::vector<uint8_t>> emptied;
     for (;;) {
-        Request request;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            writerWaiting_ = true;
-            workQueued_.wait(lock, [&] { return !queue_.empty() || finishing_; });
-            writerWaiting_ = false;
+            for (std::vector<uint8_t>& buffer : emptied) {
+                if (spare_.size() >= kMaxQueued / kChunk)
+                    break;
+                spare_.push_back(std::move(buffer));
+            }
+            emptied.clear();
+            if (queue_.empty() && !finishing_) {
+                writerWaiting_ = true;
+                workQueued_.wait(lock, [&] { return !queue_.empty() || finishing_; });
+                writerWaiting_ = false;
+            }
             if (queue_.empty())
                 return;
-            request = std::move(queue_.front());
-            queue_.pop_front();
-            queuedBytes_ -= request.data.size();
-            if (callerWaiting_ && queuedBytes_ <= kMaxQueued / 2)
+            // The whole queue at once: one lock and at most one wake-up per batch.
+            batch.swap(queue_);
+            queuedBytes_ = 0;
+            if (callerWaiting_)
                 roomFreed_.notify_one();
         }
-        Handle(request);
-        if (request.kind == Kind::Data) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (spare_.size() < kMaxQueued / kChunk)
-                spare_.push_back(std::move(request.data));
+        for (Request& request : batch) {
+            Handle(request);
+            if (request.kind == Kind::Data)
+                emptied.push_back(std::move(request.data));
         }
+        batch.clear();
     }
 }
 
@@ -153,6 +171,12 @@ void AsyncFileWriter::Handle(Request& r) {
             f.path = r.path;
             f.partPath = f.path + kPartSuffix;
             MakeFolderFor(f.path);
+            // Nothing to replace (the common case): the file is written under its own name,
+            // which spares a rename and two look-ups per file.
+            f.file = CreateNewFile(f.path);
+            f.direct = f.file != nullptr;
+            if (f.direct)
+                break;
             // "wb" truncates a leftover of an interrupted run.
             MakePlain(f.partPath);
             f.file = std::fopen(f.partPath.c_str(), "wb");
@@ -186,6 +210,13 @@ void AsyncFileWriter::Handle(Request& r) {
                 f.failed = true;
                 failures_.push_back("could not finish writing \"" + f.path + "\"");
             }
+            if (f.direct) {
+                if (!r.keep || f.failed)
+                    std::remove(f.path.c_str());  // nothing was there before it
+                else if (!ApplyStoredFacts(f.path, r.date, r.time, r.attributes))
+                    WarnFacts(f.path);
+                break;
+            }
             if (!r.keep || f.failed) {
                 std::remove(f.partPath.c_str());  // the destination keeps what it had
                 break;
@@ -196,10 +227,7 @@ void AsyncFileWriter::Handle(Request& r) {
                 failures_.push_back("cannot replace \"" + f.path + "\"");
                 std::remove(f.partPath.c_str());
             } else if (!ApplyStoredFacts(f.path, r.date, r.time, r.attributes)) {
-                std::fprintf(stderr,
-                             "stepwise-cab: warning: could not set the time or attributes of "
-                             "\"%s\"\n",
-                             f.path.c_str());
+                WarnFacts(f.path);
             }
             break;
         }

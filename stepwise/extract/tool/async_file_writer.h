@@ -1,9 +1,10 @@
 // Writes extracted files on a second thread, so the disk's time (creating files, copying
 // pages, setting times) overlaps with decoding instead of adding to it. Requests are
-// queued in order; memory held by the queue is bounded. Failures are collected and
-// reported by Finish(). Each file is written under a temporary name beside its destination
-// and moved into place only once complete, so a failed file never costs the one it would
-// have replaced.
+// queued in order and handed over in batches; memory held by the queue is bounded. Failures
+// are collected and reported by Finish(). A file that replaces an existing one is written
+// under a temporary name beside its destination and moved into place only once complete, so
+// a failed file never costs the one it would have replaced; a new file is written in place
+// and removed if it fails.
 #pragma once
 
 #include <condition_variable>
@@ -79,6 +80,7 @@ class AsyncFileWriter {
         std::FILE* file = nullptr;
         std::string path;      // the destination
         std::string partPath;  // the temporary file being written
+        bool direct = false;   // written under its own name: nothing was there to replace
         bool failed = false;
     };
     std::map<int, OpenFile> open_;
