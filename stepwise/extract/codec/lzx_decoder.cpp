@@ -155,8 +155,8 @@ LzxDecoder::LzxDecoder(int windowBits)
     : windowBits_(std::clamp(windowBits, kLzxMinWindowBits, kLzxMaxWindowBits)),
       windowSize_(1u << windowBits_),
       mainTreeSize_(kLzxNumChars + LzxPositionSlots(windowBits_) * 8),
-      window_(new uint8_t[windowSize_ + kCopyOvershoot]) {
-    std::memset(window_.get() + windowSize_, 0, kCopyOvershoot);
+      window_(windowSize_ + kCopyOvershoot) {
+    std::memset(window_.data() + windowSize_, 0, kCopyOvershoot);
     if (windowBits != windowBits_)
         Fail("LZX: window of 2^" + std::to_string(windowBits) + " bytes is not supported");
 }
@@ -364,7 +364,7 @@ constexpr char kOffsetTooFar[] = "offset";
 // by itself near the end of the input.
 bool LzxDecoder::DecodeCompressed(Bits& bits, int64_t* run) {
     Bits b = bits;
-    uint8_t* const window = window_.get();
+    uint8_t* const window = window_.data();
     const uint32_t windowSize = windowSize_;
     const uint32_t* const mainTree = mainTree_.data();
     const uint32_t* const lengthTree = lengthTree_.data();
@@ -476,7 +476,7 @@ bool LzxDecoder::CopyUncompressed(const uint8_t* in, size_t inSize, size_t* pos,
     while (run > 0) {
         const uint32_t dest = static_cast<uint32_t>(decoded_ & mask);
         const size_t n = std::min<uint64_t>(static_cast<uint64_t>(run), windowSize_ - dest);
-        std::memcpy(window_.get() + dest, in + *pos, n);
+        std::memcpy(window_.data() + dest, in + *pos, n);
         *pos += n;
         decoded_ += n;
         run -= static_cast<int64_t>(n);
@@ -559,7 +559,7 @@ bool LzxDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, siz
     for (size_t done = 0; done < outSize;) {
         const uint32_t from = static_cast<uint32_t>((frameStart_ + done) & mask);
         const size_t n = std::min<size_t>(outSize - done, windowSize_ - from);
-        std::memcpy(out + done, window_.get() + from, n);
+        std::memcpy(out + done, window_.data() + from, n);
         done += n;
     }
     TranslateE8(out, outSize);
