@@ -70,6 +70,14 @@ void AsyncFileWriter::FlushPending() {
         return;
     Request r{Kind::Data};
     r.id = pendingId_;
+    if (pending_.size() < kChunk / 2) {
+        // A small file's bytes travel in a buffer of their size, and the chunk stays for the
+        // next file: a chunk per small file would touch fresh pages, a page fault each.
+        r.data.assign(pending_.begin(), pending_.end());
+        pending_.clear();
+        Push(std::move(r));
+        return;
+    }
     r.data.swap(pending_);
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -128,7 +136,8 @@ void AsyncFileWriter::Run() {
             for (std::vector<uint8_t>& buffer : emptied) {
                 if (spare_.size() >= kMaxQueued / kChunk)
                     break;
-                spare_.push_back(std::move(buffer));
+                if (buffer.capacity() >= kChunk)
+                    spare_.push_back(std::move(buffer));
             }
             emptied.clear();
             if (queue_.empty() && !finishing_) {
