@@ -14,28 +14,10 @@
 
 #include "cab/byte_io.h"
 #include "cab/cab_error.h"
+#include "cab/chunk_pool.h"
 #include "cab/folder_pass.h"
-#include "codec/big_buffer.h"
 
 namespace cab {
-
-// Chunks for pipes, cut from slabs of huge-page size and shared by the pipes of one run: a
-// chunk read from one folder's pipe carries a later folder's bytes, so the memory is touched
-// fresh (a page fault per 4 KB page, or one per slab with huge pages) only once per run.
-// The slabs are kept until the pool ends.
-class ChunkPool {
-  public:
-    static constexpr size_t kChunkSize = 256 * 1024;
-
-    uint8_t* Take();
-    void Give(uint8_t* chunk);
-
-  private:
-    static constexpr size_t kSlabSize = codec::BigBuffer::kHugePage;
-    std::mutex mutex_;
-    std::vector<codec::BigBuffer> slabs_;
-    std::vector<uint8_t*> free_;
-};
 
 class FolderPipe final : public ByteSink, public FolderBytes {
   public:

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "cab/chunk_pool.h"
 #include "tool/file_system.h"
 
 namespace cabtool {
@@ -49,7 +50,10 @@ class AsyncFileWriter {
         Kind kind;
         int id = 0;
         std::string path;
-        std::vector<uint8_t> data;
+        uint8_t* chunk = nullptr;  // a pool chunk holding chunkSize bytes, or
+        size_t chunkSize = 0;
+        std::vector<uint8_t> small;  // a small write's bytes
+        size_t size() const { return chunk ? chunkSize : small.size(); }
         bool keep = false;
         uint16_t date = 0, time = 0, attributes = 0;
     };
@@ -68,12 +72,13 @@ class AsyncFileWriter {
     std::deque<Request> queue_;
     size_t queuedBytes_ = 0;
     bool finishing_ = false;
-    std::vector<uint8_t> pending_;  // small writes gathered on the caller's side
-    int pendingId_ = 0;             // the file they belong to
+    // Writes gathered on the caller's side, in a chunk of the pool: chunks go round between
+    // the threads, so their pages are touched fresh only once.
+    cab::ChunkPool pool_;
+    uint8_t* pendingChunk_ = nullptr;
+    size_t pendingSize_ = 0;
+    int pendingId_ = 0;  // the file they belong to
     int nextId_ = 0;
-    // Emptied buffers handed back by the writer thread: reusing them spares a fresh
-    // allocation (and its page faults) for every chunk.
-    std::vector<std::vector<uint8_t>> spare_;
 
     // Writer thread state.
     struct OpenFile {

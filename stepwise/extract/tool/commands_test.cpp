@@ -269,6 +269,25 @@ TEST(AsyncFileWriter, WritesManyFilesThroughBatches) {
     EXPECT_EQ(ReadAll(dir.path / "0399.txt"), "0399.txt");
 }
 
+// A file still open when the writer finishes (extraction stopped) is not kept, whether it was
+// new or would have replaced one; the one it would have replaced stays.
+TEST(AsyncFileWriter, DropsFilesNeverClosed) {
+    ScratchDir dir("cabtool-unclosed-");
+    {
+        std::ofstream old(dir.path / "old.txt");
+        old << "old";
+    }
+    AsyncFileWriter writer;
+    const std::string big(400000, 'z');
+    for (const char* name : {"new.bin", "old.txt"}) {
+        const int id = writer.Open((dir.path / name).string());
+        writer.Write(id, reinterpret_cast<const uint8_t*>(big.data()), big.size());
+    }
+    EXPECT_TRUE(writer.Finish().empty());
+    EXPECT_EQ(ListDirectory(dir.path.string()), std::vector<std::string>{"old.txt"});
+    EXPECT_EQ(ReadAll(dir.path / "old.txt"), "old");
+}
+
 // A file that is not a cabinet is searched for cabinets embedded in it, unless told not to.
 TEST(ReadCommands, WorkOnCabinetsEmbeddedInOtherFiles) {
     ScratchDir dir("cabtool-embedded-");
