@@ -18,8 +18,9 @@ TEST(BigBuffer, GivesWritableMemoryOfEverySize) {
         EXPECT_EQ(buffer.size(), size);
         std::memset(buffer.data(), 0xA5, size);
         EXPECT_EQ(buffer.data()[size - 1], 0xA5);
-        if (size >= BigBuffer::kHugePage)
+        if (size >= BigBuffer::kHugePage) {
             EXPECT_EQ(reinterpret_cast<uintptr_t>(buffer.data()) % 4096, 0u) << size;
+        }
     }
     EXPECT_EQ(BigBuffer(0).data(), nullptr);
 

@@ -36,6 +36,7 @@ int LzxExtraBits(int slot);
 class LzxDecoder final : public BlockDecoder {
   public:
     explicit LzxDecoder(int windowBits);
+    ~LzxDecoder() override;
 
     bool DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) override;
     void Reset() override;
