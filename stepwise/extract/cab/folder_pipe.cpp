@@ -5,7 +5,23 @@
 
 namespace cab {
 
-FolderPipe::FolderPipe(size_t capacity) : capacity_(std::max(capacity, kChunkSize)) {}
+FolderPipe::FolderPipe(size_t capacity, ChunkPool* pool)
+    : capacity_(std::max(capacity, kChunkSize)),
+      ownPool_(pool ? nullptr : std::make_unique<ChunkPool>()),
+      pool_(pool ? pool : ownPool_.get()) {}
+
+FolderPipe::~FolderPipe() {
+    for (Chunk& c : queue_)
+        Release(c);
+    Release(filling_);
+    Release(reading_);
+}
+
+void FolderPipe::Release(Chunk& chunk) {
+    if (chunk.data)
+        pool_->Give(chunk.data);
+    chunk = Chunk();
+}
 
 bool FolderPipe::PushFilling() {
     std::unique_lock<std::mutex> lock(mutex_);
@@ -13,22 +29,17 @@ bool FolderPipe::PushFilling() {
     if (abandoned_)
         return false;
     queuedBytes_ += filling_.size;
-    queue_.push_back(std::move(filling_));
+    queue_.push_back(filling_);
     filling_ = Chunk();
-    if (!spare_.empty()) {
-        filling_ = std::move(spare_.back());
-        spare_.pop_back();
-        filling_.size = 0;
-    }
     changed_.notify_all();
     return true;
 }
 
 uint8_t* FolderPipe::Room(size_t* room) {
     if (!filling_.data)
-        filling_.data.reset(new uint8_t[kChunkSize]);
+        filling_.data = pool_->Take();
     *room = kChunkSize - filling_.size;
-    return filling_.data.get() + filling_.size;
+    return filling_.data + filling_.size;
 }
 
 bool FolderPipe::Commit(size_t size) {
@@ -64,8 +75,11 @@ void FolderPipe::Finish(const CabError& error) {
 void FolderPipe::Abandon() {
     std::lock_guard<std::mutex> lock(mutex_);
     abandoned_ = true;
+    for (Chunk& c : queue_)
+        Release(c);
     queue_.clear();
-    spare_.clear();
+    Release(reading_);
+    readPos_ = 0;
     queuedBytes_ = 0;
     changed_.notify_all();
 }
@@ -80,10 +94,9 @@ bool FolderPipe::PullChunk() {
     changed_.wait(lock, [this] { return !queue_.empty() || finished_ || abandoned_; });
     if (queue_.empty())
         return false;
-    // The chunk just read goes back to the producer.
-    if (reading_.data)
-        spare_.push_back(std::move(reading_));
-    reading_ = std::move(queue_.front());
+    // The chunk just read goes back to the pool, for this producer or another pipe's.
+    Release(reading_);
+    reading_ = queue_.front();
     queue_.pop_front();
     queuedBytes_ -= reading_.size;
     readPos_ = 0;
@@ -104,7 +117,7 @@ CabError FolderPipe::Consume(uint64_t size, Take take) {
             continue;
         }
         const size_t n = static_cast<size_t>(std::min<uint64_t>(size, reading_.size - readPos_));
-        take(reading_.data.get() + readPos_, n);
+        take(reading_.data + readPos_, n);
         readPos_ += n;
         position_ += n;
         size -= n;

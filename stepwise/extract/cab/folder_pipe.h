@@ -2,7 +2,7 @@
 // them to files. The producer writes into chunks and blocks while the pipe holds its
 // capacity; the consumer reads them as FolderBytes, so the same folder pass runs over a pipe
 // as over a FolderStream and makes the same calls with the same results. Chunks go back to
-// the producer once read, so a long folder reuses a few buffers.
+// their pool once read, so a long folder reuses a few buffers.
 #pragma once
 
 #include <condition_variable>
@@ -14,6 +14,7 @@
 
 #include "cab/byte_io.h"
 #include "cab/cab_error.h"
+#include "cab/chunk_pool.h"
 #include "cab/folder_pass.h"
 
 namespace cab {
@@ -21,10 +22,12 @@ namespace cab {
 class FolderPipe final : public ByteSink, public FolderBytes {
   public:
     // Bytes per chunk: large enough that a consumer's sink gets large writes.
-    static constexpr size_t kChunkSize = 256 * 1024;
+    static constexpr size_t kChunkSize = ChunkPool::kChunkSize;
 
     // `capacity`: bytes the pipe may hold before the producer waits (at least one chunk).
-    explicit FolderPipe(size_t capacity);
+    // Chunks come from `pool` (borrowed: it outlives the pipe), or from a pool of its own.
+    explicit FolderPipe(size_t capacity, ChunkPool* pool = nullptr);
+    ~FolderPipe() override;
 
     // Producer side. Write returns false once the consumer has abandoned the pipe.
     bool Write(const uint8_t* data, size_t size) override;
@@ -47,9 +50,11 @@ class FolderPipe final : public ByteSink, public FolderBytes {
 
   private:
     struct Chunk {
-        std::unique_ptr<uint8_t[]> data;  // kChunkSize bytes, not cleared
+        uint8_t* data = nullptr;  // kChunkSize bytes from the pool, not cleared
         size_t size = 0;
     };
+    // Hands the chunk's memory back to the pool and empties it.
+    void Release(Chunk& chunk);
     template <class Take>
     CabError Consume(uint64_t size, Take take);
     // Queues the chunk being filled; false when abandoned.
@@ -58,10 +63,11 @@ class FolderPipe final : public ByteSink, public FolderBytes {
     bool PullChunk();
 
     const size_t capacity_;
+    std::unique_ptr<ChunkPool> ownPool_;
+    ChunkPool* const pool_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<Chunk> queue_;
-    std::vector<Chunk> spare_;
     size_t queuedBytes_ = 0;
     bool finished_ = false;
     bool abandoned_ = false;

@@ -23,7 +23,7 @@ class JobRunner {
         const size_t capacity = kAheadBudget / window_;
         for (size_t i = 0; i < jobs.size(); ++i) {
             if (jobs[i].makeStream)
-                pipes_[i] = std::make_unique<FolderPipe>(capacity);
+                pipes_[i] = std::make_unique<FolderPipe>(capacity, &pool_);
         }
         for (unsigned t = 0; t < threads; ++t)
             threads_.emplace_back([this] { Work(); });
@@ -103,6 +103,7 @@ class JobRunner {
 
     const std::vector<FolderJob>& jobs_;
     const size_t window_;
+    ChunkPool pool_;  // outlives the pipes, which hand their chunks back when they end
     std::vector<std::unique_ptr<FolderPipe>> pipes_;
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <thread>
@@ -80,6 +81,44 @@ TEST(FolderPipe, AbandonReleasesTheProducer) {
     pipe.Abandon();
     producer.join();  // hangs (and the test times out) if the producer stays held
     EXPECT_FALSE(pipe.Write(chunk.data(), 1));
+}
+
+// Pipes of one run share their chunks: what one folder's reader has finished with carries
+// the next folder's bytes (no fresh memory), and bytes stay intact through the reuse.
+TEST(FolderPipe, SharedPoolReusesChunksAcrossPipes) {
+    ChunkPool pool;
+    const std::vector<uint8_t> data = Sample(2 * FolderPipe::kChunkSize + 99, 3);
+    std::vector<uint8_t*> firstChunks;
+    {
+        FolderPipe first(8 * FolderPipe::kChunkSize, &pool);
+        size_t room = 0;
+        for (size_t pos = 0; pos < data.size();) {
+            uint8_t* to = first.Room(&room);
+            if (pos % FolderPipe::kChunkSize == 0)
+                firstChunks.push_back(to);
+            const size_t n = std::min(room, data.size() - pos);
+            std::copy_n(data.data() + pos, n, to);
+            ASSERT_TRUE(first.Commit(n));
+            pos += n;
+        }
+        first.Finish({});
+        Collect out;
+        bool ok = true;
+        EXPECT_FALSE(first.ReadTo(&out, data.size(), &ok));
+        EXPECT_EQ(out.bytes, data);
+        first.Abandon();
+    }
+    FolderPipe second(8 * FolderPipe::kChunkSize, &pool);
+    size_t room = 0;
+    uint8_t* reused = second.Room(&room);
+    EXPECT_NE(std::find(firstChunks.begin(), firstChunks.end(), reused), firstChunks.end());
+    EXPECT_EQ(room, FolderPipe::kChunkSize);
+    ASSERT_TRUE(second.Write(data.data(), data.size()));
+    second.Finish({});
+    Collect out;
+    bool ok = true;
+    EXPECT_FALSE(second.ReadTo(&out, data.size(), &ok));
+    EXPECT_EQ(out.bytes, data);
 }
 
 // Every job is passed in order on the calling thread; jobs without a decoder get none, and a

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <mutex>
+#include <vector>
 
 namespace cab::codec {
 namespace {
@@ -41,6 +43,46 @@ struct SlotTables {
     }
 };
 constexpr SlotTables kSlots;
+
+// Windows of decoders that have ended, for the next ones: a fresh window costs a page fault
+// per page it reaches (or the clearing of a huge page), which a cabinet of many small
+// folders would pay again and again. Only bytes decoded since Reset() are ever read back,
+// so what an earlier folder left in a window is never seen.
+class WindowCache {
+  public:
+    BigBuffer Take(size_t size) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            for (size_t i = 0; i < kept_.size(); ++i) {
+                if (kept_[i].size() == size) {
+                    BigBuffer window = std::move(kept_[i]);
+                    kept_.erase(kept_.begin() + static_cast<std::ptrdiff_t>(i));
+                    return window;
+                }
+            }
+        }
+        return BigBuffer(size);
+    }
+    void Give(BigBuffer window) {
+        if (!window.data())
+            return;
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (kept_.size() == kKept)
+            kept_.erase(kept_.begin());  // the oldest goes
+        kept_.push_back(std::move(window));
+    }
+    // Never destroyed: decoders may end during the program's exit.
+    static WindowCache& Instance() {
+        static WindowCache* cache = new WindowCache;
+        return *cache;
+    }
+
+  private:
+    // As many as decoding threads commonly run at once; each is at most 2 MB.
+    static constexpr size_t kKept = 4;
+    std::mutex mutex_;
+    std::vector<BigBuffer> kept_;
+};
 
 uint32_t ReadU32le(const uint8_t* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -155,10 +197,14 @@ LzxDecoder::LzxDecoder(int windowBits)
     : windowBits_(std::clamp(windowBits, kLzxMinWindowBits, kLzxMaxWindowBits)),
       windowSize_(1u << windowBits_),
       mainTreeSize_(kLzxNumChars + LzxPositionSlots(windowBits_) * 8),
-      window_(new uint8_t[windowSize_ + kCopyOvershoot]) {
-    std::memset(window_.get() + windowSize_, 0, kCopyOvershoot);
+      window_(WindowCache::Instance().Take(windowSize_ + kCopyOvershoot)) {
+    std::memset(window_.data() + windowSize_, 0, kCopyOvershoot);
     if (windowBits != windowBits_)
         Fail("LZX: window of 2^" + std::to_string(windowBits) + " bytes is not supported");
+}
+
+LzxDecoder::~LzxDecoder() {
+    WindowCache::Instance().Give(std::move(window_));
 }
 
 void LzxDecoder::Reset() {
@@ -364,7 +410,7 @@ constexpr char kOffsetTooFar[] = "offset";
 // by itself near the end of the input.
 bool LzxDecoder::DecodeCompressed(Bits& bits, int64_t* run) {
     Bits b = bits;
-    uint8_t* const window = window_.get();
+    uint8_t* const window = window_.data();
     const uint32_t windowSize = windowSize_;
     const uint32_t* const mainTree = mainTree_.data();
     const uint32_t* const lengthTree = lengthTree_.data();
@@ -476,7 +522,7 @@ bool LzxDecoder::CopyUncompressed(const uint8_t* in, size_t inSize, size_t* pos,
     while (run > 0) {
         const uint32_t dest = static_cast<uint32_t>(decoded_ & mask);
         const size_t n = std::min<uint64_t>(static_cast<uint64_t>(run), windowSize_ - dest);
-        std::memcpy(window_.get() + dest, in + *pos, n);
+        std::memcpy(window_.data() + dest, in + *pos, n);
         *pos += n;
         decoded_ += n;
         run -= static_cast<int64_t>(n);
@@ -559,7 +605,7 @@ bool LzxDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, siz
     for (size_t done = 0; done < outSize;) {
         const uint32_t from = static_cast<uint32_t>((frameStart_ + done) & mask);
         const size_t n = std::min<size_t>(outSize - done, windowSize_ - from);
-        std::memcpy(out + done, window_.get() + from, n);
+        std::memcpy(out + done, window_.data() + from, n);
         done += n;
     }
     TranslateE8(out, outSize);

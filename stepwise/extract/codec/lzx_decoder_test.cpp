@@ -308,5 +308,31 @@ TEST(LzxDecoder, RejectsBadStreamsWithStickyErrors) {
     EXPECT_FALSE(decode({}, 0, 22).empty());  // no such window
 }
 
+// Decoders one after another pass their windows on; nothing an earlier one left there shows
+// through: each decodes its own data exactly, and a match reaching before the first byte is
+// still refused after the window was full of another folder's bytes.
+TEST(LzxDecoder, AWindowPassedOnKeepsNothingOfTheLastFolder) {
+    LzxEncoderOptions options;
+    options.windowBits = 16;
+    const std::vector<uint8_t> first = testing::Sample(200000, 5);
+    const std::vector<uint8_t> second = testing::Sample(90000, 9);
+    EXPECT_EQ(DecodeBlocks(16, Encode(first, options)), first);
+    EXPECT_EQ(DecodeBlocks(16, Encode(second, options)), second);
+    EXPECT_EQ(DecodeBlocks(16, Encode(first, options)), first);
+
+    StreamWriter w;
+    w.Bits(0, 1);
+    w.BlockHeader(1, 10);
+    TreesForBlock(w, true);
+    Literals(w, "ab");
+    Match(w, 4, 3);
+    w.Bits(1, 1);  // the slot's extra bit: an offset of 3, one byte before the first
+    const std::vector<uint8_t> stream = w.Take();
+    LzxDecoder decoder(16);
+    std::vector<uint8_t> out(10);
+    EXPECT_FALSE(decoder.DecodeBlock(stream.data(), stream.size(), out.data(), out.size()));
+    EXPECT_NE(decoder.error().find("offset"), std::string::npos) << decoder.error();
+}
+
 }  // namespace
 }  // namespace cab::codec

@@ -1,6 +1,8 @@
 #include "tool/async_file_writer.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "tool/file_system.h"
@@ -8,14 +10,24 @@
 namespace cabtool {
 namespace {
 
-// Writes are handed over in pieces of this size, and at most this much waits in the queue.
-// Below malloc's mmap threshold, so buffers come from the heap and are reused. A small queue
-// keeps cycling the same few chunks: a larger one buys no speed and touches fresh pages,
-// a page fault each.
-constexpr size_t kChunk = 64 * 1024;
+// Writes are handed over in chunks of the pool, and at most kMaxQueued waits in the queue. A
+// small queue keeps cycling the same few chunks: a larger one buys no speed and touches
+// fresh pages, a page fault each.
+constexpr size_t kChunk = cab::ChunkPool::kChunkSize;
+// Smaller writes (a small file, a file's tail) are copied into a buffer of their own size.
+constexpr size_t kSmallWrite = 64 * 1024;
 constexpr size_t kMaxQueued = 1024 * 1024;
+// An idle writer is woken only once this much is queued (or at the end): waking a thread
+// costs more than writing a small file, so it takes requests in batches.
+constexpr size_t kWakeBytes = kMaxQueued / 4;
+constexpr size_t kWakeRequests = 48;
 // Appended to a destination's name while its file is written.
 constexpr const char* kPartSuffix = ".stepwise-cab-part";
+
+void WarnFacts(const std::string& path) {
+    std::fprintf(stderr, "stepwise-cab: warning: could not set the time or attributes of \"%s\"\n",
+                 path.c_str());
+}
 
 }  // namespace
 
@@ -40,9 +52,17 @@ void AsyncFileWriter::Write(int id, const uint8_t* data, size_t size) {
         FlushPending();
         pendingId_ = id;
     }
-    pending_.insert(pending_.end(), data, data + size);
-    if (pending_.size() >= kChunk)
-        FlushPending();
+    while (size > 0) {
+        if (!pendingChunk_)
+            pendingChunk_ = pool_.Take();
+        const size_t n = std::min(size, kChunk - pendingSize_);
+        std::memcpy(pendingChunk_ + pendingSize_, data, n);
+        pendingSize_ += n;
+        data += n;
+        size -= n;
+        if (pendingSize_ == kChunk)
+            FlushPending();
+    }
 }
 
 void AsyncFileWriter::Close(int id, bool keep, uint16_t date, uint16_t time, uint16_t attributes) {
@@ -57,20 +77,19 @@ void AsyncFileWriter::Close(int id, bool keep, uint16_t date, uint16_t time, uin
 }
 
 void AsyncFileWriter::FlushPending() {
-    if (pending_.empty())
+    if (pendingSize_ == 0)
         return;
     Request r{Kind::Data};
     r.id = pendingId_;
-    r.data.swap(pending_);
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        if (!spare_.empty()) {
-            pending_.swap(spare_.back());
-            spare_.pop_back();
-        }
+    if (pendingSize_ < kSmallWrite) {
+        // A small file's bytes travel in a buffer of their size, and the chunk stays for the
+        // next file: a chunk held per small file in the queue would be fresh memory.
+        r.small.assign(pendingChunk_, pendingChunk_ + pendingSize_);
+    } else {
+        r.chunk = std::exchange(pendingChunk_, nullptr);
+        r.chunkSize = pendingSize_;
     }
-    pending_.clear();
-    pending_.reserve(kChunk);
+    pendingSize_ = 0;
     Push(std::move(r));
 }
 
@@ -83,9 +102,9 @@ void AsyncFileWriter::Push(Request request) {
         roomFreed_.wait(lock, [&] { return queuedBytes_ <= kMaxQueued / 2; });
         callerWaiting_ = false;
     }
-    queuedBytes_ += request.data.size();
+    queuedBytes_ += request.size();
     queue_.push_back(std::move(request));
-    if (writerWaiting_)
+    if (writerWaiting_ && (queuedBytes_ >= kWakeBytes || queue_.size() >= kWakeRequests))
         workQueued_.notify_one();
 }
 
@@ -101,7 +120,7 @@ std::vector<std::string> AsyncFileWriter::Finish() {
     for (auto& [id, f] : open_) {  // never closed: nothing of them is kept
         if (f.file) {
             std::fclose(f.file);
-            std::remove(f.partPath.c_str());
+            std::remove(f.direct ? f.path.c_str() : f.partPath.c_str());
         }
     }
     open_.clear();
@@ -111,27 +130,29 @@ std::vector<std::string> AsyncFileWriter::Finish() {
 }
 
 void AsyncFileWriter::Run() {
+    std::deque<Request> batch;
     for (;;) {
-        Request request;
         {
             std::unique_lock<std::mutex> lock(mutex_);
-            writerWaiting_ = true;
-            workQueued_.wait(lock, [&] { return !queue_.empty() || finishing_; });
-            writerWaiting_ = false;
+            if (queue_.empty() && !finishing_) {
+                writerWaiting_ = true;
+                workQueued_.wait(lock, [&] { return !queue_.empty() || finishing_; });
+                writerWaiting_ = false;
+            }
             if (queue_.empty())
                 return;
-            request = std::move(queue_.front());
-            queue_.pop_front();
-            queuedBytes_ -= request.data.size();
-            if (callerWaiting_ && queuedBytes_ <= kMaxQueued / 2)
+            // The whole queue at once: one lock and at most one wake-up per batch.
+            batch.swap(queue_);
+            queuedBytes_ = 0;
+            if (callerWaiting_)
                 roomFreed_.notify_one();
         }
-        Handle(request);
-        if (request.kind == Kind::Data) {
-            std::lock_guard<std::mutex> lock(mutex_);
-            if (spare_.size() < kMaxQueued / kChunk)
-                spare_.push_back(std::move(request.data));
+        for (Request& request : batch) {
+            Handle(request);
+            if (request.chunk)
+                pool_.Give(request.chunk);
         }
+        batch.clear();
     }
 }
 
@@ -153,6 +174,12 @@ void AsyncFileWriter::Handle(Request& r) {
             f.path = r.path;
             f.partPath = f.path + kPartSuffix;
             MakeFolderFor(f.path);
+            // Nothing to replace (the common case): the file is written under its own name,
+            // which spares a rename and two look-ups per file.
+            f.file = CreateNewFile(f.path);
+            f.direct = f.file != nullptr;
+            if (f.direct)
+                break;
             // "wb" truncates a leftover of an interrupted run.
             MakePlain(f.partPath);
             f.file = std::fopen(f.partPath.c_str(), "wb");
@@ -167,8 +194,8 @@ void AsyncFileWriter::Handle(Request& r) {
             if (it == open_.end())
                 break;
             OpenFile& f = it->second;
-            if (f.file && !f.failed &&
-                std::fwrite(r.data.data(), 1, r.data.size(), f.file) != r.data.size()) {
+            const uint8_t* bytes = r.chunk ? r.chunk : r.small.data();
+            if (f.file && !f.failed && std::fwrite(bytes, 1, r.size(), f.file) != r.size()) {
                 f.failed = true;
                 failures_.push_back("could not write \"" + f.path + "\" (disk full?)");
             }
@@ -186,6 +213,13 @@ void AsyncFileWriter::Handle(Request& r) {
                 f.failed = true;
                 failures_.push_back("could not finish writing \"" + f.path + "\"");
             }
+            if (f.direct) {
+                if (!r.keep || f.failed)
+                    std::remove(f.path.c_str());  // nothing was there before it
+                else if (!ApplyStoredFacts(f.path, r.date, r.time, r.attributes))
+                    WarnFacts(f.path);
+                break;
+            }
             if (!r.keep || f.failed) {
                 std::remove(f.partPath.c_str());  // the destination keeps what it had
                 break;
@@ -196,10 +230,7 @@ void AsyncFileWriter::Handle(Request& r) {
                 failures_.push_back("cannot replace \"" + f.path + "\"");
                 std::remove(f.partPath.c_str());
             } else if (!ApplyStoredFacts(f.path, r.date, r.time, r.attributes)) {
-                std::fprintf(stderr,
-                             "stepwise-cab: warning: could not set the time or attributes of "
-                             "\"%s\"\n",
-                             f.path.c_str());
+                WarnFacts(f.path);
             }
             break;
         }

@@ -1,9 +1,10 @@
 // Writes extracted files on a second thread, so the disk's time (creating files, copying
 // pages, setting times) overlaps with decoding instead of adding to it. Requests are
-// queued in order; memory held by the queue is bounded. Failures are collected and
-// reported by Finish(). Each file is written under a temporary name beside its destination
-// and moved into place only once complete, so a failed file never costs the one it would
-// have replaced.
+// queued in order and handed over in batches; memory held by the queue is bounded. Failures
+// are collected and reported by Finish(). A file that replaces an existing one is written
+// under a temporary name beside its destination and moved into place only once complete, so
+// a failed file never costs the one it would have replaced; a new file is written in place
+// and removed if it fails.
 #pragma once
 
 #include <condition_variable>
@@ -17,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "cab/chunk_pool.h"
 #include "tool/file_system.h"
 
 namespace cabtool {
@@ -48,7 +50,10 @@ class AsyncFileWriter {
         Kind kind;
         int id = 0;
         std::string path;
-        std::vector<uint8_t> data;
+        uint8_t* chunk = nullptr;  // a pool chunk holding chunkSize bytes, or
+        size_t chunkSize = 0;
+        std::vector<uint8_t> small;  // a small write's bytes
+        size_t size() const { return chunk ? chunkSize : small.size(); }
         bool keep = false;
         uint16_t date = 0, time = 0, attributes = 0;
     };
@@ -67,18 +72,20 @@ class AsyncFileWriter {
     std::deque<Request> queue_;
     size_t queuedBytes_ = 0;
     bool finishing_ = false;
-    std::vector<uint8_t> pending_;  // small writes gathered on the caller's side
-    int pendingId_ = 0;             // the file they belong to
+    // Writes gathered on the caller's side, in a chunk of the pool: chunks go round between
+    // the threads, so their pages are touched fresh only once.
+    cab::ChunkPool pool_;
+    uint8_t* pendingChunk_ = nullptr;
+    size_t pendingSize_ = 0;
+    int pendingId_ = 0;  // the file they belong to
     int nextId_ = 0;
-    // Emptied buffers handed back by the writer thread: reusing them spares a fresh
-    // allocation (and its page faults) for every chunk.
-    std::vector<std::vector<uint8_t>> spare_;
 
     // Writer thread state.
     struct OpenFile {
         std::FILE* file = nullptr;
         std::string path;      // the destination
         std::string partPath;  // the temporary file being written
+        bool direct = false;   // written under its own name: nothing was there to replace
         bool failed = false;
     };
     std::map<int, OpenFile> open_;

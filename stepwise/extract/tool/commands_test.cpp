@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -221,6 +222,70 @@ TEST(AsyncFileWriter, KeepsInterleavedFilesApart) {
     EXPECT_TRUE(writer.Finish().empty());
     EXPECT_EQ(ReadAll(dir.path / "a"), chunk + chunk + chunk);
     EXPECT_EQ(ReadAll(dir.path / "b"), "bbb");
+}
+
+// Creating a new file never takes over one that is already there, whatever it is.
+TEST(CreateNewFile, CreatesOnlyWhereNothingIs) {
+    ScratchDir dir("cabtool-create-new-");
+    const std::string fresh = (dir.path / "fresh.bin").string();
+    std::FILE* file = CreateNewFile(fresh);
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(std::fwrite("abc", 1, 3, file), 3u);
+    EXPECT_EQ(std::fclose(file), 0);
+    EXPECT_EQ(ReadAll(fresh), "abc");
+    EXPECT_EQ(CreateNewFile(fresh), nullptr);
+    EXPECT_EQ(ReadAll(fresh), "abc");
+    std::filesystem::create_directories(dir.path / "folder");
+    EXPECT_EQ(CreateNewFile((dir.path / "folder").string()), nullptr);
+    EXPECT_EQ(CreateNewFile((dir.path / "missing" / "x").string()), nullptr);
+}
+
+// Many small files and a few large ones: the writer takes requests in batches and the
+// caller waits on a full queue, and every file still lands whole, new ones with no
+// temporary left beside them.
+TEST(AsyncFileWriter, WritesManyFilesThroughBatches) {
+    ScratchDir dir("cabtool-batches-");
+    std::vector<std::string> names;
+    {
+        std::ofstream old(dir.path / "0007.txt");
+        old << "older and longer content";
+    }
+    AsyncFileWriter writer;
+    const std::string large(700000, 'L');
+    for (int i = 0; i < 400; ++i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "%04d.txt", i);
+        names.push_back(name);
+        const int id = writer.Open((dir.path / name).string());
+        const std::string body = i % 100 == 50 ? large : std::string(name);
+        writer.Write(id, reinterpret_cast<const uint8_t*>(body.data()), body.size());
+        writer.Close(id, i != 13, 0x5921, 0x6000, 0x20);
+    }
+    EXPECT_TRUE(writer.Finish().empty());
+    names.erase(names.begin() + 13);
+    EXPECT_EQ(ListDirectory(dir.path.string()), names);
+    EXPECT_EQ(ReadAll(dir.path / "0007.txt"), "0007.txt");
+    EXPECT_EQ(ReadAll(dir.path / "0150.txt"), large);
+    EXPECT_EQ(ReadAll(dir.path / "0399.txt"), "0399.txt");
+}
+
+// A file still open when the writer finishes (extraction stopped) is not kept, whether it was
+// new or would have replaced one; the one it would have replaced stays.
+TEST(AsyncFileWriter, DropsFilesNeverClosed) {
+    ScratchDir dir("cabtool-unclosed-");
+    {
+        std::ofstream old(dir.path / "old.txt");
+        old << "old";
+    }
+    AsyncFileWriter writer;
+    const std::string big(400000, 'z');
+    for (const char* name : {"new.bin", "old.txt"}) {
+        const int id = writer.Open((dir.path / name).string());
+        writer.Write(id, reinterpret_cast<const uint8_t*>(big.data()), big.size());
+    }
+    EXPECT_TRUE(writer.Finish().empty());
+    EXPECT_EQ(ListDirectory(dir.path.string()), std::vector<std::string>{"old.txt"});
+    EXPECT_EQ(ReadAll(dir.path / "old.txt"), "old");
 }
 
 // A file that is not a cabinet is searched for cabinets embedded in it, unless told not to.

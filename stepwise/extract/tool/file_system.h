@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,11 @@ void MakePlain(const std::string& path);
 
 // Moves the finished file `from` to `to`, replacing a plain file there.
 bool MoveIntoPlace(const std::string& from, const std::string& to);
+
+// Creates `path` for binary writing only if nothing is there yet, in one step (no other
+// program's file can appear in between). Null when something is in the way or creating it
+// failed.
+std::FILE* CreateNewFile(const std::string& path);
 
 // Creates every missing folder of `path` (not the last component).
 bool MakeParentDirectories(const std::string& path);

@@ -1,3 +1,6 @@
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -59,6 +62,20 @@ void MakePlain(const std::string& path) {
 
 bool MoveIntoPlace(const std::string& from, const std::string& to) {
     return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+std::FILE* CreateNewFile(const std::string& path) {
+    // The C runtime's descriptor owns the file from here on: fclose ends it.
+    const int fd =
+        _open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0)
+        return nullptr;
+    std::FILE* file = _fdopen(fd, "wb");
+    if (!file) {
+        _close(fd);
+        DeleteFileA(path.c_str());
+    }
+    return file;
 }
 
 bool MakeParentDirectories(const std::string& path) {
