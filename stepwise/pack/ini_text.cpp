@@ -50,7 +50,8 @@ IniText IniText::Parse(const std::string& text) {
             continue;
         if (raw[0] == '[') {
             std::size_t close = raw.find(']');
-            section = Trim(raw.substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            section =
+                Trim(raw.substr(1, close == std::string::npos ? std::string::npos : close - 1));
             inSection = true;
             ini.sections_.push_back({section, line});
             continue;

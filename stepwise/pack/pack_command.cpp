@@ -145,8 +145,8 @@ bool ParsePackArgs(const std::vector<std::string>& args, PackRequest* request, s
             request->help = true;
             return true;
         }
-        if (a == "--language" || a == "--stepwise" || a == "--uninstaller" ||
-            a == "--compress" || a == "--max-size") {
+        if (a == "--language" || a == "--stepwise" || a == "--uninstaller" || a == "--compress" ||
+            a == "--max-size") {
             if (i + 1 >= args.size()) {
                 *error = a + " needs a value";
                 return false;

@@ -48,7 +48,8 @@ class PackFolder : public ::testing::Test {
         Write(root_ / "data.tag",
               "[APPINFO]\r\n1=Acme\r\n5=<Program Files>\\Acme\r\n"
               "[FILES]\r\nTOTAL=3\r\nPR0=acme.exe\r\nON0=<Install Dir>\r\n"
-              "PR1=data.bin\r\nON1=<Install Dir>\\data\r\nPR2=acme.exe\r\nON2=<Install Dir>\\copy\r\n");
+              "PR1=data.bin\r\nON1=<Install Dir>\\data\r\nPR2=acme.exe\r\nON2=<Install "
+              "Dir>\\copy\r\n");
         request_.script = (root_ / "data.tag").string();
         request_.sourceFolder = (root_ / "src").string();
         request_.outputFolder = (root_ / "out").string();
@@ -99,9 +100,9 @@ TEST(PackPlanTest, StoredNamesFollowTheCopyStep) {
 TEST(PackArgsTest, OptionsAndPositionals) {
     PackRequest r;
     std::string error;
-    ASSERT_TRUE(ParsePackArgs({"--compress", "mszip", "--max-size", "1M", "--language", "l.tag",
-                               "d.tag", "src", "out"},
-                              &r, &error))
+    ASSERT_TRUE(ParsePackArgs(
+        {"--compress", "mszip", "--max-size", "1M", "--language", "l.tag", "d.tag", "src", "out"},
+        &r, &error))
         << error;
     EXPECT_EQ(r.compression.method, cab::CompressionMethod::Mszip);
     EXPECT_EQ(r.maxCabinetSize, 1024u * 1024u);
@@ -111,9 +112,11 @@ TEST(PackArgsTest, OptionsAndPositionals) {
     ASSERT_TRUE(ParsePackArgs({"d.tag", "src", "out"}, &defaults, &error));
     EXPECT_EQ(defaults.compression.method, cab::CompressionMethod::Lzx);
     EXPECT_EQ(defaults.compression.lzxWindowBits, 21);
-    for (std::vector<std::string> bad :
-         {std::vector<std::string>{"d.tag", "src"}, {"--max-size", "1000", "d", "s", "o"},
-          {"--compress", "zip", "d", "s", "o"}, {"--bogus", "d", "s", "o"}, {"d", "s", "o", "x"}}) {
+    for (std::vector<std::string> bad : {std::vector<std::string>{"d.tag", "src"},
+                                         {"--max-size", "1000", "d", "s", "o"},
+                                         {"--compress", "zip", "d", "s", "o"},
+                                         {"--bogus", "d", "s", "o"},
+                                         {"d", "s", "o", "x"}}) {
         PackRequest r2;
         EXPECT_FALSE(ParsePackArgs(bad, &r2, &error)) << bad[0];
     }

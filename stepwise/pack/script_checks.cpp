@@ -146,8 +146,7 @@ class Checker {
                 }
                 std::string name = entry->value.substr(at + 1, close - at - 1);
                 if (!KnownToken(name))
-                    Add(section, entry->key, entry->line,
-                        "unknown folder token <" + name + ">");
+                    Add(section, entry->key, entry->line, "unknown folder token <" + name + ">");
                 at = close + 1;
             }
         }
