@@ -38,9 +38,9 @@ bool LoggingInstallSystem::CreateFolder(const std::string& path) {
 }
 
 bool LoggingInstallSystem::CopyTo(const std::string& from, const std::string& to, bool replace) {
-    return Outcome(std::string(replace ? "copy (replacing) " : "copy ") + Quoted(from) + " to " +
-                       Quoted(to),
-                   inner_.CopyTo(from, to, replace));
+    return Outcome(
+        std::string(replace ? "copy (replacing) " : "copy ") + Quoted(from) + " to " + Quoted(to),
+        inner_.CopyTo(from, to, replace));
 }
 
 std::optional<std::string> LoggingInstallSystem::FileVersion(const std::string& path) {

@@ -65,18 +65,19 @@ TEST_F(UnattendedRun, LogsEveryActionAndTheDownloadFailure) {
     EXPECT_TRUE(Logged("create folder \"C:\\Apps\\Acme\""));
     EXPECT_TRUE(Logged("copy \"C:\\Temp\\F0_acme.exe\" to \"C:\\Apps\\Acme\\acme.exe\""));
     EXPECT_TRUE(Logged("copy \"C:\\Temp\\F2_help.chm\" to \"C:\\Apps\\Acme\\doc\\help.chm\""));
-    EXPECT_TRUE(Logged("create shortcut \"C:\\Menu\\Programs\\Acme\\Acme.lnk\" to "
-                       "\"C:\\Apps\\Acme\\acme.exe\""));
-    EXPECT_TRUE(Logged("FAILED: download http://example.test/extra.zip into "
-                       "\"C:\\Apps\\Acme\\extra\": downloads are not available in an "
-                       "unattended installation"));
+    EXPECT_TRUE(
+        Logged("create shortcut \"C:\\Menu\\Programs\\Acme\\Acme.lnk\" to "
+               "\"C:\\Apps\\Acme\\acme.exe\""));
+    EXPECT_TRUE(
+        Logged("FAILED: download http://example.test/extra.zip into "
+               "\"C:\\Apps\\Acme\\extra\": downloads are not available in an "
+               "unattended installation"));
     EXPECT_TRUE(Logged("Copying Files..."));
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Copying Files..."), 1);  // once
     EXPECT_TRUE(std::none_of(system.journal.begin(), system.journal.end(),
                              [](const std::string& j) { return j.rfind("open ", 0) == 0; }));
-    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
-        return l.rfind("not opening", 0) == 0;
-    }));
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
+                            [](const std::string& l) { return l.rfind("not opening", 0) == 0; }));
     EXPECT_TRUE(system.files.count("C:\\Apps\\Acme\\acme.exe"));  // passed on, not swallowed
 }
 
@@ -84,8 +85,8 @@ TEST_F(UnattendedRun, LogsEveryActionAndTheDownloadFailure) {
 TEST_F(UnattendedRun, RefusedCopyIsAFailure) {
     system.failingCopies.insert("C:\\Apps\\Acme\\doc\\help.chm");
     EXPECT_EQ(Run(), 2);
-    EXPECT_TRUE(Logged(
-        "copy \"C:\\Temp\\F2_help.chm\" to \"C:\\Apps\\Acme\\doc\\help.chm\" (refused)"));
+    EXPECT_TRUE(
+        Logged("copy \"C:\\Temp\\F2_help.chm\" to \"C:\\Apps\\Acme\\doc\\help.chm\" (refused)"));
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
         return l.rfind("FAILED: not installed: ", 0) == 0 && l.find("help.chm") != l.npos;
     }));

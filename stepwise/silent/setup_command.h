@@ -11,11 +11,11 @@
 
 namespace stepwise {
 
-constexpr int kSetupSucceeded = 0;   // everything installed
-constexpr int kSetupCancelled = 1;   // stopped on request before the end (WM_CLOSE, log-off)
-constexpr int kSetupFailed = 2;      // some items could not be installed; see the log
-constexpr int kSetupCannotRun = 3;   // script, payload or machine unusable; nothing installed
-constexpr int kSetupUsage = 4;       // bad command line
+constexpr int kSetupSucceeded = 0;     // everything installed
+constexpr int kSetupCancelled = 1;     // stopped on request before the end (WM_CLOSE, log-off)
+constexpr int kSetupFailed = 2;        // some items could not be installed; see the log
+constexpr int kSetupCannotRun = 3;     // script, payload or machine unusable; nothing installed
+constexpr int kSetupUsage = 4;         // bad command line
 constexpr int kSetupNeedsRestart = 5;  // installed; Windows must restart to complete it
 
 struct SetupCommand {

@@ -22,16 +22,17 @@ TEST(SetupCommandTest, OptionsAndTheirValues) {
 TEST(SetupCommandTest, ValuesWithBlanks) {
     EXPECT_EQ(ParseSetupCommand("/S \"/D=C:\\My Apps\\Acme\"").installFolder, "C:\\My Apps\\Acme");
     EXPECT_EQ(ParseSetupCommand("/S /D=\"C:\\My Apps\\Acme\"").installFolder, "C:\\My Apps\\Acme");
-    SetupCommand bare = ParseSetupCommand("/S /D=C:\\Program Files\\Kestro  Portlight /LOG=a b.log");
+    SetupCommand bare =
+        ParseSetupCommand("/S /D=C:\\Program Files\\Kestro  Portlight /LOG=a b.log");
     EXPECT_EQ(bare.installFolder, "C:\\Program Files\\Kestro Portlight");
     EXPECT_EQ(bare.logPath, "a b.log");
 }
 
 // Bad command lines are errors, never guesses.
 TEST(SetupCommandTest, UsageErrors) {
-    for (const char* bad : {"/X", "/S /D=relative\\path", "/S /D=C:", "/S /D=C:\\a|b", "stray",
-                            "/S /D=\"C:\\a\" stray", "/D=C:\\Apps", "/LOG=x.log",
-                            "/S /LOG=C:\\logs\\"}) {
+    for (const char* bad :
+         {"/X", "/S /D=relative\\path", "/S /D=C:", "/S /D=C:\\a|b", "stray",
+          "/S /D=\"C:\\a\" stray", "/D=C:\\Apps", "/LOG=x.log", "/S /LOG=C:\\logs\\"}) {
         EXPECT_NE(ParseSetupCommand(bad).error, "") << bad;
     }
 }
