@@ -29,7 +29,8 @@ namespace {
 
 constexpr char kProduct[] = "Portlight";
 constexpr char kSlotImageClass[] = "PortlightSlotImage";
-constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Portlight";
+constexpr char kUninstallKey[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Portlight";
 constexpr char kRunKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr char kRunValue[] = "Kestro - Portlight";
 // Test doubles put beside the installed bar so its strip has a connection to show.
@@ -159,6 +160,17 @@ bool StripShows(HWND bar) {
     return false;
 }
 
+// The wizard's page on show: its visible child dialog.
+HWND VisiblePage(HWND wizard) {
+    for (HWND child : e2e::ChildWindows(wizard)) {
+        char cls[16] = {};
+        GetClassNameA(child, cls, sizeof cls);
+        if (std::string(cls) == "#32770" && IsWindowVisible(child))
+            return child;
+    }
+    return nullptr;
+}
+
 class PortlightLifeCycle : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -219,10 +231,10 @@ class PortlightLifeCycle : public ::testing::Test {
         EXPECT_TRUE(e2e::WaitFor([&] { return !Exists(SystemFolder() + "\\wizuninst.exe"); }, 30s))
             << "the uninstaller's own copy stays";
         e2e::Snapshot after = e2e::TakeSnapshot(Noise);
-        EXPECT_TRUE(e2e::Missing(after, before_).empty())
-            << "left behind:\n" << Join(e2e::Missing(after, before_));
-        EXPECT_TRUE(e2e::Missing(before_, after).empty())
-            << "removed too:\n" << Join(e2e::Missing(before_, after));
+        EXPECT_TRUE(e2e::Missing(after, before_).empty()) << "left behind:\n"
+                                                          << Join(e2e::Missing(after, before_));
+        EXPECT_TRUE(e2e::Missing(before_, after).empty()) << "removed too:\n"
+                                                          << Join(e2e::Missing(before_, after));
         EXPECT_FALSE(Exists(folder));
     }
 
@@ -250,9 +262,8 @@ TEST_F(PortlightLifeCycle, SilentInstallAndUninstall) {
     const std::string command = UninstallString();
     std::size_t blank = command.find(' ');
     ASSERT_NE(blank, std::string::npos) << command;
-    EXPECT_EQ(RunAndWait(command.substr(0, blank), "/S " + command.substr(blank + 1),
-                         SystemFolder()),
-              0);
+    EXPECT_EQ(
+        RunAndWait(command.substr(0, blank), "/S " + command.substr(blank + 1), SystemFolder()), 0);
     CheckPrefixAsBefore(folder);
     RemoveDirectoryA("C:\\Apps\\Kestro Tools");  // made by the test's own choice of folder
     RemoveDirectoryA("C:\\Apps");
@@ -271,15 +282,22 @@ TEST_F(PortlightLifeCycle, WizardInstallAndConfirmedUninstall) {
     e2e::Process setup = e2e::Process::Start(SetupFolder() + "\\Stepwise.exe", "", SetupFolder());
     HWND wizard = e2e::WaitTopWindow(setup.id(), "#32770", "Portlight - Stepwise", 60s);
     ASSERT_NE(wizard, nullptr);
-    // Welcome, readme, destination and summary pages, each left with Next; the summary's
-    // Next starts the installation.
+    // Welcome, readme, destination and summary pages, each left with a click on Next through
+    // the X server; the summary's Next starts the installation.
     for (int page = 0; page < 4; ++page) {
-        ASSERT_TRUE(e2e::WaitFor([&] { return IsWindowEnabled(GetDlgItem(wizard, IDC_WIZARD_NEXT)); },
-                                 10s));
+        HWND next = GetDlgItem(wizard, IDC_WIZARD_NEXT);
+        HWND shown = nullptr;
+        ASSERT_TRUE(e2e::WaitFor(
+            [&] { return IsWindowEnabled(next) && (shown = VisiblePage(wizard)) != nullptr; },
+            10s));
         if (page == 0)
             e2e::Screenshot("portlight-setup-welcome");
-        ClickButton(wizard, IDC_WIZARD_NEXT);
-        WaitForInputIdle(setup.handle(), 5000);
+        SetForegroundWindow(wizard);
+        RECT r = e2e::WindowRect(next);
+        e2e::RunHost("xdotool mousemove " + std::to_string((r.left + r.right) / 2) + " " +
+                     std::to_string((r.top + r.bottom) / 2) + " click 1");
+        ASSERT_TRUE(e2e::WaitFor([&] { return VisiblePage(wizard) != shown; }, 10s))
+            << "page " << page << " stayed after the click on Next";
     }
     ASSERT_TRUE(e2e::WaitFor(
         [&] { return e2e::WindowText(GetDlgItem(wizard, IDC_WIZARD_CANCEL)) == "Finish"; }, 60s));
