@@ -41,8 +41,8 @@ class LogFile {
         SYSTEMTIME now = {};
         GetLocalTime(&now);
         char stamp[32] = {};
-        std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear,
-                      now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+        std::snprintf(stamp, sizeof stamp, "%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth,
+                      now.wDay, now.wHour, now.wMinute, now.wSecond);
         file_ << stamp << line << "\r\n";
         file_.flush();
     }
@@ -152,9 +152,8 @@ bool ExtractPayload(const InstallerContext& context, ActionLog& log) {
             return false;
         firstStageDone = 255;
     }
-    std::string payload =
-        CabinetPathForStage(ExtractionStage::Payload, context.folders.setupFolder,
-                            context.file1CabPath, TempPath(), firstStageDone);
+    std::string payload = CabinetPathForStage(ExtractionStage::Payload, context.folders.setupFolder,
+                                              context.file1CabPath, TempPath(), firstStageDone);
     log.Note("extract \"" + payload + "\" into \"" + job.extractionFolder + "\"");
     return ExtractCabinet(payload, job);
 }

@@ -272,8 +272,8 @@ int RunPack(const PackRequest& request, const std::function<void(const std::stri
     std::string list;
     for (const std::string& name : cabinets)
         list += (list.empty() ? "" : ", ") + name;
-    std::printf("stepwise-pack: %s: %zu payload files in %s\n", request.outputFolder.c_str(),
-                payload.size(), list.c_str());
+    std::printf("stepwise-pack: %s: %lu payload files in %s\n", request.outputFolder.c_str(),
+                static_cast<unsigned long>(payload.size()), list.c_str());
     return kPackOk;
 }
 
