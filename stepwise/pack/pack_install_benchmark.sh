@@ -45,7 +45,7 @@ while [ "$total" -lt "$target" ]; do
     files+=$'\r\n'"PR$n=$name"$'\r\n'"ON$n=<Install Dir>"
     n=$((n + 1))
 done
-printf '[APPINFO]\r\n1=PackBench\r\n5=<Program Files>\\PackBench\r\n%s\r\nTOTAL=%d\r\n' \
+printf '[APPINFO]\r\n1=PackBench\r\n5=<Program Files>\\PackBench\r\n[DIALOG]\r\nCOMPLETE2=1\r\n%s\r\nTOTAL=%d\r\n' \
     "$files" "$n" > "$work/data.tag"
 # TOTAL goes after the entries: the profile reader takes keys in any order.
 
