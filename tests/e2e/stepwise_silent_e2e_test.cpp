@@ -23,9 +23,7 @@ class SilentRun : public ::testing::Test {
                              "--compress mszip data.tag src setup", work.path()),
                   0);
     }
-    long Install(const std::string& args) {
-        return RunAndWait(StepwiseIn(), args, work / "setup");
-    }
+    long Install(const std::string& args) { return RunAndWait(StepwiseIn(), args, work / "setup"); }
     std::string StepwiseIn() const { return work / "setup\\Stepwise.exe"; }
     long Uninstall(const std::string& folder) {
         char system[MAX_PATH] = {};
@@ -61,8 +59,7 @@ TEST_F(SilentRun, BadCommandLine) {
 // A download the unattended run cannot fetch makes it fail (2) though the rest is installed;
 // without it, a script that asks for a restart ends with 5.
 TEST_F(SilentRun, FailedDownloadAndNeededRestart) {
-    const std::string head = "[APPINFO]\r\n1=" + product +
-                             "\r\n5=<Program Files>\\" + product +
+    const std::string head = "[APPINFO]\r\n1=" + product + "\r\n5=<Program Files>\\" + product +
                              "\r\n[DIALOG]\r\nCOMPLETE2=0\r\n[FILES]\r\n";
     Pack(head +
          "TOTAL=2\r\nPR0=notes.txt\r\nON0=<Install Dir>\r\nPR1=http://127.0.0.1:9/extra.zip\r\n"
@@ -76,7 +73,8 @@ TEST_F(SilentRun, FailedDownloadAndNeededRestart) {
     EXPECT_EQ(Uninstall(folder), 0);
 
     // Packed again into an emptied setup folder: the packer refuses one with files in it.
-    e2e::WriteTextFile(work / "data.tag", head + "TOTAL=1\r\nPR0=notes.txt\r\nON0=<Install Dir>\r\n");
+    e2e::WriteTextFile(work / "data.tag",
+                       head + "TOTAL=1\r\nPR0=notes.txt\r\nON0=<Install Dir>\r\n");
     for (const char* name : {"Stepwise.exe", "data.tag", "file1.cab"})
         DeleteFileA((work / "setup\\" + name).c_str());
     RemoveDirectoryA((work / "setup").c_str());
