@@ -230,6 +230,7 @@ class PortlightLifeCycle : public ::testing::Test {
     void CheckPrefixAsBefore(const std::string& folder) {
         EXPECT_TRUE(e2e::WaitFor([&] { return !Exists(SystemFolder() + "\\wizuninst.exe"); }, 30s))
             << "the uninstaller's own copy stays";
+        EXPECT_TRUE(WaitUninstallerHelpersGone(60s)) << "its helper batch stays";
         e2e::Snapshot after = e2e::TakeSnapshot(Noise);
         EXPECT_TRUE(e2e::Missing(after, before_).empty()) << "left behind:\n"
                                                           << Join(e2e::Missing(after, before_));

@@ -28,8 +28,10 @@ class SilentRun : public ::testing::Test {
     long Uninstall(const std::string& folder) {
         char system[MAX_PATH] = {};
         GetSystemDirectoryA(system, MAX_PATH);
-        return RunAndWait(std::string(system) + "\\wizuninst.exe",
-                          "/S \"" + folder + "\\install.log\"", system);
+        long code = RunAndWait(std::string(system) + "\\wizuninst.exe",
+                               "/S \"" + folder + "\\install.log\"", system);
+        EXPECT_TRUE(WaitUninstallerHelpersGone(60s));
+        return code;
     }
 
     e2e::TempFolder work{"stepwise-silent"};
