@@ -26,7 +26,7 @@ bool InstallerApp::Start() {
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    if (!ResolveFoldersAndScript())
+    if (!ResolveFoldersAndScript([](const std::string& text) { ShowMessage(nullptr, text); }))
         return false;
 
     if (RunPreparingDialog(instance_, context_) != IDOK)
@@ -39,7 +39,7 @@ bool InstallerApp::Start() {
     return true;
 }
 
-bool InstallerApp::ResolveFoldersAndScript() {
+bool InstallerApp::ResolveFoldersAndScript(const std::function<void(const std::string&)>& report) {
     FolderSet& folders = context_.folders;
     ResolveBaseFolders(folders);
     DeleteLeftover(folders.tempFolder + "readme.txt");
@@ -54,7 +54,7 @@ bool InstallerApp::ResolveFoldersAndScript() {
     context_.script = script_.get();
     context_.language = language_.get();
     if (!FileExists(context_.dataTagPath)) {
-        ShowMessage(nullptr, "Data file not found...");
+        report("Data file not found...");
         return false;
     }
 
@@ -64,7 +64,7 @@ bool InstallerApp::ResolveFoldersAndScript() {
     context_.languagePresent = FileExists(context_.languageTagPath);
     ResolveProgramFolders(folders);
     if (folders.programFiles.empty()) {
-        ShowMessage(nullptr, "You don't have permission to run setup in this computer...");
+        report("You don't have permission to run setup in this computer...");
         return false;
     }
 

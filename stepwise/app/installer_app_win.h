@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "script/background_window_win.h"
 #include "script/installer_context.h"
@@ -20,9 +22,13 @@ class InstallerApp {
     bool Start();
 
     const InstallerContext& context() const { return context_; }
+    InstallerContext& context() { return context_; }
+
+    // Folders, the script and the installation folder; false when the program cannot go on,
+    // after telling `report` why (the wizard shows a message box).
+    bool ResolveFoldersAndScript(const std::function<void(const std::string&)>& report);
 
   private:
-    bool ResolveFoldersAndScript();
     bool RunChecks();
 
     HINSTANCE instance_;

@@ -144,6 +144,13 @@ intptr_t FindNextCabinet(ExtractionJob& job, const cab::FdiNotification& n) {
     return 0;
 }
 
+void ReportFailure(const ExtractionJob& job, const std::string& message) {
+    if (job.reportFailure)
+        job.reportFailure(message);
+    else
+        ShowMessage(nullptr, message);
+}
+
 }  // namespace
 
 intptr_t ExtractionNotify(cab::FdiNotificationType type, cab::FdiNotification* notification) {
@@ -217,13 +224,13 @@ bool ExtractCabinet(const std::string& cabinetPath, ExtractionJob& job) {
     cab::FdiError error;
     Decoder decoder(CreateDecoder(&error));
     if (!decoder.get()) {
-        ShowMessage(nullptr, "error fdiNULL...");
+        ReportFailure(job, "error fdiNULL...");
         return false;
     }
     CrtFile cabinet(_open(cabinetPath.c_str(), _O_RDONLY | _O_BINARY | _O_SEQUENTIAL));
     if (cabinet.get() == -1) {
         decoder.Destroy();
-        ShowMessage(nullptr, "error destroy...");
+        ReportFailure(job, "error destroy...");
         return false;
     }
     // Folders decode on every hardware thread; the notifications below still come from
@@ -233,17 +240,17 @@ bool ExtractCabinet(const std::string& cabinetPath, ExtractionJob& job) {
     bool isCabinet = cab::FdiIsCabinet(decoder.get(), cabinet.get(), &info);
     cabinet.Close();
     if (!isCabinet) {
-        ShowMessage(nullptr, "error, it's not DDC...");
+        ReportFailure(job, "error, it's not DDC...");
         return false;
     }
     CabinetLocation location = SplitCabinetPath(cabinetPath);
     if (!cab::FdiCopy(decoder.get(), location.name.c_str(), location.folder.c_str(), 0,
                       ExtractionNotify, nullptr, &job)) {
-        ShowMessage(nullptr, "error...");
+        ReportFailure(job, "error...");
         return false;
     }
     if (!decoder.Destroy()) {
-        ShowMessage(nullptr, "error...");
+        ReportFailure(job, "error...");
         return false;
     }
     return true;

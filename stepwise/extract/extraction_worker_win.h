@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -16,13 +17,15 @@ namespace stepwise {
 
 // Asked when the next cabinet of a chain is missing; true to look again, false to give up.
 // The installer's prompt ends the program on Cancel and never returns false.
-using NextDiskPrompt = bool (*)(const std::string& missingPath);
+using NextDiskPrompt = std::function<bool(const std::string& missingPath)>;
 
 // The user data ExtractionNotify works with.
 struct ExtractionJob {
     std::string extractionFolder;  // TempFolder, ends with a backslash
     std::string setupFolder;
-    NextDiskPrompt promptNextDisk = nullptr;
+    NextDiskPrompt promptNextDisk;
+    // Where a failure's message goes; empty: the installer's message box.
+    std::function<void(const std::string& message)> reportFailure;
     // The files being written, by handle: files that share bytes in a folder are open at
     // the same time, and each is stamped with its own time and attributes when closed.
     std::map<intptr_t, std::wstring> destinations;

@@ -96,9 +96,14 @@ InstallationRunner::~InstallationRunner() {
 }
 
 InstallationInput InstallationRunner::InputFrom(const WizardState& wizard) const {
-    const FolderSet& f = installer_.folders;
+    return InstallationInputFor(installer_, wizard);
+}
+
+InstallationInput InstallationInputFor(const InstallerContext& installer,
+                                       const WizardState& wizard) {
+    const FolderSet& f = installer.folders;
     InstallationInput in;
-    in.script = installer_.script;
+    in.script = installer.script;
     in.tokens[DestinationKind::ProgramFiles] = f.programFiles;
     in.tokens[DestinationKind::SharedDlls] = f.systemFolder;
     in.tokens[DestinationKind::WindowsDisk] = f.windowsDisk;
@@ -110,8 +115,8 @@ InstallationInput InstallationRunner::InputFrom(const WizardState& wizard) const
     in.tokens[DestinationKind::MyMusic] = f.myMusic;
     in.tokens[DestinationKind::SendTo] = f.sendTo;
     in.tokens[DestinationKind::Fonts] = f.fonts;
-    in.tokens.installFolder = installer_.installFolder;
-    in.tokens.defaultInstallFolder = installer_.defaultInstallFolder;
+    in.tokens.installFolder = installer.installFolder;
+    in.tokens.defaultInstallFolder = installer.defaultInstallFolder;
     in.shortcuts.programs = WithoutTrailingBackslash(ShellFolder(CSIDL_PROGRAMS));
     in.shortcuts.startMenu = WithoutTrailingBackslash(ShellFolder(CSIDL_STARTMENU));
     in.shortcuts.desktop = WithoutTrailingBackslash(ShellFolder(CSIDL_DESKTOPDIRECTORY));
@@ -120,8 +125,8 @@ InstallationInput InstallationRunner::InputFrom(const WizardState& wizard) const
     in.shortcuts.favorites = WithoutTrailingBackslash(f.favorites);
     in.tempFolder = f.tempFolder;
     in.systemFolder = f.systemFolder;
-    in.dataTagPath = installer_.dataTagPath;
-    in.previewMode = installer_.previewMode;
+    in.dataTagPath = installer.dataTagPath;
+    in.previewMode = installer.previewMode;
     in.setupType = wizard.setupType.choice;
     in.customSelection = wizard.customSelection;
     in.userName = wizard.userName;

@@ -83,6 +83,10 @@ class InstallationRunner : public InstallationSequence {
     std::thread worker_;
 };
 
+// What the installation reads from start-up and the wizard's choices.
+InstallationInput InstallationInputFor(const InstallerContext& installer,
+                                       const WizardState& wizard);
+
 // The message that lists the items that could not be installed (at most a screenful).
 std::string FailureMessage(const std::vector<std::string>& failures);
 

@@ -33,16 +33,21 @@ bool RunPlatformCheck(const InstallerContext& context, HWND owner) {
 }
 
 void RunMachineWarnings(const InstallerContext& context, HWND owner) {
+    RunMachineWarnings(context, [owner](const std::string& text) { ShowMessage(owner, text); });
+}
+
+void RunMachineWarnings(const InstallerContext& context,
+                        const std::function<void(const std::string&)>& warn) {
     if (auto screen = ParseScreenRequirement(context.Read("SYSTEM", "6"))) {
         if (ScreenTooSmall(*screen, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)))
-            ShowMessage(owner, context.Read("SYSTEM", "4"));
+            warn(context.Read("SYSTEM", "4"));
     }
 
     if (auto bits = RequiredColourBits(context.Read("SYSTEM", "5"))) {
         win32::ScreenDC screen = win32::GetScreenDC();
         int depth = GetDeviceCaps(screen.get(), BITSPIXEL) * GetDeviceCaps(screen.get(), PLANES);
         if (depth < *bits)
-            ShowMessage(owner, context.Read("SYSTEM", "3"));
+            warn(context.Read("SYSTEM", "3"));
     }
 
     std::string memory = context.Read("SYSTEM", "1");
@@ -51,7 +56,7 @@ void RunMachineWarnings(const InstallerContext& context, HWND owner) {
         status.dwLength = sizeof status;
         // The extended call: the old GlobalMemoryStatus stops counting at 2 or 4 GB.
         if (GlobalMemoryStatusEx(&status) && MemoryBelowRequirement(status.ullTotalPhys, memory))
-            ShowMessage(owner, context.Read("SYSTEM", "2"));
+            warn(context.Read("SYSTEM", "2"));
     }
 }
 

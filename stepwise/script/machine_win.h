@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "script/installer_context.h"
@@ -16,6 +17,9 @@ std::string CurrentOsClass();
 bool RunPlatformCheck(const InstallerContext& context, HWND owner);
 // SYSTEM "6", "5" and "1" in that order; each only warns with the script's own message.
 void RunMachineWarnings(const InstallerContext& context, HWND owner);
+// The same checks, each warning handed to `warn` instead of a message box.
+void RunMachineWarnings(const InstallerContext& context,
+                        const std::function<void(const std::string&)>& warn);
 
 // A plain OK message box with the installer's caption.
 void ShowMessage(HWND owner, const std::string& text);

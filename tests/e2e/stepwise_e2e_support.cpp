@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "common/win32/handles_win.h"
+
 namespace stepwise_e2e {
 
 std::string StepwiseExe() {
@@ -86,6 +88,17 @@ HWND WaitMessageBox(DWORD pid, const std::string& text, std::chrono::millisecond
         },
         limit);
     return found;
+}
+
+bool WaitUninstallerHelpersGone(std::chrono::milliseconds limit) {
+    return e2e::WaitFor(
+        [] {
+            WIN32_FIND_DATAA found;
+            win32::FindHandle find(
+                FindFirstFileA((TempPath() + "wizuninst-*.bat").c_str(), &found));
+            return !find;
+        },
+        limit);
 }
 
 void ClickButton(HWND dialog, int id) {

@@ -36,6 +36,9 @@ void WriteStampedFile(const std::string& path,
 // The file's last-write time in local time, to the second.
 SYSTEMTIME LocalWriteTime(const std::string& path);
 bool SameSecond(const SYSTEMTIME& a, const SYSTEMTIME& b);
+// Waits until no uninstaller helper batch ("wizuninst-*.bat") is left in the temporary
+// folder: cut off by the end of the Wine session, one would stay and mislead later runs.
+bool WaitUninstallerHelpersGone(std::chrono::milliseconds limit);
 // Removes a file even when it is read-only.
 void RemoveFile(const std::string& path);
 
