@@ -11,6 +11,7 @@
 #include "common/win32/window_win.h"
 #include "extract/cabinet_paths.h"
 #include "extract/extraction_worker_win.h"
+#include "install/http_download_win.h"
 #include "install/install_system_win.h"
 #include "install/installation_runner_win.h"
 #include "script/machine_checks.h"
@@ -49,6 +50,37 @@ class LogFile {
 
   private:
     std::ofstream file_;
+};
+
+// Downloads over WinINet with no one to ask: a failed attempt is tried again twice (a dropped
+// transfer resumes where the server allows), then the entry is given up and its temporary
+// file removed.
+class HttpDownloads : public UnattendedDownloads {
+  public:
+    explicit HttpDownloads(const std::atomic<bool>& stop) : stop_(stop) {}
+
+    bool Fetch(const DownloadEntry& entry, std::string* path, std::string* error) override {
+        DownloadRequest request;
+        request.address = entry.address;
+        request.folder = entry.folder;
+        ResumePoint resume;
+        DownloadResult result;
+        for (int attempt = 0; attempt < kAttempts && !stop_.load(); ++attempt) {
+            result = DownloadFile(
+                request, resume, [](std::uint64_t, std::optional<std::uint64_t>) {}, &stop_);
+            if (result.ok) {
+                *path = result.path;
+                return true;
+            }
+        }
+        DiscardPartialDownload(request, resume);
+        *error = result.error.empty() ? "stopped" : result.error;
+        return false;
+    }
+
+  private:
+    static constexpr int kAttempts = 3;
+    const std::atomic<bool>& stop_;
 };
 
 // The installation on a worker thread, while this thread answers the hidden window: a close
@@ -120,9 +152,11 @@ class UnattendedInstallation {
         LoggingProgress progress(log_);
         Installation installation(InstallationInputFor(context_, wizard), logging, progress,
                                   [this] { return stop_.load(); });
+        HttpDownloads downloads(stop_);
+        int downloadFailures = 0;
+        installation.SetDownloadFetcher(UnattendedFetcher(downloads, log_, &downloadFailures));
         ended_ = installation.Run();
-        NoUnattendedDownloads downloads;
-        failures_ = RecordInstallationEnd(installation, downloads, log_);
+        failures_ = downloadFailures + RecordInstallationEnd(installation, log_);
         if (window_)
             PostMessageA(window_, kInstallationDoneMessage, 0, 0);
     }

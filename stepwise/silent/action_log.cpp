@@ -108,25 +108,27 @@ void LoggingProgress::SetStatus(const std::string& text) {
     log_.Note(text);
 }
 
-bool NoUnattendedDownloads::Fetch(const DownloadEntry& entry, std::string* error) {
-    *error = "downloads are not available in an unattended installation";
-    return false;
+DownloadFetcher UnattendedFetcher(UnattendedDownloads& downloads, ActionLog& log, int* failures) {
+    return [&downloads, &log, failures](const DownloadBatch& batch) {
+        std::vector<std::string> fetched;
+        for (const DownloadEntry& entry : batch.entries) {
+            std::string path;
+            std::string error;
+            if (downloads.Fetch(entry, &path, &error)) {
+                log.Note("downloaded " + entry.address + " to " + Quoted(path));
+                fetched.push_back(path);
+            } else {
+                log.Failure("download " + entry.address + " into " + Quoted(entry.folder) + ": " +
+                            error);
+                ++*failures;
+            }
+        }
+        return fetched;
+    };
 }
 
-int RecordInstallationEnd(const Installation& installation,
-                          UnattendedDownloads& downloads,
-                          ActionLog& log) {
+int RecordInstallationEnd(const Installation& installation, ActionLog& log) {
     int failures = 0;
-    for (const DownloadEntry& entry : installation.downloads()) {
-        std::string error;
-        if (downloads.Fetch(entry, &error)) {
-            log.Note("downloaded " + entry.address + " into " + Quoted(entry.folder));
-        } else {
-            log.Failure("download " + entry.address + " into " + Quoted(entry.folder) + ": " +
-                        error);
-            ++failures;
-        }
-    }
     for (const std::string& item : installation.failures()) {
         log.Failure("not installed: " + item);
         ++failures;

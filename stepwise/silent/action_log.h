@@ -80,20 +80,17 @@ class LoggingProgress : public InstallationProgress {
 class UnattendedDownloads {
   public:
     virtual ~UnattendedDownloads() = default;
-    // Puts the file into entry.folder; false with `error` set when it could not.
-    virtual bool Fetch(const DownloadEntry& entry, std::string* error) = 0;
+    // Puts the file into entry.folder and names it in `path`; false with `error` set when it
+    // could not.
+    virtual bool Fetch(const DownloadEntry& entry, std::string* path, std::string* error) = 0;
 };
 
-// Until the download core is joined to the unattended run, every download is a failure.
-class NoUnattendedDownloads : public UnattendedDownloads {
-  public:
-    bool Fetch(const DownloadEntry& entry, std::string* error) override;
-};
+// The installation's download step for an unattended run: fetches each queued entry in turn
+// and logs it; a failed entry is a failure of the run (counted in `failures`) and the next
+// one follows. The files fetched are returned, so install.log lists them.
+DownloadFetcher UnattendedFetcher(UnattendedDownloads& downloads, ActionLog& log, int* failures);
 
-// Logs the installation's outcome: each download fetched or failed, each item not
-// installed. Returns the number of failures.
-int RecordInstallationEnd(const Installation& installation,
-                          UnattendedDownloads& downloads,
-                          ActionLog& log);
+// Logs each item the installation could not install; returns how many there were.
+int RecordInstallationEnd(const Installation& installation, ActionLog& log);
 
 }  // namespace stepwise

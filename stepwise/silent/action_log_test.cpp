@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "install/fake_install_system.h"
 #include "script/fake_profile.h"
@@ -43,8 +44,10 @@ class UnattendedRun : public ::testing::Test {
         LoggingInstallSystem logging(system, log);
         LoggingProgress progress(log);
         Installation installation(std::move(in), logging, progress, [] { return false; });
+        int downloadFailures = 0;
+        installation.SetDownloadFetcher(UnattendedFetcher(downloads, log, &downloadFailures));
         EXPECT_TRUE(installation.Run());
-        return RecordInstallationEnd(installation, downloads, log);
+        return downloadFailures + RecordInstallationEnd(installation, log);
     }
     bool Logged(const std::string& line) const {
         return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -54,11 +57,24 @@ class UnattendedRun : public ::testing::Test {
     FakeInstallSystem system;
     std::vector<std::string> lines;
     ActionLog log{[this](const std::string& line) { lines.push_back(line); }};
-    NoUnattendedDownloads downloads;
+    // Answers from a list of outcomes, in order; an address not listed fails.
+    struct ScriptedDownloads : UnattendedDownloads {
+        bool Fetch(const DownloadEntry& entry, std::string* path, std::string* error) override {
+            asked.push_back(entry.address);
+            if (arriving.count(entry.address) == 0) {
+                *error = "connection refused";
+                return false;
+            }
+            *path = entry.folder + "\\" + arriving[entry.address];
+            return true;
+        }
+        std::map<std::string, std::string> arriving;  // address -> file name
+        std::vector<std::string> asked;
+    } downloads;
 };
 
-// Every effect on the machine has its line; the download is a failure until downloads run
-// unattended; the program group is named, not opened.
+// Every effect on the machine has its line; a download that fails is a failure of the run;
+// the program group is named, not opened.
 TEST_F(UnattendedRun, LogsEveryActionAndTheDownloadFailure) {
     EXPECT_EQ(Run(), 1);
     EXPECT_EQ(log.failures(), 1);
@@ -70,8 +86,7 @@ TEST_F(UnattendedRun, LogsEveryActionAndTheDownloadFailure) {
                "\"C:\\Apps\\Acme\\acme.exe\""));
     EXPECT_TRUE(
         Logged("FAILED: download http://example.test/extra.zip into "
-               "\"C:\\Apps\\Acme\\extra\": downloads are not available in an "
-               "unattended installation"));
+               "\"C:\\Apps\\Acme\\extra\": connection refused"));
     EXPECT_TRUE(Logged("Copying Files..."));
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "Copying Files..."), 1);  // once
     EXPECT_TRUE(std::none_of(system.journal.begin(), system.journal.end(),
@@ -79,6 +94,16 @@ TEST_F(UnattendedRun, LogsEveryActionAndTheDownloadFailure) {
     EXPECT_TRUE(std::any_of(lines.begin(), lines.end(),
                             [](const std::string& l) { return l.rfind("not opening", 0) == 0; }));
     EXPECT_TRUE(system.files.count("C:\\Apps\\Acme\\acme.exe"));  // passed on, not swallowed
+}
+
+// A download that arrives is logged with the file it wrote, and the run counts no failure.
+TEST_F(UnattendedRun, FetchedDownloadIsLoggedAndNotAFailure) {
+    downloads.arriving["http://example.test/extra.zip"] = "extra.zip";
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(log.failures(), 0);
+    EXPECT_EQ(downloads.asked, std::vector<std::string>{"http://example.test/extra.zip"});
+    EXPECT_TRUE(
+        Logged("downloaded http://example.test/extra.zip to \"C:\\Apps\\Acme\\extra\\extra.zip\""));
 }
 
 // A copy the machine refuses is logged where it happens and counted as a failed item.
