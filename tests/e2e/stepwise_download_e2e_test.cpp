@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/handles_win.h"
 #include "e2e.h"
 #include "http_test_server.h"
 #include "stepwise/res/resource.h"
@@ -166,10 +167,8 @@ TEST(DownloadRun, FetchSkipAndResumeThroughTheWizard) {
     EXPECT_EQ(e2e::ReadTextFile(installFolder + "\\keep.txt"), "precious");
     EXPECT_FALSE(Exists(installFolder + "\\secret.bin"));
     WIN32_FIND_DATAA found;
-    HANDLE parts = FindFirstFileA((installFolder + "\\*.part").c_str(), &found);
-    EXPECT_EQ(parts, INVALID_HANDLE_VALUE) << "a temporary file was left: " << found.cFileName;
-    if (parts != INVALID_HANDLE_VALUE)
-        FindClose(parts);
+    win32::FindHandle parts(FindFirstFileA((installFolder + "\\*.part").c_str(), &found));
+    EXPECT_FALSE(parts.valid()) << "a temporary file was left: " << found.cFileName;
 
     const std::string log = e2e::ReadTextFile(installFolder + "\\install.log");
     EXPECT_NE(log.find(Lower(installFolder) + "\\good.bin"), std::string::npos) << log;
