@@ -44,9 +44,6 @@ function(pl_add_test name)
     endif()
     add_executable(${name} ${A_SOURCES})
     target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest_main GTest::gmock)
-    # GoogleTest's headers cost more than most test files themselves: parse them once per
-    # test executable.
-    target_precompile_headers(${name} PRIVATE <gtest/gtest.h> <gmock/gmock.h>)
     if(NOT A_TIMEOUT)
         set(A_TIMEOUT 120)
     endif()
