@@ -26,7 +26,12 @@ fi
 
 jobs="$(nproc)"
 for preset in "${presets[@]}"; do
-    cmake --preset "$preset" >/dev/null
+    pack=()
+    if [ "$preset" = windows64 ] && [ -x build/windows/host-tools/stepwise-pack ]; then
+        # The i686 tree has just built the native packer that makes the installers.
+        pack=(-DSTEPWISE_HOST_PACK="$PWD/build/windows/host-tools/stepwise-pack")
+    fi
+    cmake --preset "$preset" "${pack[@]}" >/dev/null
     if [ "$preset" = windows ] && [ "$PL_WINDOWS_TEST_PRESET" != windows ]; then
         # Nothing runs from the i686 tree here: build the programs, not their tests.
         cmake --build --preset "$preset" -j "$jobs" --target products
