@@ -89,33 +89,6 @@ std::string LinkTarget(const std::string& path) {
     return target;
 }
 
-std::set<DWORD> ExplorerProcesses() {
-    std::set<DWORD> ids;
-    win32::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.get(), &entry); more;
-         more = Process32Next(snapshot.get(), &entry)) {
-        if (Lower(entry.szExeFile) == "explorer.exe")
-            ids.insert(entry.th32ProcessID);
-    }
-    return ids;
-}
-
-// The wizard opens the program group in a shell window; left running it would hold this
-// test's output open.
-void EndNewExplorers(const std::set<DWORD>& before) {
-    for (DWORD id : ExplorerProcesses()) {
-        if (before.count(id))
-            continue;
-        win32::KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-        if (process) {
-            TerminateProcess(process.get(), 0);
-            WaitForSingleObject(process.get(), 10000);
-        }
-    }
-}
-
 // Left out of the comparison, each for a reason:
 // - the Wine temp folder: the installer extracts its payload there and leaves it (as the
 //   extraction step does), and the unattended log is written there;
@@ -140,13 +113,6 @@ bool Noise(const std::string& line) {
         if (line.rfind(prefix, 0) == 0)
             return true;
     return false;
-}
-
-std::string Join(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += "  " + line + "\n";
-    return text;
 }
 
 // Whether any slot of the bar's strip is showing.

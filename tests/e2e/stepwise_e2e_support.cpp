@@ -1,5 +1,9 @@
 #include "stepwise_e2e_support.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 #include "common/win32/handles_win.h"
@@ -150,6 +154,41 @@ std::string BitmapFile(int width, int height, BYTE red, BYTE green, BYTE blue) {
     for (int y = 0; y < height; ++y)
         out += row;
     return out;
+}
+
+std::set<DWORD> ExplorerProcesses() {
+    std::set<DWORD> ids;
+    win32::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        std::string name = entry.szExeFile;
+        std::transform(name.begin(), name.end(), name.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (name == "explorer.exe")
+            ids.insert(entry.th32ProcessID);
+    }
+    return ids;
+}
+
+void EndNewExplorers(const std::set<DWORD>& before) {
+    for (DWORD id : ExplorerProcesses()) {
+        if (before.count(id))
+            continue;
+        win32::KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (process) {
+            TerminateProcess(process.get(), 0);
+            WaitForSingleObject(process.get(), 10000);
+        }
+    }
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += "  " + line + "\n";
+    return text;
 }
 
 }  // namespace stepwise_e2e

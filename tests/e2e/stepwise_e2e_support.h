@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,15 @@ HWND WaitPreparingWindow(DWORD pid, std::chrono::milliseconds limit);
 // Waits for the program to end after a script that configures no wizard page: the wizard
 // says "No dialogs configured!", which is answered. Returns the exit code (-1 on time-out).
 long WaitEndWithoutPages(e2e::Process& process, std::chrono::milliseconds limit);
+
+// The running explorer.exe processes, by id.
+std::set<DWORD> ExplorerProcesses();
+// Ends the shell windows an installation opened on its program group: the explorer.exe
+// processes not in `before`. Left running, they would hold the test's output open after it
+// ends.
+void EndNewExplorers(const std::set<DWORD>& before);
+// Lines indented one to a line, for a failure message.
+std::string Join(const std::vector<std::string>& lines);
 
 // A 24-bit bottom-up bitmap file of one colour, for the pictures a setup folder carries.
 std::string BitmapFile(int width, int height, BYTE red, BYTE green, BYTE blue);

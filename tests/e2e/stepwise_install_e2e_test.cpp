@@ -98,35 +98,6 @@ LinkInfo ReadLink(const std::string& path) {
     return info;
 }
 
-// The running explorer.exe processes, by id.
-std::set<DWORD> ExplorerProcesses() {
-    std::set<DWORD> ids;
-    win32::KernelHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.get(), &entry); more;
-         more = Process32Next(snapshot.get(), &entry)) {
-        if (Lower(entry.szExeFile) == "explorer.exe")
-            ids.insert(entry.th32ProcessID);
-    }
-    return ids;
-}
-
-// Ends the shell windows the installation opened on its program group: they are the
-// explorer.exe processes that were not running before. Left running, they would hold this
-// test's output open after it ends.
-void EndNewExplorers(const std::set<DWORD>& before) {
-    for (DWORD id : ExplorerProcesses()) {
-        if (before.count(id))
-            continue;
-        win32::KernelHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
-        if (process) {
-            TerminateProcess(process.get(), 0);
-            WaitForSingleObject(process.get(), 10000);
-        }
-    }
-}
-
 // What the comparison leaves out, each for a stated reason:
 // - the Wine temp folder: the installer extracts its payload there (and leaves it, as the
 //   extraction step does), and the scenario's setup folder lives there;
@@ -149,13 +120,6 @@ bool Noise(const std::string& line) {
         if (line.rfind(prefix, 0) == 0)
             return true;
     return false;
-}
-
-std::string Join(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines)
-        text += "  " + line + "\n";
-    return text;
 }
 
 class InstallRun : public ::testing::Test {
