@@ -448,7 +448,7 @@ bool LzxDecoder::DecodeCompressed(Bits& bits, int64_t* run) {
             // The length code is looked up whether or not the length header asks for it, and
             // used through a mask: this branch would be mispredicted as often as taken.
             e = HuffmanTable::LookupIn<kLengthTableBits>(lengthTree, b.buffer());
-            const uint32_t use = length == 7 ? ~0u : 0u;
+            const uint32_t use = 0u - ((length + 1) >> 3);  // all ones for 7, else 0
             const uint32_t extraLength = static_cast<uint32_t>(HuffmanTable::SymbolOf(e)) & use;
             if (extraLength >= kLzxLengthTreeSize) {  // kNoSymbol
                 error = "LZX: bad length tree code";
