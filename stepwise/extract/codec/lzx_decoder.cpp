@@ -26,7 +26,7 @@ constexpr size_t kE8MinFrame = 10;
 
 // A match copy writes up to this many bytes past its end (see CopyMatch); the window has
 // that much room after its end.
-constexpr size_t kCopyOvershoot = 16;
+constexpr size_t kCopyOvershoot = 32;
 
 // The bit stream may be read up to one 16-bit word past its end: the decoder looks ahead
 // 16 bits for Huffman codes, and encoders stop at the last whole word.
@@ -362,11 +362,17 @@ inline void CopyMatch(uint8_t* window,
             const uint8_t* from = to - offset;
             uint8_t* p = to;
             if (offset >= 16) {
-                do {
-                    Copy16(p, from);
-                    p += 16;
-                    from += 16;
-                } while (p < end);
+                Copy16(p, from);
+                Copy16(p + 16, from + 16);
+                if (length > 32) {
+                    p += 32;
+                    from += 32;
+                    do {
+                        Copy16(p, from);
+                        p += 16;
+                        from += 16;
+                    } while (p < end);
+                }
             } else {
                 do {
                     Copy8(p, from);
