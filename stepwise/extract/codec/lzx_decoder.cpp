@@ -352,7 +352,7 @@ inline void CopyMatch(uint8_t* window,
     uint8_t* const to = window + pos;
     if (offset <= pos) {
         if (offset >= 8) {
-            // Whole words, running up to 15 bytes past the end, which is cheaper than fitting
+            // Whole words, running up to 31 bytes past the end, which is cheaper than fitting
             // the last word: those bytes may be history later matches still reach, so they
             // are saved and put back (the window has room for a match ending at its end). The copy
             // never reads them: its source ends before the destination.
