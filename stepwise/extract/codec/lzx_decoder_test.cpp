@@ -160,6 +160,35 @@ TEST(LzxDecoder, MatchCopiesLeaveTheHistoryAfterThemIntact) {
     EXPECT_EQ(DecodeBlocks(15, Encode(data, options), &error), data) << error;
 }
 
+// The same with copies of every short length (a copy of n bytes writes whole 16-byte words,
+// up to 31 bytes past its end) from distances of 16 to 40 bytes, each followed by one from
+// the farthest offset, which starts reading 3 bytes after the copy's end.
+TEST(LzxDecoder, ShortCopiesLeaveTheHistoryAfterThemIntact) {
+    constexpr size_t kWindow = size_t{1} << 15;
+    std::vector<uint8_t> data(kWindow);
+    uint32_t x = 11;
+    auto next = [&x] {
+        x = x * 1103515245 + 12345;
+        return x >> 16;
+    };
+    for (uint8_t& b : data)
+        b = static_cast<uint8_t>(next());
+    for (size_t n = 0; data.size() < 3 * kWindow; ++n) {
+        const size_t length = 3 + n % 30;
+        const size_t distance = 16 + next() % 25;
+        for (size_t i = 0; i < length; ++i)
+            data.push_back(data[data.size() - distance]);
+        for (int i = 0; i < 40; ++i)
+            data.push_back(data[data.size() - (kWindow - 3)]);
+        data.push_back(static_cast<uint8_t>(next()));  // a literal between the pairs
+    }
+    LzxEncoderOptions options;
+    options.windowBits = 15;
+    options.translateCalls = false;
+    std::string error;
+    EXPECT_EQ(DecodeBlocks(15, Encode(data, options), &error), data) << error;
+}
+
 TEST(LzxDecoder, DecodesHandMadeStreamsOfEveryBlockKind) {
     StreamWriter w;
     std::string expected;
