@@ -2,13 +2,17 @@
 // the same blocks. Prints figures; it passes or fails nothing. The peer comparison lives in
 // the extraction benchmark (tool/extract_benchmark.sh), which times whole extractions.
 //   lzx_decode_bench [MEGABYTES] [FILE...]
-// Without files it decodes a synthetic mix of text-like and binary-like data.
+//   lzx_decode_bench --cab CABINET [ROUNDS]
+// Without files it decodes a synthetic mix of text-like and binary-like data. With --cab it
+// decodes the first folder of an LZX cabinet (any writer's) ROUNDS times, from memory: the
+// figure for comparing two builds of the decoder on the same cabinet, run after run.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "codec/lzx_decoder.h"
@@ -61,9 +65,92 @@ double SecondsToDecode(int windowBits,
     return static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
 }
 
+// The data blocks of a cabinet's first folder, read from the whole file in memory.
+struct CabFolder {
+    int windowBits = 0;
+    std::vector<EncodedBlock> blocks;
+};
+
+bool ReadCabFolder(const std::vector<uint8_t>& c, CabFolder* folder, std::string* error) {
+    auto u16 = [&](size_t p) { return static_cast<uint32_t>(c[p] | c[p + 1] << 8); };
+    auto u32 = [&](size_t p) { return u16(p) | u16(p + 2) << 16; };
+    if (c.size() < 36 || c[0] != 'M' || c[1] != 'S' || c[2] != 'C' || c[3] != 'F') {
+        *error = "not a cabinet";
+        return false;
+    }
+    size_t p = 36;
+    size_t dataReserve = 0;
+    if (u16(30) & 4) {  // reserved fields present
+        if (c.size() < 40) {
+            *error = "cabinet header ends early";
+            return false;
+        }
+        dataReserve = c[39];
+        p = 40 + u16(36);
+    }
+    if (p + 8 > c.size()) {
+        *error = "folder entry ends early";
+        return false;
+    }
+    size_t data = u32(p);
+    const uint32_t count = u16(p + 4);
+    const uint32_t type = u16(p + 6);
+    if ((type & 0xF) != 3) {
+        *error = "the first folder is not LZX";
+        return false;
+    }
+    folder->windowBits = static_cast<int>((type >> 8) & 0x1F);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (data + 8 + dataReserve > c.size()) {
+            *error = "data block header ends early";
+            return false;
+        }
+        const size_t packed = u16(data + 4);
+        EncodedBlock block;
+        block.uncompressedSize = u16(data + 6);
+        data += 8 + dataReserve;
+        if (packed > c.size() - data) {
+            *error = "data block ends early";
+            return false;
+        }
+        block.data.assign(c.begin() + static_cast<std::ptrdiff_t>(data),
+                          c.begin() + static_cast<std::ptrdiff_t>(data + packed));
+        data += packed;
+        folder->blocks.push_back(std::move(block));
+    }
+    return true;
+}
+
+int BenchCabinet(const char* path, int rounds) {
+    std::ifstream f(path, std::ios::binary);
+    const std::vector<uint8_t> file((std::istreambuf_iterator<char>(f)), {});
+    CabFolder folder;
+    std::string error;
+    if (!ReadCabFolder(file, &folder, &error)) {
+        std::fprintf(stderr, "%s: %s\n", path, error.c_str());
+        return 1;
+    }
+    size_t total = 0;
+    for (const EncodedBlock& b : folder.blocks)
+        total += b.uncompressedSize;
+    std::vector<uint8_t> out(total);
+    std::vector<double> times;
+    for (int round = 0; round < rounds; ++round)
+        times.push_back(SecondsToDecode(folder.windowBits, folder.blocks, &out));
+    std::sort(times.begin(), times.end());
+    const double mb = total / 1048576.0;
+    std::printf("LZX:%d folder of %s, %.1f MB in %zu blocks, %d rounds, CPU time\n",
+                folder.windowBits, path, mb, folder.blocks.size(), rounds);
+    std::printf("  best %.2f ms (%.1f MB/s), median %.2f ms (%.1f MB/s)\n", times.front() * 1e3,
+                mb / times.front(), times[times.size() / 2] * 1e3, mb / times[times.size() / 2]);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 2 && std::string(argv[1]) == "--cab")
+        return BenchCabinet(argv[2], std::max(1, argc > 3 ? std::atoi(argv[3]) : 15));
     const size_t megabytes = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 16;
     const size_t limit = megabytes << 20;
     std::vector<uint8_t> input;
