@@ -97,9 +97,9 @@ enum class Build { Ok, OverSubscribed, Incomplete, TooLarge };
 // Like zlib, an incomplete code is accepted only when it is a single one-bit code and
 // `loneCodeAllowed` (not for the code-length code), and an empty code is accepted: its
 // entries take one bit and decode to `emptyEntry`.
+template <uint32_t (*TemplateOf)(unsigned)>
 Build BuildTable(const uint8_t* lengths,
                  unsigned count,
-                 uint32_t (*templateOf)(unsigned),
                  int rootBits,
                  uint32_t emptyEntry,
                  bool loneCodeAllowed,
@@ -153,7 +153,7 @@ Build BuildTable(const uint8_t* lengths,
     const uint32_t rootMask = static_cast<uint32_t>(rootSize - 1);
     uint32_t currentPrefix = ~0u;
     for (;;) {
-        const uint32_t entry = templateOf(sorted[next]) + static_cast<uint32_t>(len);
+        const uint32_t entry = TemplateOf(sorted[next]) + static_cast<uint32_t>(len);
         const uint32_t step = 1u << (len - drop);
         for (uint32_t fill = 1u << tableBits; fill != 0;) {
             fill -= step;
@@ -270,12 +270,12 @@ Inflater::Inflater() {
     std::memset(lengths + 256, 7, 24);
     std::memset(lengths + 280, 8, 8);
     const bool litOk =
-        BuildTable(lengths, kNumLitLen, LitLenTemplate, kLitLenRootBits, Entry(kInvalid, 0), true,
-                   fixedLitLen_, kLitLenTableSize) == Build::Ok;
+        BuildTable<LitLenTemplate>(lengths, kNumLitLen, kLitLenRootBits, Entry(kInvalid, 0), true,
+                                   fixedLitLen_, kLitLenTableSize) == Build::Ok;
     std::memset(lengths, 5, kNumDist);
     const bool distOk =
-        BuildTable(lengths, kNumDist, DistTemplate, kDistRootBits, Entry(kInvalid, 0), true,
-                   fixedDist_, kDistTableSize) == Build::Ok;
+        BuildTable<DistTemplate>(lengths, kNumDist, kDistRootBits, Entry(kInvalid, 0), true,
+                                 fixedDist_, kDistTableSize) == Build::Ok;
     fixedReady_ = litOk && distOk;
 }
 
@@ -367,8 +367,8 @@ Inflater::Result Inflater::DecodeHeader(Stream& s) {
             return Result::Ok;
         lengths[kCodeLenOrder[i]] = static_cast<uint8_t>(s.Take(3));
     }
-    if (BuildTable(lengths, kNumCodeLen, CodeLenTemplate, kCodeLenRootBits, Entry(kLiteral, 0),
-                   false, codeLen_, kCodeLenTableSize) != Build::Ok)
+    if (BuildTable<CodeLenTemplate>(lengths, kNumCodeLen, kCodeLenRootBits, Entry(kLiteral, 0),
+                                    false, codeLen_, kCodeLenTableSize) != Build::Ok)
         return Bad("invalid code lengths set");
 
     const unsigned total = numLitLen + numDist;
@@ -411,11 +411,11 @@ Inflater::Result Inflater::DecodeHeader(Stream& s) {
     }
     if (lengths[256] == 0)
         return Bad("invalid code -- missing end-of-block");
-    if (BuildTable(lengths, numLitLen, LitLenTemplate, kLitLenRootBits, Entry(kInvalid, 0), true,
-                   litLen_, kLitLenTableSize) != Build::Ok)
+    if (BuildTable<LitLenTemplate>(lengths, numLitLen, kLitLenRootBits, Entry(kInvalid, 0), true,
+                                   litLen_, kLitLenTableSize) != Build::Ok)
         return Bad("invalid literal/lengths set");
-    if (BuildTable(lengths + numLitLen, numDist, DistTemplate, kDistRootBits, Entry(kInvalid, 0),
-                   true, dist_, kDistTableSize) != Build::Ok)
+    if (BuildTable<DistTemplate>(lengths + numLitLen, numDist, kDistRootBits, Entry(kInvalid, 0),
+                                 true, dist_, kDistTableSize) != Build::Ok)
         return Bad("invalid distances set");
     activeLitLen_ = litLen_;
     activeDist_ = dist_;
