@@ -425,19 +425,19 @@ Inflater::Result Inflater::DecodeHeader(Stream& s) {
 namespace {
 
 // Copies a match of `length` (at least 3) bytes from `distance` back. Whole words may run up to
-// fifteen bytes past the end; the caller's slack absorbs them.
+// 29 bytes past the end; the caller's slack absorbs them.
 inline uint8_t* CopyMatch(uint8_t* out, uint32_t distance, uint32_t length) {
     uint8_t* const end = out + length;
     const uint8_t* from = out - distance;
     if (distance >= 8) {
-        // Most matches are short: two words cover them without a loop test.
+        // Most matches are short: four words cover them without a loop test.
         uint64_t word;
-        std::memcpy(&word, from, 8);
-        std::memcpy(out, &word, 8);
-        std::memcpy(&word, from + 8, 8);
-        std::memcpy(out + 8, &word, 8);
-        from += 16;
-        out += 16;
+        for (int i = 0; i < 32; i += 8) {
+            std::memcpy(&word, from + i, 8);
+            std::memcpy(out + i, &word, 8);
+        }
+        from += 32;
+        out += 32;
         while (out < end) {
             std::memcpy(&word, from, 8);
             std::memcpy(out, &word, 8);
