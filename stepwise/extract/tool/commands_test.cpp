@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "tool/async_file_writer.h"
 #include "tool/file_system.h"
@@ -204,6 +206,44 @@ TEST(AsyncFileWriter, WritesInOrderAndReportsFailures) {
     EXPECT_NE(failures[0].find("blocker"), std::string::npos);
     EXPECT_TRUE(fs::is_directory(dir / "blocker"));
     fs::remove_all(dir);
+}
+
+// Small files share the writer's buffers with the files after them: sizes around the small
+// write limit and the buffer size, in pieces and whole, next to dropped files, each land with
+// exactly its own bytes.
+TEST(AsyncFileWriter, FilesSharingBuffersKeepTheirOwnBytes) {
+    ScratchDir dir("cabtool-sharing-");
+    const size_t sizes[] = {1,  3000,  65535,  65536, 65537, 200000, 1,      262143, 262144, 262145,
+                            10, 40000, 600000, 0,     70000, 5,      131072, 196607, 4096,   1};
+    std::vector<std::string> contents;
+    AsyncFileWriter writer;
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        std::string bytes(sizes[i], '\0');
+        for (size_t j = 0; j < bytes.size(); ++j)
+            bytes[j] = static_cast<char>('a' + (i * 7 + j / 1000) % 26);
+        const int id = writer.Open((dir.path / std::to_string(i)).string());
+        // Every third file arrives in uneven pieces, as decoded blocks do.
+        for (size_t at = 0; at < bytes.size();) {
+            const size_t n =
+                i % 3 == 0 ? std::min<size_t>(bytes.size() - at, 33333) : bytes.size() - at;
+            writer.Write(id, reinterpret_cast<const uint8_t*>(bytes.data() + at), n);
+            at += n;
+        }
+        // Every fifth file is dropped: its bytes must not leak into the next one.
+        writer.Close(id, i % 5 != 4, 0x5921, 0x6000, 0x20);
+        contents.push_back(std::move(bytes));
+    }
+    EXPECT_TRUE(writer.Finish().empty());
+    for (size_t i = 0; i < contents.size(); ++i) {
+        SCOPED_TRACE("file " + std::to_string(i));
+        const std::filesystem::path path = dir.path / std::to_string(i);
+        if (i % 5 == 4) {
+            EXPECT_FALSE(std::filesystem::exists(path));
+            continue;
+        }
+        EXPECT_EQ(std::filesystem::file_size(path), contents[i].size());
+        EXPECT_TRUE(ReadAll(path) == contents[i]);
+    }
 }
 
 // Files that share bytes in a cabinet are written at the same time, each to its own file.
