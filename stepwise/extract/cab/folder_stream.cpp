@@ -90,7 +90,7 @@ CabError FolderStream::Consume(uint64_t size, Take take) {
             continue;
         }
         const size_t n = static_cast<size_t>(std::min<uint64_t>(size, outputSize_ - outputPos_));
-        take(output_.data() + outputPos_, n);
+        take(outputData_ + outputPos_, n);
         outputPos_ += n;
         position_ += n;
         size -= n;
@@ -134,7 +134,7 @@ CabError FolderStream::ReadInto(uint8_t* out, size_t size, size_t* delivered) {
             continue;
         }
         const size_t n = std::min(size, outputSize_ - outputPos_);
-        std::copy_n(output_.data() + outputPos_, n, out);
+        std::copy_n(outputData_ + outputPos_, n, out);
         out += n;
         size -= n;
         outputPos_ += n;
@@ -256,17 +256,28 @@ CabError FolderStream::DecodeNextBlock(uint8_t* direct, size_t room, size_t* dir
     if (decoded_ + uncompressed > kMaxFolderUncompressed)
         return Fail(Corrupt("folder grows past the largest possible folder size"));
     const bool toDirect = direct && uncompressed <= room;
-    uint8_t* const target = toDirect ? direct : output_.data();
-    if ((compression_ & kMethodMask) == kMethodNone && compressed == uncompressed) {
-        // A stored block already is its output: trade buffers instead of copying.
-        if (toDirect)
-            std::copy_n(input_.data(), uncompressed, target);
-        else
-            input_.swap(output_);
-    } else if (!decoder_->DecodeBlock(input_.data(), compressed, target, uncompressed))
+    auto decodeFailed = [&] {
         return Fail(MakeError(CabErrc::DecodeFailed,
                               "data block " + std::to_string(blockIndex_ - 1) + " of folder " +
                                   std::to_string(segment_.folder) + ": " + decoder_->error()));
+    };
+    if ((compression_ & kMethodMask) == kMethodNone && compressed == uncompressed) {
+        // A stored block already is its output: trade buffers instead of copying.
+        if (toDirect)
+            std::copy_n(input_.data(), uncompressed, direct);
+        else
+            input_.swap(output_);
+        outputData_ = output_.data();
+    } else if (toDirect) {
+        if (!decoder_->DecodeBlock(input_.data(), compressed, direct, uncompressed))
+            return decodeFailed();
+    } else {
+        // Handed out from wherever the decoder left the bytes, saving a copy.
+        outputData_ =
+            decoder_->DecodeBlockInPlace(input_.data(), compressed, output_.data(), uncompressed);
+        if (!outputData_)
+            return decodeFailed();
+    }
     decoded_ += uncompressed;
     outputSize_ = toDirect ? 0 : uncompressed;
     outputPos_ = 0;

@@ -71,6 +71,8 @@ class FolderStream final : public FolderBytes {
     uint64_t blockOffset_ = 0;  // file position of the segment's next CFDATA
     std::vector<uint8_t> input_;
     std::vector<uint8_t> output_;
+    // The decoded block being handed out: output_, or the decoder's own memory.
+    const uint8_t* outputData_ = nullptr;
     size_t outputSize_ = 0;
     size_t outputPos_ = 0;
     uint64_t position_ = 0;  // uncompressed bytes handed out so far

@@ -27,6 +27,17 @@ class BlockDecoder {
     // Returns false when the data is bad; error() then says why.
     virtual bool DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) = 0;
 
+    // Decodes one block like DecodeBlock, but may leave its bytes where the decoder made them
+    // instead of copying them out: returns where the `outSize` bytes are (`scratch`, which
+    // has room for them, or the decoder's own memory, valid until the next call), or nullptr
+    // when the data is bad.
+    virtual const uint8_t* DecodeBlockInPlace(const uint8_t* in,
+                                              size_t inSize,
+                                              uint8_t* scratch,
+                                              size_t outSize) {
+        return DecodeBlock(in, inSize, scratch, outSize) ? scratch : nullptr;
+    }
+
     // Forgets all history: the next block starts a new stream.
     virtual void Reset() = 0;
 

@@ -6,7 +6,8 @@ namespace cab::codec {
 namespace {
 
 // A table entry packs what one look-up yields:
-//   bits 0-7    bits the code takes (for a subtable link: unused)
+//   bits 0-7    bits the code takes, with its extra bits for a length or distance, so one
+//               shift drops both (for a subtable link: the root bits)
 //   bits 8-11   extra bits after a length or distance code; a link's subtable index bits
 //   bits 12-15  kind
 //   bits 16-31  literal byte, length or distance base, or the subtable's offset
@@ -32,6 +33,12 @@ inline uint32_t KindOf(uint32_t e) {
 }
 inline uint32_t ValueOf(uint32_t e) {
     return e >> 16;
+}
+// A length's or distance's value: the base plus the extra bits that follow the code in `bits`
+// (the bit buffer as it was before the entry's bits were dropped).
+inline uint32_t BaseValueOf(uint32_t e, uint64_t bits) {
+    const uint32_t codeBits = BitsOf(e) - ExtraOf(e);
+    return ValueOf(e) + static_cast<uint32_t>((bits & ((1ull << BitsOf(e)) - 1)) >> codeBits);
 }
 
 constexpr int kMaxCodeBits = 15;
@@ -65,13 +72,14 @@ uint32_t LitLenTemplate(unsigned symbol) {
     if (symbol == 256)
         return Entry(kEndOfBlock, 0);
     if (symbol < kMaxLitLen)
-        return Entry(kBase, kLengthBase[symbol - 257], kLengthExtra[symbol - 257]);
+        return Entry(kBase, kLengthBase[symbol - 257], kLengthExtra[symbol - 257],
+                     kLengthExtra[symbol - 257]);
     return Entry(kInvalid, 0);
 }
 
 uint32_t DistTemplate(unsigned symbol) {
     if (symbol < kMaxDist)
-        return Entry(kBase, kDistBase[symbol], kDistExtra[symbol]);
+        return Entry(kBase, kDistBase[symbol], kDistExtra[symbol], kDistExtra[symbol]);
     return Entry(kInvalid, 0);
 }
 
@@ -89,9 +97,9 @@ enum class Build { Ok, OverSubscribed, Incomplete, TooLarge };
 // Like zlib, an incomplete code is accepted only when it is a single one-bit code and
 // `loneCodeAllowed` (not for the code-length code), and an empty code is accepted: its
 // entries take one bit and decode to `emptyEntry`.
+template <uint32_t (*TemplateOf)(unsigned)>
 Build BuildTable(const uint8_t* lengths,
                  unsigned count,
-                 uint32_t (*templateOf)(unsigned),
                  int rootBits,
                  uint32_t emptyEntry,
                  bool loneCodeAllowed,
@@ -145,7 +153,7 @@ Build BuildTable(const uint8_t* lengths,
     const uint32_t rootMask = static_cast<uint32_t>(rootSize - 1);
     uint32_t currentPrefix = ~0u;
     for (;;) {
-        const uint32_t entry = templateOf(sorted[next]) | static_cast<uint32_t>(len);
+        const uint32_t entry = TemplateOf(sorted[next]) + static_cast<uint32_t>(len);
         const uint32_t step = 1u << (len - drop);
         for (uint32_t fill = 1u << tableBits; fill != 0;) {
             fill -= step;
@@ -262,12 +270,12 @@ Inflater::Inflater() {
     std::memset(lengths + 256, 7, 24);
     std::memset(lengths + 280, 8, 8);
     const bool litOk =
-        BuildTable(lengths, kNumLitLen, LitLenTemplate, kLitLenRootBits, Entry(kInvalid, 0), true,
-                   fixedLitLen_, kLitLenTableSize) == Build::Ok;
+        BuildTable<LitLenTemplate>(lengths, kNumLitLen, kLitLenRootBits, Entry(kInvalid, 0), true,
+                                   fixedLitLen_, kLitLenTableSize) == Build::Ok;
     std::memset(lengths, 5, kNumDist);
     const bool distOk =
-        BuildTable(lengths, kNumDist, DistTemplate, kDistRootBits, Entry(kInvalid, 0), true,
-                   fixedDist_, kDistTableSize) == Build::Ok;
+        BuildTable<DistTemplate>(lengths, kNumDist, kDistRootBits, Entry(kInvalid, 0), true,
+                                 fixedDist_, kDistTableSize) == Build::Ok;
     fixedReady_ = litOk && distOk;
 }
 
@@ -359,8 +367,8 @@ Inflater::Result Inflater::DecodeHeader(Stream& s) {
             return Result::Ok;
         lengths[kCodeLenOrder[i]] = static_cast<uint8_t>(s.Take(3));
     }
-    if (BuildTable(lengths, kNumCodeLen, CodeLenTemplate, kCodeLenRootBits, Entry(kLiteral, 0),
-                   false, codeLen_, kCodeLenTableSize) != Build::Ok)
+    if (BuildTable<CodeLenTemplate>(lengths, kNumCodeLen, kCodeLenRootBits, Entry(kLiteral, 0),
+                                    false, codeLen_, kCodeLenTableSize) != Build::Ok)
         return Bad("invalid code lengths set");
 
     const unsigned total = numLitLen + numDist;
@@ -403,11 +411,11 @@ Inflater::Result Inflater::DecodeHeader(Stream& s) {
     }
     if (lengths[256] == 0)
         return Bad("invalid code -- missing end-of-block");
-    if (BuildTable(lengths, numLitLen, LitLenTemplate, kLitLenRootBits, Entry(kInvalid, 0), true,
-                   litLen_, kLitLenTableSize) != Build::Ok)
+    if (BuildTable<LitLenTemplate>(lengths, numLitLen, kLitLenRootBits, Entry(kInvalid, 0), true,
+                                   litLen_, kLitLenTableSize) != Build::Ok)
         return Bad("invalid literal/lengths set");
-    if (BuildTable(lengths + numLitLen, numDist, DistTemplate, kDistRootBits, Entry(kInvalid, 0),
-                   true, dist_, kDistTableSize) != Build::Ok)
+    if (BuildTable<DistTemplate>(lengths + numLitLen, numDist, kDistRootBits, Entry(kInvalid, 0),
+                                 true, dist_, kDistTableSize) != Build::Ok)
         return Bad("invalid distances set");
     activeLitLen_ = litLen_;
     activeDist_ = dist_;
@@ -416,19 +424,26 @@ Inflater::Result Inflater::DecodeHeader(Stream& s) {
 
 namespace {
 
-// Copies a match of `length` bytes from `distance` back. Whole words may run up to seven
-// bytes past the end; the caller's slack absorbs them.
+// Copies a match of `length` (at least 3) bytes from `distance` back. Whole words may run up to
+// 29 bytes past the end; the caller's slack absorbs them.
 inline uint8_t* CopyMatch(uint8_t* out, uint32_t distance, uint32_t length) {
     uint8_t* const end = out + length;
     const uint8_t* from = out - distance;
     if (distance >= 8) {
-        do {
-            uint64_t word;
+        // Most matches are short: four words cover them without a loop test.
+        uint64_t word;
+        for (int i = 0; i < 32; i += 8) {
+            std::memcpy(&word, from + i, 8);
+            std::memcpy(out + i, &word, 8);
+        }
+        from += 32;
+        out += 32;
+        while (out < end) {
             std::memcpy(&word, from, 8);
             std::memcpy(out, &word, 8);
             from += 8;
             out += 8;
-        } while (out < end);
+        }
     } else if (distance == 1) {
         const uint64_t word = *from * 0x0101010101010101ull;
         do {
@@ -436,9 +451,20 @@ inline uint8_t* CopyMatch(uint8_t* out, uint32_t distance, uint32_t length) {
             out += 8;
         } while (out < end);
     } else {
-        do
-            *out++ = *from++;
-        while (out < end);
+        // A period shorter than a word: copy the first word byte by byte (each byte may be one
+        // just written), then store that word again and again, each time advancing by the
+        // largest whole number of periods it holds, so the pattern carries on seamlessly.
+        static constexpr uint8_t kAdvance[8] = {0, 8, 8, 6, 8, 5, 6, 7};
+        for (int i = 0; i < 8; ++i)
+            out[i] = from[i];
+        uint64_t word;
+        std::memcpy(&word, out, 8);
+        const uint32_t advance = kAdvance[distance];
+        out += advance;
+        while (out < end) {
+            std::memcpy(out, &word, 8);
+            out += advance;
+        }
     }
     return end;
 }
@@ -462,69 +488,98 @@ Inflater::Result Inflater::DecodeSymbols(Stream& stream) {
 
     for (;;) {
         // Fast loop: enough input that no code can run past it and enough room for any match,
-        // so neither needs checking per symbol.
-        while (static_cast<size_t>(s.inEnd - s.in) >= kFastInputMargin &&
-               static_cast<size_t>(s.outEnd - s.out) >= kFastOutputMargin) {
+        // so neither needs checking per symbol. Each round starts with at least 56 bits
+        // buffered and the next literal/length entry already looked up.
+        if (static_cast<size_t>(s.inEnd - s.in) >= kFastInputMargin &&
+            static_cast<size_t>(s.outEnd - s.out) >= kFastOutputMargin) {
             s.RefillWord();
             uint32_t e = litLen[s.bits & kLitLenMask];
-            if (KindOf(e) == kLink)
-                e = litLen[ValueOf(e) + ((s.bits >> kLitLenRootBits) & ((1u << ExtraOf(e)) - 1))];
-            s.Drop(BitsOf(e));
-            if (KindOf(e) == kLiteral) {
-                *s.out++ = static_cast<uint8_t>(ValueOf(e));
-                // 41 bits are still buffered: room for another literal without a refill.
-                e = litLen[s.bits & kLitLenMask];
-                if (KindOf(e) != kLiteral)
+            do {
+                if (KindOf(e) == kLiteral) {
+                    // Up to three literals from the root table (11 bits each) fit in 56 bits
+                    // with a full look-up's worth to spare.
+                    s.Drop(BitsOf(e));
+                    *s.out++ = static_cast<uint8_t>(ValueOf(e));
+                    e = litLen[s.bits & kLitLenMask];
+                    if (KindOf(e) == kLiteral) {
+                        s.Drop(BitsOf(e));
+                        *s.out++ = static_cast<uint8_t>(ValueOf(e));
+                        e = litLen[s.bits & kLitLenMask];
+                        if (KindOf(e) == kLiteral) {
+                            s.Drop(BitsOf(e));
+                            *s.out++ = static_cast<uint8_t>(ValueOf(e));
+                        }
+                    }
+                    s.RefillWord();
+                    e = litLen[s.bits & kLitLenMask];
                     continue;
+                }
+                if (KindOf(e) == kLink) {
+                    e = litLen[ValueOf(e) +
+                               ((s.bits >> kLitLenRootBits) & ((1u << ExtraOf(e)) - 1))];
+                    if (KindOf(e) == kLiteral) {
+                        s.Drop(BitsOf(e));
+                        *s.out++ = static_cast<uint8_t>(ValueOf(e));
+                        s.RefillWord();
+                        e = litLen[s.bits & kLitLenMask];
+                        continue;
+                    }
+                }
+                if (KindOf(e) != kBase) {
+                    if (KindOf(e) == kEndOfBlock) {
+                        s.Drop(BitsOf(e));
+                        return Result::Ok;
+                    }
+                    return Bad("invalid literal/length code");
+                }
+                // A length with its extra bits (20 bits at most), then a distance with its
+                // extra bits (28 at most): 48 of the 56 buffered bits.
+                const uint32_t length = BaseValueOf(e, s.bits);
                 s.Drop(BitsOf(e));
-                *s.out++ = static_cast<uint8_t>(ValueOf(e));
-                continue;
-            }
-            if (KindOf(e) != kBase) {
-                if (KindOf(e) == kEndOfBlock)
-                    return Result::Ok;
-                return Bad("invalid literal/length code");
-            }
-            const uint32_t length = ValueOf(e) + s.Take(ExtraOf(e));
-            e = dist[s.bits & kDistMask];
-            if (KindOf(e) == kLink)
-                e = dist[ValueOf(e) + ((s.bits >> kDistRootBits) & ((1u << ExtraOf(e)) - 1))];
-            s.Drop(BitsOf(e));
-            if (KindOf(e) != kBase)
-                return Bad("invalid distance code");
-            const uint32_t distance = ValueOf(e) + s.Take(ExtraOf(e));
-            if (distance > static_cast<size_t>(s.out - s.historyStart))
-                return Bad("invalid distance too far back");
-            s.out = CopyMatch(s.out, distance, length);
+                e = dist[s.bits & kDistMask];
+                if (KindOf(e) == kLink)
+                    e = dist[ValueOf(e) + ((s.bits >> kDistRootBits) & ((1u << ExtraOf(e)) - 1))];
+                if (KindOf(e) != kBase)
+                    return Bad("invalid distance code");
+                const uint32_t distance = BaseValueOf(e, s.bits);
+                s.Drop(BitsOf(e));
+                if (distance > static_cast<size_t>(s.out - s.historyStart))
+                    return Bad("invalid distance too far back");
+                // Look the next symbol up before copying, so the load overlaps the copy.
+                s.RefillWord();
+                e = litLen[s.bits & kLitLenMask];
+                s.out = CopyMatch(s.out, distance, length);
+            } while (static_cast<size_t>(s.inEnd - s.in) >= kFastInputMargin &&
+                     static_cast<size_t>(s.outEnd - s.out) >= kFastOutputMargin);
         }
 
         // Careful path for the last bytes of input or output: every bit and byte is checked.
         uint32_t e;
         if (!s.Lookup(litLen, kLitLenRootBits, &e))
             return Result::Ok;
-        s.Drop(BitsOf(e));
         const uint32_t kind = KindOf(e);
         if (kind == kLiteral) {
             if (s.out == s.outEnd)
                 return Result::Overflow;
+            s.Drop(BitsOf(e));
             *s.out++ = static_cast<uint8_t>(ValueOf(e));
             continue;
         }
-        if (kind == kEndOfBlock)
+        if (kind == kEndOfBlock) {
+            s.Drop(BitsOf(e));
             return Result::Ok;
+        }
         if (kind != kBase)
             return Bad("invalid literal/length code");
-        if (!s.Need(ExtraOf(e)))
-            return Result::Ok;
-        const uint32_t length = ValueOf(e) + s.Take(ExtraOf(e));
+        // Lookup made the code and its extra bits available.
+        const uint32_t length = BaseValueOf(e, s.bits);
+        s.Drop(BitsOf(e));
         if (!s.Lookup(dist, kDistRootBits, &e))
             return Result::Ok;
-        s.Drop(BitsOf(e));
         if (KindOf(e) != kBase)
             return Bad("invalid distance code");
-        if (!s.Need(ExtraOf(e)))
-            return Result::Ok;
-        const uint32_t distance = ValueOf(e) + s.Take(ExtraOf(e));
+        const uint32_t distance = BaseValueOf(e, s.bits);
+        s.Drop(BitsOf(e));
         if (distance > static_cast<size_t>(s.out - s.historyStart))
             return Bad("invalid distance too far back");
         if (length > static_cast<size_t>(s.outEnd - s.out))

@@ -18,7 +18,7 @@ class Inflater {
   public:
     // Bytes past `out + outSize` the decoder may scribble on while copying matches a word at a
     // time; the caller's buffer must have them.
-    static constexpr size_t kOutputSlack = 16;
+    static constexpr size_t kOutputSlack = 32;
 
     enum class Result {
         Ok,        // the final block ended, or the input ran out just as the output filled

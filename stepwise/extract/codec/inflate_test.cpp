@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -437,6 +438,91 @@ TEST(Inflate, DeclaredSizeIsHeldExactly) {
     longMatch.Header(true, 1).Fixed('a').Fixed(285).FixedDist(0).Fixed(256);  // 1 + 258
     EXPECT_TRUE(DecodeBoth({longMatch.ToBlock(259)}).ok);
     EXPECT_FALSE(DecodeBoth({longMatch.ToBlock(258)}).ok);
+}
+
+// Sends a match of any length (3..258) and distance (1..32768) in the fixed code.
+void FixedMatch(BitSink& sink, uint32_t length, uint32_t distance) {
+    static const uint16_t kLengthBase[29] = {3,  4,  5,  6,   7,   8,   9,   10,  11, 13,
+                                             15, 17, 19, 23,  27,  31,  35,  43,  51, 59,
+                                             67, 83, 99, 115, 131, 163, 195, 227, 258};
+    static const uint16_t kDistBase[30] = {
+        1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
+        193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
+    int l = 28;
+    while (kLengthBase[l] > length)
+        --l;
+    const int lengthExtra = l < 8 || l == 28 ? 0 : (l - 4) / 4;
+    sink.Fixed(257 + l).Bits(length - kLengthBase[l], lengthExtra);
+    int d = 29;
+    while (kDistBase[d] > distance)
+        --d;
+    const int distExtra = d < 4 ? 0 : (d - 2) / 2;
+    sink.FixedDist(d).Bits(distance - kDistBase[d], distExtra);
+}
+
+// Match lengths from 3 to 258 at every short distance and at word-sized ones, each followed by a
+// literal, so copies of every period and length end where the next symbol must start; the
+// bytes are checked against a plain byte-by-byte copy as well as against zlib.
+TEST(Inflate, MatchCopiesOfEveryPeriodAndLength) {
+    std::vector<uint32_t> lengths;  // all short ones, a spread of middle ones, all long ones
+    for (uint32_t length = 3; length <= 258; length += length < 70 || length >= 250 ? 1 : 7)
+        lengths.push_back(length);
+    for (uint32_t distance : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 9u, 15u, 16u, 17u, 31u, 300u}) {
+        SCOPED_TRACE("distance " + std::to_string(distance));
+        BitSink sink;
+        sink.Header(true, 1);
+        std::vector<uint8_t> expected;
+        for (uint32_t i = 0; i < distance; ++i) {
+            const int literal = 'A' + static_cast<int>(i % 26);
+            sink.Fixed(literal);
+            expected.push_back(static_cast<uint8_t>(literal));
+        }
+        for (uint32_t length : lengths) {
+            FixedMatch(sink, length, distance);
+            for (uint32_t i = 0; i < length; ++i)
+                expected.push_back(expected[expected.size() - distance]);
+            const int literal = 'a' + static_cast<int>(length % 26);
+            sink.Fixed(literal);
+            expected.push_back(static_cast<uint8_t>(literal));
+        }
+        sink.Fixed(256);
+        const Outcome out = DecodeBoth({sink.ToBlock(expected.size())});
+        ASSERT_TRUE(out.ok) << out.error;
+        EXPECT_EQ(out.bytes, expected);
+    }
+}
+
+// A block decoded in place is where the decoder says, holds what DecodeBlock writes, and
+// serves as the next block's history; a bad block yields no place and the error.
+TEST(Inflate, BlocksDecodedInPlaceMatchCopiedOnes) {
+    std::vector<uint8_t> data;
+    const std::vector<uint8_t> text = Corpus()[0];
+    for (int i = 0; i < 12; ++i)  // 1.2 MB: the history buffer wraps round several times
+        data.insert(data.end(), text.begin(), text.end());
+    const std::vector<Block> blocks = Compress(data, 6, Z_DEFAULT_STRATEGY);
+    MszipDecoder copied, inPlace;
+    std::vector<uint8_t> out(32768), scratch(32768);
+    size_t pos = 0;
+    for (const Block& b : blocks) {
+        ASSERT_TRUE(copied.DecodeBlock(b.data.data(), b.data.size(), out.data(), b.outSize));
+        const uint8_t* at =
+            inPlace.DecodeBlockInPlace(b.data.data(), b.data.size(), scratch.data(), b.outSize);
+        ASSERT_NE(at, nullptr) << inPlace.error();
+        ASSERT_TRUE(std::equal(at, at + b.outSize, out.begin()));
+        ASSERT_TRUE(std::equal(at, at + b.outSize, data.begin() + pos));
+        pos += b.outSize;
+    }
+    EXPECT_EQ(pos, data.size());
+
+    const uint8_t bad[] = {'C', 'K', 0x07};  // block type 3
+    EXPECT_EQ(inPlace.DecodeBlockInPlace(bad, sizeof bad, scratch.data(), 10), nullptr);
+    EXPECT_NE(inPlace.error().find("invalid block type"), std::string::npos);
+
+    // Decoders that keep no buffer of their own decode into the scratch space.
+    StoredDecoder stored;
+    const uint8_t plain[] = {'x', 'y', 'z'};
+    EXPECT_EQ(stored.DecodeBlockInPlace(plain, 3, scratch.data(), 3), scratch.data());
+    EXPECT_EQ(std::string(scratch.begin(), scratch.begin() + 3), "xyz");
 }
 
 // History carries from block to block, stops at 32 KB, and is forgotten on Reset.

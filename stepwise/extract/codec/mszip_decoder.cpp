@@ -18,6 +18,11 @@ constexpr size_t kBufferSize = kHistorySize + kBlocksPerBuffer * kMaxBlockOutput
 
 }  // namespace
 
+const uint8_t* MszipDecoder::Refuse(const std::string& message) {
+    Fail(message);
+    return nullptr;
+}
+
 // buffer holds the history in [next - historySize, next) and the block being decoded from
 // `next` on, followed by the inflater's slack.
 struct MszipDecoder::State {
@@ -38,13 +43,29 @@ void MszipDecoder::Reset() {
 }
 
 bool MszipDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) {
-    if (failed())
+    const uint8_t* const block = Decode(in, inSize, outSize);
+    if (!block)
         return false;
+    if (outSize)  // an empty block may come with no buffer at all
+        std::memcpy(out, block, outSize);
+    return true;
+}
+
+const uint8_t* MszipDecoder::DecodeBlockInPlace(const uint8_t* in,
+                                                size_t inSize,
+                                                uint8_t*,
+                                                size_t outSize) {
+    return Decode(in, inSize, outSize);
+}
+
+const uint8_t* MszipDecoder::Decode(const uint8_t* in, size_t inSize, size_t outSize) {
+    if (failed())
+        return nullptr;
     State& s = *state_;
     if (outSize > kMaxBlockOutput || inSize > kMaxBlockInput)
-        return Fail("MSZIP: block larger than the format allows");
+        return Refuse("MSZIP: block larger than the format allows");
     if (inSize < 2 || in[0] != 'C' || in[1] != 'K')
-        return Fail("MSZIP: block does not start with the \"CK\" signature");
+        return Refuse("MSZIP: block does not start with the \"CK\" signature");
 
     if (s.next + outSize > kBufferSize) {
         std::memmove(s.buffer + kHistorySize - s.historySize, s.buffer + s.next - s.historySize,
@@ -58,20 +79,18 @@ bool MszipDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, s
         case Inflater::Result::Ok:
             break;
         case Inflater::Result::Overflow:
-            return Fail("MSZIP: block expands beyond its declared size of " +
-                        std::to_string(outSize) + " bytes");
+            return Refuse("MSZIP: block expands beyond its declared size of " +
+                          std::to_string(outSize) + " bytes");
         case Inflater::Result::Short:
-            return Fail("MSZIP: block produced " + std::to_string(produced) + " bytes, expected " +
-                        std::to_string(outSize));
+            return Refuse("MSZIP: block produced " + std::to_string(produced) +
+                          " bytes, expected " + std::to_string(outSize));
         case Inflater::Result::BadData:
-            return Fail(std::string("MSZIP: bad deflate data (") + s.inflater.message() + ")");
+            return Refuse(std::string("MSZIP: bad deflate data (") + s.inflater.message() + ")");
     }
-    if (outSize)  // an empty block may come with no buffer at all
-        std::memcpy(out, block, outSize);
     // The last 32 KB of history plus block are the next block's history.
     s.next += outSize;
     s.historySize = std::min(s.historySize + outSize, kHistorySize);
-    return true;
+    return block;
 }
 
 }  // namespace cab::codec

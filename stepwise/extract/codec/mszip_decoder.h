@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "codec/block_decoder.h"
 
@@ -15,9 +16,17 @@ class MszipDecoder final : public BlockDecoder {
     ~MszipDecoder() override;
 
     bool DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) override;
+    // The block's bytes stay in the history buffer they were inflated into.
+    const uint8_t* DecodeBlockInPlace(const uint8_t* in,
+                                      size_t inSize,
+                                      uint8_t* scratch,
+                                      size_t outSize) override;
     void Reset() override;
 
   private:
+    // Inflates the block after the history; returns where it is, or nullptr on failure.
+    const uint8_t* Decode(const uint8_t* in, size_t inSize, size_t outSize);
+    const uint8_t* Refuse(const std::string& message);
     struct State;
     std::unique_ptr<State> state_;
 };

@@ -14,7 +14,8 @@ namespace {
 // small queue keeps cycling the same few chunks: a larger one buys no speed and touches
 // fresh pages, a page fault each.
 constexpr size_t kChunk = cab::ChunkPool::kChunkSize;
-// Smaller writes (a small file, a file's tail) are copied into a buffer of their own size.
+// Smaller writes (a small file, a file's tail) share a chunk with the writes after them; a
+// chunk with less room than this left goes to the writer with its last write.
 constexpr size_t kSmallWrite = 64 * 1024;
 constexpr size_t kMaxQueued = 1024 * 1024;
 // An idle writer is woken only once this much is queued (or at the end): waking a thread
@@ -27,6 +28,13 @@ constexpr const char* kPartSuffix = ".stepwise-cab-part";
 void WarnFacts(const std::string& path) {
     std::fprintf(stderr, "stepwise-cab: warning: could not set the time or attributes of \"%s\"\n",
                  path.c_str());
+}
+
+// Requests arrive as whole chunks or whole small files, so the stream's own buffer would only
+// add a copy, an allocation and a status query per file: each write goes straight out.
+void Unbuffered(std::FILE* file) {
+    if (file)
+        std::setvbuf(file, nullptr, _IONBF, 0);
 }
 
 }  // namespace
@@ -53,15 +61,17 @@ void AsyncFileWriter::Write(int id, const uint8_t* data, size_t size) {
         pendingId_ = id;
     }
     while (size > 0) {
-        if (!pendingChunk_)
+        if (!pendingChunk_) {
             pendingChunk_ = pool_.Take();
-        const size_t n = std::min(size, kChunk - pendingSize_);
-        std::memcpy(pendingChunk_ + pendingSize_, data, n);
+            pendingStart_ = 0;
+        }
+        const size_t n = std::min(size, kChunk - pendingStart_ - pendingSize_);
+        std::memcpy(pendingChunk_ + pendingStart_ + pendingSize_, data, n);
         pendingSize_ += n;
         data += n;
         size -= n;
-        if (pendingSize_ == kChunk)
-            FlushPending();
+        if (pendingStart_ + pendingSize_ == kChunk)
+            FlushPending();  // the chunk is full: it goes with this write
     }
 }
 
@@ -81,15 +91,15 @@ void AsyncFileWriter::FlushPending() {
         return;
     Request r{Kind::Data};
     r.id = pendingId_;
-    if (pendingSize_ < kSmallWrite) {
-        // A small file's bytes travel in a buffer of their size, and the chunk stays for the
-        // next file: a chunk held per small file in the queue would be fresh memory.
-        r.small.assign(pendingChunk_, pendingChunk_ + pendingSize_);
-    } else {
-        r.chunk = std::exchange(pendingChunk_, nullptr);
-        r.chunkSize = pendingSize_;
-    }
+    r.bytes = pendingChunk_ + pendingStart_;
+    r.byteCount = pendingSize_;
+    // The caller goes on filling the chunk after these bytes while the writer reads them: a
+    // chunk per small file in the queue would be fresh memory. Once too little room is left,
+    // the chunk goes back to the pool after this, its last write.
+    pendingStart_ += pendingSize_;
     pendingSize_ = 0;
+    if (kChunk - pendingStart_ < kSmallWrite)
+        r.release = std::exchange(pendingChunk_, nullptr);
     Push(std::move(r));
 }
 
@@ -149,8 +159,8 @@ void AsyncFileWriter::Run() {
         }
         for (Request& request : batch) {
             Handle(request);
-            if (request.chunk)
-                pool_.Give(request.chunk);
+            if (request.release)
+                pool_.Give(request.release);
         }
         batch.clear();
     }
@@ -178,8 +188,10 @@ void AsyncFileWriter::Handle(Request& r) {
             // which spares a rename and two look-ups per file.
             f.file = CreateNewFile(f.path);
             f.direct = f.file != nullptr;
-            if (f.direct)
+            if (f.direct) {
+                Unbuffered(f.file);
                 break;
+            }
             // "wb" truncates a leftover of an interrupted run.
             MakePlain(f.partPath);
             f.file = std::fopen(f.partPath.c_str(), "wb");
@@ -187,6 +199,7 @@ void AsyncFileWriter::Handle(Request& r) {
                 f.failed = true;
                 failures_.push_back("cannot create \"" + f.path + "\"");
             }
+            Unbuffered(f.file);
             break;
         }
         case Kind::Data: {
@@ -194,8 +207,7 @@ void AsyncFileWriter::Handle(Request& r) {
             if (it == open_.end())
                 break;
             OpenFile& f = it->second;
-            const uint8_t* bytes = r.chunk ? r.chunk : r.small.data();
-            if (f.file && !f.failed && std::fwrite(bytes, 1, r.size(), f.file) != r.size()) {
+            if (f.file && !f.failed && std::fwrite(r.bytes, 1, r.size(), f.file) != r.size()) {
                 f.failed = true;
                 failures_.push_back("could not write \"" + f.path + "\" (disk full?)");
             }

@@ -50,10 +50,10 @@ class AsyncFileWriter {
         Kind kind;
         int id = 0;
         std::string path;
-        uint8_t* chunk = nullptr;  // a pool chunk holding chunkSize bytes, or
-        size_t chunkSize = 0;
-        std::vector<uint8_t> small;  // a small write's bytes
-        size_t size() const { return chunk ? chunkSize : small.size(); }
+        const uint8_t* bytes = nullptr;  // in a pool chunk
+        size_t byteCount = 0;
+        uint8_t* release = nullptr;  // a chunk that goes back to the pool once handled
+        size_t size() const { return byteCount; }
         bool keep = false;
         uint16_t date = 0, time = 0, attributes = 0;
     };
@@ -76,8 +76,9 @@ class AsyncFileWriter {
     // the threads, so their pages are touched fresh only once.
     cab::ChunkPool pool_;
     uint8_t* pendingChunk_ = nullptr;
-    size_t pendingSize_ = 0;
-    int pendingId_ = 0;  // the file they belong to
+    size_t pendingStart_ = 0;  // bytes of the chunk already queued (small writes share it)
+    size_t pendingSize_ = 0;   // bytes after them not yet queued
+    int pendingId_ = 0;        // the file they belong to
     int nextId_ = 0;
 
     // Writer thread state.

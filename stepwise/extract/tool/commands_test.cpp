@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "tool/async_file_writer.h"
 #include "tool/file_system.h"
@@ -204,6 +209,97 @@ TEST(AsyncFileWriter, WritesInOrderAndReportsFailures) {
     EXPECT_NE(failures[0].find("blocker"), std::string::npos);
     EXPECT_TRUE(fs::is_directory(dir / "blocker"));
     fs::remove_all(dir);
+}
+
+#ifndef _WIN32
+// Stored times become the local times they name, to the second, whether the hour was just
+// asked for, is new, or comes round again after another; also in zones with daylight saving
+// time, across a clock change, in the hour skipped and in the hour repeated.
+TEST(ApplyStoredFacts, SetsTheLocalTimeTheStampNames) {
+    ScratchDir dir("cabtool-times-");
+    const std::string path = (dir.path / "f").string();
+    std::ofstream(path) << "x";
+    const struct {
+        int year, month, day, hour, minute, second;
+    } stamps[] = {{2024, 3, 9, 14, 0, 0},   {2024, 3, 9, 14, 59, 58},   {2024, 3, 9, 14, 1, 2},
+                  {2024, 3, 9, 15, 30, 0},  {2024, 3, 10, 14, 30, 0},   {2024, 3, 9, 14, 45, 10},
+                  {1980, 1, 1, 0, 0, 0},    {2107, 12, 31, 23, 59, 58}, {2024, 7, 1, 3, 7, 44},
+                  {2024, 3, 10, 1, 59, 58}, {2024, 3, 10, 2, 30, 0},    {2024, 3, 10, 3, 0, 2},
+                  {2024, 11, 3, 1, 30, 0},  {2024, 11, 3, 2, 0, 0},     {2024, 3, 31, 2, 15, 0},
+                  {2024, 10, 27, 2, 15, 0}, {2024, 12, 1, 3, 7, 44}};
+    const char* const oldZone = std::getenv("TZ");
+    const std::string saved = oldZone ? oldZone : "";
+    for (const char* zone : {"UTC0", "EST5EDT,M3.2.0,M11.1.0", "CET-1CEST,M3.5.0,M10.5.0/3"}) {
+        setenv("TZ", zone, 1);
+        tzset();
+        for (const auto& s : stamps) {
+            SCOPED_TRACE(std::string(zone) + " " + std::to_string(s.year) + "-" +
+                         std::to_string(s.month) + "-" + std::to_string(s.day) + " " +
+                         std::to_string(s.hour) + ":" + std::to_string(s.minute) + ":" +
+                         std::to_string(s.second));
+            const uint16_t date =
+                static_cast<uint16_t>((s.year - 1980) << 9 | s.month << 5 | s.day);
+            const uint16_t time =
+                static_cast<uint16_t>(s.hour << 11 | s.minute << 5 | s.second / 2);
+            ASSERT_TRUE(ApplyStoredFacts(path, date, time, 0x20));
+            struct tm tm {};
+            tm.tm_year = s.year - 1900;
+            tm.tm_mon = s.month - 1;
+            tm.tm_mday = s.day;
+            tm.tm_hour = s.hour;
+            tm.tm_min = s.minute;
+            tm.tm_sec = s.second;
+            tm.tm_isdst = -1;
+            const auto written = std::filesystem::last_write_time(path);
+            const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                std::chrono::file_clock::to_sys(written).time_since_epoch());
+            EXPECT_EQ(seconds.count(), static_cast<long long>(mktime(&tm)));
+        }
+    }
+    if (oldZone)
+        setenv("TZ", saved.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
+}
+#endif
+
+// Small files share the writer's buffers with the files after them: sizes around the small
+// write limit and the buffer size, in pieces and whole, next to dropped files, each land with
+// exactly its own bytes.
+TEST(AsyncFileWriter, FilesSharingBuffersKeepTheirOwnBytes) {
+    ScratchDir dir("cabtool-sharing-");
+    const size_t sizes[] = {1,  3000,  65535,  65536, 65537, 200000, 1,      262143, 262144, 262145,
+                            10, 40000, 600000, 0,     70000, 5,      131072, 196607, 4096,   1};
+    std::vector<std::string> contents;
+    AsyncFileWriter writer;
+    for (size_t i = 0; i < std::size(sizes); ++i) {
+        std::string bytes(sizes[i], '\0');
+        for (size_t j = 0; j < bytes.size(); ++j)
+            bytes[j] = static_cast<char>('a' + (i * 7 + j / 1000) % 26);
+        const int id = writer.Open((dir.path / std::to_string(i)).string());
+        // Every third file arrives in uneven pieces, as decoded blocks do.
+        for (size_t at = 0; at < bytes.size();) {
+            const size_t n =
+                i % 3 == 0 ? std::min<size_t>(bytes.size() - at, 33333) : bytes.size() - at;
+            writer.Write(id, reinterpret_cast<const uint8_t*>(bytes.data() + at), n);
+            at += n;
+        }
+        // Every fifth file is dropped: its bytes must not leak into the next one.
+        writer.Close(id, i % 5 != 4, 0x5921, 0x6000, 0x20);
+        contents.push_back(std::move(bytes));
+    }
+    EXPECT_TRUE(writer.Finish().empty());
+    for (size_t i = 0; i < contents.size(); ++i) {
+        SCOPED_TRACE("file " + std::to_string(i));
+        const std::filesystem::path path = dir.path / std::to_string(i);
+        if (i % 5 == 4) {
+            EXPECT_FALSE(std::filesystem::exists(path));
+            continue;
+        }
+        EXPECT_EQ(std::filesystem::file_size(path), contents[i].size());
+        EXPECT_TRUE(ReadAll(path) == contents[i]);
+    }
 }
 
 // Files that share bytes in a cabinet are written at the same time, each to its own file.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
 
@@ -45,8 +46,23 @@ bool FromDos(uint16_t date, uint16_t time, time_t* out) {
     tm.tm_isdst = -1;
     if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday == 0 || tm.tm_hour > 23 || tm.tm_min > 59)
         return false;
-    *out = mktime(&tm);
-    return *out != static_cast<time_t>(-1);
+    // mktime reads the time zone again on every call, a file status query each time. Clocks
+    // change on the hour, so the start of the last hour asked for serves the whole hour: the
+    // files of a cabinet mostly share a few hours.
+    thread_local uint32_t cachedHour = UINT32_MAX;  // date and hour
+    thread_local time_t cachedStart = 0;
+    const uint32_t hour = static_cast<uint32_t>(date) << 5 | static_cast<uint32_t>(tm.tm_hour);
+    if (hour != cachedHour) {
+        struct tm start = tm;
+        start.tm_min = start.tm_sec = 0;
+        const time_t t = mktime(&start);
+        if (t == static_cast<time_t>(-1))
+            return false;
+        cachedHour = hour;
+        cachedStart = t;
+    }
+    *out = cachedStart + tm.tm_min * 60 + tm.tm_sec;
+    return true;
 }
 
 }  // namespace
