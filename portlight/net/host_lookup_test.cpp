@@ -73,9 +73,12 @@ TEST(HostLines, FillInOrderAndCacheForTheSession) {
                                              {"[::1]", 15, true},
                                              {"10.9.9.9", 18, false},
                                              {"127.0.0.1", 26, true}};
+    // Held, so that no answer reaches the cache before the report has asked for all of them.
+    s.fake.Hold();
     std::vector<Update> now = lines.Begin(entries, s.worker);
     EXPECT_EQ(now, (std::vector<Update>{{7, "Remote Host  : "}}));
     EXPECT_TRUE(lines.Pending());
+    s.fake.Release();
     ASSERT_TRUE(s.fake.WaitAnswers(3));
     std::vector<Update> filled = lines.Apply(s.worker.TakeAnswers());
     EXPECT_EQ(filled, (std::vector<Update>{{4, "Local Host   : localhost"},
