@@ -12,10 +12,7 @@ void BuildTableFromSystem(std::string_view listing, ConnectionTable& table) {
     BuildConnectionTable(listing, lookup, table);
 }
 
-namespace {
-
-// 100-ns units since 1601; 0 when the process cannot be opened with the limited query right.
-uint64_t CreationTimeOf(uint32_t pid) {
+uint64_t ProcessCreationTime(uint32_t pid) {
     if (pid == 0)
         return 0;
     win32::KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
@@ -25,13 +22,14 @@ uint64_t CreationTimeOf(uint32_t pid) {
     return static_cast<uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
 }
 
-}  // namespace
-
-SystemTableBuilder::SystemTableBuilder() : remembering_(system_, CreationTimeOf) {}
+SystemTableBuilder::SystemTableBuilder(ProcessFacts& facts)
+    : facts_(facts),
+      remembering_(system_, [this](uint32_t pid) { return facts_.KeyOf(pid).created; }) {}
 
 void SystemTableBuilder::Build(std::string_view listing, ConnectionTable& table) {
     SnapshotProcessLookup lookup(remembering_);
-    BuildConnectionTable(listing, lookup, table);
+    BuildConnectionTable(
+        listing, [&](uint32_t pid) { return facts_.Owner(pid, lookup); }, table);
     remembering_.EndSnapshot();
 }
 
