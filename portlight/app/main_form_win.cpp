@@ -181,7 +181,7 @@ void MainForm::CreateTicker() {
     setup.programFolder = ProgramFolder();
     setup.store = store_.get();
     setup.clock = clock_.get();
-    setup.online = [this] { return parts_.isOnline; };
+    setup.online = [this] { return parts_.online.IsOnline(); };
     setup.sendUsage = [this] { return options.SendUsage; };
     setup.openLink = [](const std::string& link) { OpenWebPage(link); };
     parts_.ticker = std::make_unique<TickerWin>(std::move(setup));
