@@ -46,8 +46,8 @@ struct Clock {
 };
 
 std::string Line(uint32_t pid, int port) {
-    return "  TCP    10.0.0.2:" + std::to_string(port) +
-           "   93.184.216.34:443   ESTABLISHED   " + std::to_string(pid) + "\r\n";
+    return "  TCP    10.0.0.2:" + std::to_string(port) + "   93.184.216.34:443   ESTABLISHED   " +
+           std::to_string(pid) + "\r\n";
 }
 
 // A steady listing: every process is identified once across many snapshots, its creation
@@ -88,7 +88,8 @@ TEST(ProcessFacts, OwnerOncePerProcessLife) {
     // Id 700 now names a new program started after the old one ended.
     clock.created[700] = 3333;
     lookup.paths[700] = "C:\\Apps\\Newcomer.exe";
-    BuildConnectionTable(listing, [&](uint32_t pid) { return facts.Owner(pid, lookup); }, table);
+    BuildConnectionTable(
+        listing, [&](uint32_t pid) { return facts.Owner(pid, lookup); }, table);
     facts.EndSnapshot();
     EXPECT_EQ(table.rows[0][kColPath], "C:\\Apps\\Newcomer.exe");
     EXPECT_EQ(lookup.pathReads[700], 2);
@@ -127,11 +128,11 @@ IconSlot SlotWithKey(const std::vector<IconSlot>& slots, const std::string& key)
 // one program each read theirs; a reused id reads it again.
 TEST(ProcessFacts, DescriptionOncePerProcessLife) {
     CountingLookup lookup;
-    lookup.paths = {{700, "C:\\Apps\\Courier.exe"}, {710, "C:\\Apps\\Courier.exe"},
+    lookup.paths = {{700, "C:\\Apps\\Courier.exe"},
+                    {710, "C:\\Apps\\Courier.exe"},
                     {800, "C:\\Apps\\Plain.exe"}};
     CountingDescriptions files;
-    files.descriptions = {{"C:\\Apps\\Courier.exe", "Courier Mail"},
-                          {"C:\\Apps\\Plain.exe", ""}};
+    files.descriptions = {{"C:\\Apps\\Courier.exe", "Courier Mail"}, {"C:\\Apps\\Plain.exe", ""}};
     Clock clock;
     clock.created = {{700, 11}, {710, 12}, {800, 13}};
     ProcessFacts facts([&](uint32_t pid) { return clock(pid); });

@@ -13,8 +13,8 @@ namespace portlight {
 // Builds the table with lookups that ask the system once per snapshot and once per process.
 void BuildTableFromSystem(std::string_view listing, ConnectionTable& table);
 
-// A process's creation time (100-ns units since 1601), or 0 when it cannot be opened with the
-// limited query right.
+// A running process's creation time (100-ns units since 1601), or 0 when it cannot be opened
+// with the limited query right or has ended.
 uint64_t ProcessCreationTime(uint32_t pid);
 
 // The same, for the bar's snapshots one after the other: a process's owner and path are read
