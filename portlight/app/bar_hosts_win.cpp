@@ -1,7 +1,5 @@
 #include "app/bar_hosts_win.h"
 
-#include <wininet.h>
-
 #include "app/settings_store_win.h"
 #include "app/web_page_win.h"
 #include "resource.h"
@@ -108,8 +106,7 @@ void BarHousekeepingHost::SendUsagePing() {
 }
 
 void BarHousekeepingHost::QueryOnline() {
-    DWORD flags = 0;
-    parts_.isOnline = InternetGetConnectedState(&flags, 0) != FALSE;
+    parts_.online.Refresh();
 }
 
 }  // namespace portlight

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <wininet.h>
+
 #include <functional>
 #include <memory>
 
@@ -13,6 +15,7 @@
 #include "app/bar_tray_win.h"
 #include "app/commands.h"
 #include "app/housekeeping.h"
+#include "app/online_flag.h"
 #include "app/options.h"
 #include "display/inspection_win.h"
 #include "ticker/ticker_win.h"
@@ -29,7 +32,11 @@ struct BarParts {
     std::unique_ptr<AboutBox> about;
     std::unique_ptr<TickerWin> ticker;
     std::unique_ptr<InspectionWin> inspection;  // the details window and the process report
-    bool isOnline = false;
+    // IsOnline, asked of InternetGetConnectedState.
+    OnlineFlag online{[] {
+        DWORD flags = 0;
+        return InternetGetConnectedState(&flags, 0) != FALSE;
+    }};
 };
 
 class BarCommandHost : public CommandHost {

@@ -143,6 +143,7 @@ void MainForm::CreateIconStrip() {
     iconStrip_->handlers.MenuCommand = [this](const IconMenu& menu, UINT command) {
         termination_->OnIconMenuCommand(menu, command);
     };
+    iconStrip_->facts = &processFacts_;
     IconSlotCount = iconStrip_->CreateIconSlots(controls_.picActiveIcons, kStripColour);
     iconSlots.assign(static_cast<size_t>(IconSlotCount) + 1, IconSlot());
 }
@@ -180,7 +181,7 @@ void MainForm::CreateTicker() {
     setup.programFolder = ProgramFolder();
     setup.store = store_.get();
     setup.clock = clock_.get();
-    setup.online = [this] { return parts_.isOnline; };
+    setup.online = [this] { return parts_.online.IsOnline(); };
     setup.sendUsage = [this] { return options.SendUsage; };
     setup.openLink = [](const std::string& link) { OpenWebPage(link); };
     parts_.ticker = std::make_unique<TickerWin>(std::move(setup));
@@ -228,9 +229,11 @@ void MainForm::OnCaptured(std::unique_ptr<CaptureResult> result) {
         parts_.tray->UpdateToolTip(
             TrayToolTipText(connectionTable->ConnectionCount, snapshotCommand.monitorKind));
     GroupSlotsWithVersions(*connectionTable,
-                           {options.SegmentPID, ParseUnknownFilter(options.Unknown)}, iconSlots);
+                           {options.SegmentPID, ParseUnknownFilter(options.Unknown)}, iconSlots,
+                           &processFacts_);
     if (iconStrip_)
         iconStrip_->ShowSlots();
+    processFacts_.EndSnapshot();
 }
 
 void MainForm::cmdExit_Click() {

@@ -92,7 +92,9 @@ class MainForm {
     std::unique_ptr<Housekeeping> housekeeping_;
     std::unique_ptr<IconStrip> iconStrip_;
     std::unique_ptr<TerminationCommands> termination_;  // the icon menu's and details' terminate
-    SystemTableBuilder tableBuilder_;  // remembers process paths from snapshot to snapshot
+    // What each process yields (owner, description, icon), kept from snapshot to snapshot.
+    ProcessFacts processFacts_{ProcessCreationTime};
+    SystemTableBuilder tableBuilder_{processFacts_};
     // Last, so it goes first: a guard it still holds touches the flags above as it ends.
     std::unique_ptr<CaptureWorker> capture_;
 };

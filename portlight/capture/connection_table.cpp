@@ -99,6 +99,13 @@ bool ParseLine(std::string_view line, ParsedLine& out) {
 }
 
 void BuildConnectionTable(std::string_view listing, ProcessLookup& lookup, ConnectionTable& table) {
+    BuildConnectionTable(
+        listing, [&](uint32_t pid) { return IdentifyOwner(pid, lookup); }, table);
+}
+
+void BuildConnectionTable(std::string_view listing,
+                          const std::function<ProcessOwner(uint32_t)>& ownerOf,
+                          ConnectionTable& table) {
     table.Clear();
     int row = 0;
     while (!listing.empty() && row < kConnectionRows) {
@@ -111,7 +118,7 @@ void BuildConnectionTable(std::string_view listing, ProcessLookup& lookup, Conne
         ParsedLine parsed;
         if (!ParseLine(line, parsed))
             continue;
-        ProcessOwner owner = IdentifyOwner(parsed.pid, lookup);
+        ProcessOwner owner = ownerOf(parsed.pid);
         ConnectionRow& cells = table.rows[row];
         cells[kColProtocol] = std::move(parsed.protocol);
         cells[kColLocalAddress] = std::move(parsed.local.address);

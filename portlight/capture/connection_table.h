@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,6 +73,10 @@ uint32_t ReadPid(std::string_view token);
 // Rebuilds `table` from the raw listing (header already removed). Lines past row 500 are
 // dropped and ConnectionCount counts the stored rows; blank lines are not rows.
 void BuildConnectionTable(std::string_view listing, ProcessLookup& lookup, ConnectionTable& table);
+// The same, with each row's owner from `ownerOf` (the owner rules, perhaps remembered).
+void BuildConnectionTable(std::string_view listing,
+                          const std::function<ProcessOwner(uint32_t)>& ownerOf,
+                          ConnectionTable& table);
 
 // Caption of lblNetstatConnections.
 std::string CountLabelText(int connectionCount);

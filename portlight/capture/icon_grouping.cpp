@@ -101,7 +101,8 @@ int GroupIntoSlots(const ConnectionTable& table,
         bool known = !ContainsNoCase(path, kUnknownFile);
         std::string key;
         if (known) {
-            std::string description = TrimSpaces(descriptions.FileDescription(path));
+            std::string description =
+                TrimSpaces(descriptions.FileDescriptionOf(ReadPid(row[kColPid]), path));
             key = (description.empty() ? path : description) + suffix;
         } else {
             if (!UnknownRowTaken(options.unknown, path))

@@ -2,6 +2,7 @@
 // keyed by the executable's file description.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -36,6 +37,11 @@ class FileDescriptionSource {
   public:
     virtual ~FileDescriptionSource() = default;
     virtual std::string FileDescription(const std::string& path) = 0;
+    // The description for a row of process `pid`; a source that keeps what a process yields
+    // across snapshots tells processes apart by it.
+    virtual std::string FileDescriptionOf(uint32_t pid, const std::string& path) {
+        return FileDescription(path);
+    }
 };
 
 // Remembers descriptions for one grouping walk; the same executable owns many rows.

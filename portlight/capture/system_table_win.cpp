@@ -12,26 +12,38 @@ void BuildTableFromSystem(std::string_view listing, ConnectionTable& table) {
     BuildConnectionTable(listing, lookup, table);
 }
 
-namespace {
-
-// 100-ns units since 1601; 0 when the process cannot be opened with the limited query right.
-uint64_t CreationTimeOf(uint32_t pid) {
+uint64_t ProcessCreationTime(uint32_t pid) {
     if (pid == 0)
         return 0;
-    win32::KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    // An ended process lives on, id and times included, while any handle to it stays open
+    // (the program that started it, say): it must not pass for the process netstat saw, whose
+    // facts are remembered. The wait needs SYNCHRONIZE; where only the limited query right is
+    // granted, the exit code tells (a process that ended with code 259 then passes as
+    // running until the last handle closes, as the documentation warns).
+    win32::KernelHandle process(
+        OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, pid));
+    bool ended = false;
+    if (process) {
+        ended = WaitForSingleObject(process.get(), 0) != WAIT_TIMEOUT;
+    } else {
+        process.reset(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+        DWORD code = 0;
+        ended = process && GetExitCodeProcess(process.get(), &code) && code != STILL_ACTIVE;
+    }
     FILETIME created, exited, kernel, user;
-    if (!process || !GetProcessTimes(process.get(), &created, &exited, &kernel, &user))
+    if (!process || ended || !GetProcessTimes(process.get(), &created, &exited, &kernel, &user))
         return 0;
     return static_cast<uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
 }
 
-}  // namespace
-
-SystemTableBuilder::SystemTableBuilder() : remembering_(system_, CreationTimeOf) {}
+SystemTableBuilder::SystemTableBuilder(ProcessFacts& facts)
+    : facts_(facts),
+      remembering_(system_, [this](uint32_t pid) { return facts_.KeyOf(pid).created; }) {}
 
 void SystemTableBuilder::Build(std::string_view listing, ConnectionTable& table) {
     SnapshotProcessLookup lookup(remembering_);
-    BuildConnectionTable(listing, lookup, table);
+    BuildConnectionTable(
+        listing, [&](uint32_t pid) { return facts_.Owner(pid, lookup); }, table);
     remembering_.EndSnapshot();
 }
 

@@ -91,6 +91,8 @@ int IconStrip::CreateIconSlots(HWND container, COLORREF background) {
         SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(countFont_.get()), FALSE);
         images_.push_back(img);
         buttons_.push_back(button);
+        shownText_.push_back("");
+        shownText_.push_back(caption);
         pictures_.push_back(std::make_unique<IconCanvas>(kPictureSize, kPictureSize, background));
         AddTool(img);
         AddTool(button);
@@ -108,15 +110,26 @@ void IconStrip::AddTool(HWND control) {
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
+void IconStrip::SetText(size_t control, HWND window, const std::string& text) {
+    // A button repaints on every WM_SETTEXT, even to the same text: only changes are sent.
+    if (shownText_[control] == text)
+        return;
+    SetWindowTextA(window, text.c_str());
+    shownText_[control] = text;
+}
+
 void IconStrip::ResetSlots() {
-    for (HWND button : buttons_) {
-        SetWindowTextA(button, "0");
-        ShowWindow(button, SW_HIDE);
+    // Most slots are empty already: only what a slot shows is taken down.
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        SetText(2 * i + 1, buttons_[i], "0");
+        if (IsWindowVisible(buttons_[i]))
+            ShowWindow(buttons_[i], SW_HIDE);
     }
     for (size_t i = 0; i < images_.size(); ++i) {
         pictures_[i]->Clear();
-        SetWindowTextA(images_[i], "");
-        ShowWindow(images_[i], SW_HIDE);
+        SetText(2 * i, images_[i], "");
+        if (IsWindowVisible(images_[i]))
+            ShowWindow(images_[i], SW_HIDE);
     }
 }
 
@@ -125,16 +138,18 @@ void IconStrip::ShowSlots() {
         const IconSlot empty;
         const IconSlot& slot = i < slots_.size() ? slots_[i] : empty;
         if (!slot.visible) {
-            ShowWindow(buttons_[i], SW_HIDE);
-            ShowWindow(images_[i], SW_HIDE);
+            if (IsWindowVisible(buttons_[i]))
+                ShowWindow(buttons_[i], SW_HIDE);
+            if (IsWindowVisible(images_[i]))
+                ShowWindow(images_[i], SW_HIDE);
             continue;
         }
         if (const IconCanvas* stock = stock_->ForSlot(slot.picture)) {
             picLarge_->CopyFrom(*stock);
         } else {
-            // Extracting an icon reads the executable: done once while the program stays
-            // on the strip.
-            const IconCanvas& icon = *icons_.Get(slot.path, [&] {
+            // Extracting an icon reads the executable: done once while the process that
+            // created the slot stays on the strip.
+            const IconCanvas& icon = *icons_.Get({IconOwner(slot), slot.path}, [&] {
                 LoadProcessIcon(slot.path, *picLarge_, *picSmall_, stock_->picDefault);
                 auto copy = std::make_unique<IconCanvas>(kPictureSize, kPictureSize, background_);
                 copy->CopyFrom(*picLarge_);
@@ -145,13 +160,22 @@ void IconStrip::ShowSlots() {
         pictures_[i]->CopyFrom(*picLarge_);
         // The image's window text carries the hover text, so the strip can be read from
         // outside (tests, accessibility tools) as well as through the tool-tip.
-        SetWindowTextA(images_[i], slot.hoverText.c_str());
-        SetWindowTextA(buttons_[i], std::to_string(slot.count).c_str());
+        SetText(2 * i, images_[i], slot.hoverText);
+        SetText(2 * i + 1, buttons_[i], std::to_string(slot.count));
         ShowWindow(images_[i], SW_SHOW);
         ShowWindow(buttons_[i], SW_SHOW);
         InvalidateRect(images_[i], nullptr, FALSE);
     }
     icons_.Sweep();
+}
+
+ProcessKey IconStrip::IconOwner(const IconSlot& slot) {
+    if (!facts)
+        return {};
+    const std::vector<int> rows = RowsOfRowList(slot.rowList);
+    if (rows.empty() || rows.front() < 0 || rows.front() >= kConnectionRows)
+        return {};
+    return facts->KeyOf(ReadPid(table_.rows[rows.front()][kColPid]));
 }
 
 void IconStrip::ShowIconMenu(int slot) {

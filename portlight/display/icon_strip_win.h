@@ -8,10 +8,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "capture/connection_table.h"
 #include "capture/icon_grouping.h"
+#include "capture/process_facts.h"
 #include "capture/snapshot_cache.h"
 #include "common/win32/handles_win.h"
 #include "display/icon_menu.h"
@@ -61,6 +63,9 @@ class IconStrip {
 
     HWND hwnd() const { return host_; }
     IconStripHandlers handlers;
+    // Borrowed, may be null: when set, a program's icon is kept per process life (its id and
+    // creation time) rather than per path alone; the bar ends each snapshot on it.
+    ProcessFacts* facts = nullptr;
 
   private:
     LRESULT HandleHost(HWND window, UINT message, WPARAM wp, LPARAM lp);
@@ -68,6 +73,11 @@ class IconStrip {
     void AddTool(HWND control);
     void RunMenuCommand(const IconMenu& menu, UINT command);
     void PaintImage(HWND image);
+    // Sets a control's window text when it differs from what it shows; `control` is 2 * slot
+    // for the image, 2 * slot + 1 for the count button.
+    void SetText(size_t control, HWND window, const std::string& text);
+    // The process life whose icon a slot shows: the owner of its first row.
+    ProcessKey IconOwner(const IconSlot& slot);
 
     const std::vector<IconSlot>& slots_;
     const ConnectionTable& table_;
@@ -78,12 +88,13 @@ class IconStrip {
     win32::Font countFont_;
     std::vector<HWND> images_;
     std::vector<HWND> buttons_;
+    std::vector<std::string> shownText_;                 // each image's and button's window text
     std::vector<std::unique_ptr<IconCanvas>> pictures_;  // each slot's copy of picLarge
     std::unique_ptr<StockPictures> stock_;
     std::unique_ptr<IconCanvas> picLarge_;
     std::unique_ptr<IconCanvas> picSmall_;
-    // Each shown program's icon by path, kept while the strip shows it.
-    SnapshotCache<std::string, std::unique_ptr<IconCanvas>> icons_;
+    // Each shown program's icon by process life and path, kept while the strip shows it.
+    SnapshotCache<std::pair<ProcessKey, std::string>, std::unique_ptr<IconCanvas>> icons_;
     COLORREF background_ = 0;
     std::string tipText_;
 };

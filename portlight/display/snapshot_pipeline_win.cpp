@@ -6,10 +6,14 @@ namespace portlight {
 
 int GroupSlotsWithVersions(const ConnectionTable& table,
                            const GroupingOptions& options,
-                           std::vector<IconSlot>& slots) {
+                           std::vector<IconSlot>& slots,
+                           ProcessFacts* facts) {
     VersionFileDescriptions reader;
     SnapshotDescriptionSource descriptions(reader);
-    return GroupIntoSlots(table, options, descriptions, slots);
+    if (!facts)
+        return GroupIntoSlots(table, options, descriptions, slots);
+    RememberingDescriptionSource remembered(*facts, descriptions);
+    return GroupIntoSlots(table, options, remembered, slots);
 }
 
 }  // namespace portlight

@@ -18,7 +18,25 @@ size_t IndexValue(const std::string& text) {
     return value;
 }
 
+// Paints nothing but the background: no caption, or spaces without an underline.
+bool Blank(const TickerLabel& label) {
+    return label.Caption.find_first_not_of(' ') == std::string::npos &&
+           (label.Caption.empty() || !label.Underline);
+}
+
+bool SameLook(const TickerLabel& a, const TickerLabel& b) {
+    return a.Caption == b.Caption && a.ForeColor == b.ForeColor && a.Underline == b.Underline &&
+           a.Left == b.Left && a.Top == b.Top && a.Width == b.Width && a.Height == b.Height;
+}
+
 }  // namespace
+
+std::array<bool, 2> LabelsToUpdate(const std::array<TickerLabel, 2>& shown,
+                                   const std::array<TickerLabel, 2>& now) {
+    if (Blank(shown[0]) && Blank(shown[1]) && Blank(now[0]) && Blank(now[1]))
+        return {false, false};
+    return {!SameLook(shown[0], now[0]), !SameLook(shown[1], now[1])};
+}
 
 void TickerDisplay::SizeLabels(int boxWidthTwips, int boxHeightTwips) {
     for (TickerLabel& label : lblTicker) {

@@ -31,6 +31,15 @@ struct TickerLabel {
     int Height = 0;
 };
 
+// Which labels' windows must change to show `now` after they last showed `shown`. A label
+// whose caption, colour, underline and place are unchanged needs nothing; and while both
+// labels are blank, before and after, where they sit does not show (a blank label, empty or
+// spaces without underline, paints only the box's own colour), so a scroll of blank labels
+// needs nothing either. Once one label shows text, the other's place matters again: it must
+// not cover the text.
+std::array<bool, 2> LabelsToUpdate(const std::array<TickerLabel, 2>& shown,
+                                   const std::array<TickerLabel, 2>& now);
+
 class TickerDisplay {
   public:
     // Sizes both labels to the box: left 0, the box's width and height.

@@ -129,5 +129,62 @@ TEST(TickerDisplay, ClickOpensOnlyTheIncomingWebLink) {
     EXPECT_EQ(d.LinkToOpen(0), "");
 }
 
+// The label windows are touched only when their look changes: a scroll with nothing to show
+// (no cache) needs no window work on any tick; a scroll with text moves both labels on every
+// tick, the blank one too, since it must not cover the text; at rest nothing changes.
+TEST(TickerDisplay, LabelsToUpdateOnlyWhatChangedOnScreen) {
+    TickerDisplay d;
+    d.SizeLabels(kBoxWidth, kBoxHeight);
+    std::array<TickerLabel, 2> shown;  // the windows as created: blank, empty
+    auto apply = [&] {
+        std::array<bool, 2> update = LabelsToUpdate(shown, d.lblTicker);
+        for (int i = 0; i < 2; ++i)
+            if (update[i])
+                shown[i] = d.lblTicker[i];
+        return update;
+    };
+    const std::array<bool, 2> none = {false, false};
+    const std::array<bool, 2> both = {true, true};
+
+    d.ShowNextTickerItem();  // an empty list: both labels blank
+    EXPECT_EQ(apply(), none);
+    int ticks = 0;
+    for (; d.TickerTimerEnabled && ticks < 100; ++ticks) {
+        d.TickerTimerTick();
+        EXPECT_EQ(apply(), none) << "tick " << ticks;
+    }
+    EXPECT_GT(ticks, 3) << "the blank scroll still runs its ticks";
+
+    d.SetList(TickerList("'Starts here'\r\nNews^\r\n"));
+    d.ShowNextTickerItem();  // "News" comes in below the blank outgoing label
+    EXPECT_EQ(apply(), both) << "the blank label moves to the top beside the text";
+    d.TickerTimerTick();
+    EXPECT_EQ(apply(), both);
+    while (d.TickerTimerEnabled)
+        d.TickerTimerTick();
+    apply();
+    EXPECT_EQ(apply(), none) << "at rest nothing changes";
+
+    d.ShowNextTickerItem();  // the blank separator comes in; "News" goes out
+    EXPECT_EQ(apply(), both);
+    while (d.TickerTimerEnabled)
+        d.TickerTimerTick();
+    apply();
+    d.ShowNextTickerItem();  // "News" again: the outgoing label turns blank
+    std::array<bool, 2> update = apply();
+    EXPECT_TRUE(update[1]) << "a caption that became blank is a change";
+    EXPECT_EQ(shown[1].Caption, " ") << "the separator";
+
+    // A blank caption that is underlined still draws its line.
+    std::array<TickerLabel, 2> underlined = shown;
+    underlined[0].Caption = "  ";
+    underlined[0].Underline = true;
+    underlined[1].Caption = "";
+    std::array<TickerLabel, 2> blank = underlined;
+    blank[0].Underline = false;
+    blank[0].Top += 25;
+    EXPECT_EQ(LabelsToUpdate(blank, underlined)[0], true);
+}
+
 }  // namespace
 }  // namespace portlight

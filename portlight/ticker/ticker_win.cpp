@@ -112,15 +112,23 @@ void TickerWin::StartScrollTimer() {
 }
 
 void TickerWin::ShowLabels() {
+    // The 100 ms scroll runs every three seconds even when nothing shows: only labels whose
+    // look changed are moved and repainted, so a scroll of blank labels costs no window work.
+    const std::array<bool, 2> update = LabelsToUpdate(shown_, display_.lblTicker);
     for (int i = 0; i < 2; ++i) {
         const TickerLabel& l = display_.lblTicker[i];
         HWND label = labels_[i];
         if (!label)
             continue;
-        char current[512] = {};
-        GetWindowTextA(label, current, sizeof current);
-        if (l.Caption != current)
+        // The window text is the caption (tests and accessibility tools read it); setting it
+        // repaints nothing.
+        if (l.Caption != shownText_[i]) {
             SetWindowTextA(label, l.Caption.c_str());
+            shownText_[i] = l.Caption;
+        }
+        if (!update[i])
+            continue;
+        shown_[i] = l;
         MoveWindow(label, TwipsToPixels(l.Left, setup_.dpiX), TwipsToPixels(l.Top, setup_.dpiY),
                    TwipsToPixels(l.Width, setup_.dpiX), TwipsToPixels(l.Height, setup_.dpiY), TRUE);
         InvalidateRect(label, nullptr, TRUE);

@@ -76,6 +76,10 @@ class TickerWin {
     RequestWorker pingWorker_;
     HWND host_ = nullptr;
     HWND labels_[2] = {};
+    // What the label windows show now, in the model's terms (blank and empty at creation),
+    // and their window texts.
+    std::array<TickerLabel, 2> shown_;
+    std::string shownText_[2];
     win32::Font underlined_;
 };
 

@@ -214,7 +214,11 @@ int main(int argc, char** argv) {
         if (argc > 2)
             idleSeconds = std::atoi(argv[2]);
     }
-    const int warmUp = snapshots / 10 > 20 ? snapshots / 10 : 20;
+    // A tenth of the run, at least 20, but never the whole of a short run: the readings
+    // after it are what growth is judged on.
+    int warmUp = snapshots / 10 > 20 ? snapshots / 10 : 20;
+    if (warmUp > snapshots / 2)
+        warmUp = snapshots / 2;
     const int every = snapshots >= 200 ? 100 : 20;
 
     e2e::TempFolder folder("portlight-soak");
