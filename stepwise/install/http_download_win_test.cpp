@@ -6,25 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "http_test_server.h"
 
 namespace stepwise {
 namespace {
-
-std::string Pattern(size_t size) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(i % 251);
-    return bytes;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class Download : public ::testing::Test {
   protected:
@@ -78,7 +63,7 @@ TEST_F(Download, DeepAddressesAndRedirects) {
     DownloadResult r = Fetch("/a/b/c/deep.bin?v=2");
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_EQ(r.path, Local("deep.bin"));
-    EXPECT_EQ(ReadBytes(Local("deep.bin")), Pattern(70000));
+    EXPECT_EQ(e2e::ReadTextFile(Local("deep.bin")), e2e::PatternBytes(70000));
     EXPECT_EQ(lastReceived, 70000u);
     EXPECT_EQ(lastTotal, 70000u);
     EXPECT_FALSE(e2e::FileExists(Local("deep.bin") + kPartSuffix));
@@ -86,7 +71,7 @@ TEST_F(Download, DeepAddressesAndRedirects) {
 
     r = Fetch("/get/tool.bin");
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(ReadBytes(Local("tool.bin")), Pattern(3000));
+    EXPECT_EQ(e2e::ReadTextFile(Local("tool.bin")), e2e::PatternBytes(3000));
     EXPECT_FALSE(e2e::FileExists(Local("x.bin")));
 }
 
@@ -94,15 +79,15 @@ TEST_F(Download, NoLengthChunkedAndEmptyBodies) {
     ASSERT_TRUE(server->started());
     DownloadResult r = Fetch("/nolen.bin");
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(ReadBytes(Local("nolen.bin")), Pattern(5000));
+    EXPECT_EQ(e2e::ReadTextFile(Local("nolen.bin")), e2e::PatternBytes(5000));
     EXPECT_FALSE(lastTotal) << "no length announced";
     r = Fetch("/chunk.bin");
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(ReadBytes(Local("chunk.bin")), Pattern(9000));
+    EXPECT_EQ(e2e::ReadTextFile(Local("chunk.bin")), e2e::PatternBytes(9000));
     r = Fetch("/empty.bin");
     ASSERT_TRUE(r.ok) << r.error;
     EXPECT_TRUE(e2e::FileExists(Local("empty.bin")));
-    EXPECT_EQ(ReadBytes(Local("empty.bin")), "");
+    EXPECT_EQ(e2e::ReadTextFile(Local("empty.bin")), "");
 }
 
 // Every status but 200 and 206 fails (401 and 407 included) without writing the error page,
@@ -120,7 +105,7 @@ TEST_F(Download, FailuresLeaveNothingAndSpareExistingFiles) {
         }
         EXPECT_FALSE(e2e::FileExists(Local(name) + kPartSuffix)) << path << ": nothing to resume";
     }
-    EXPECT_EQ(ReadBytes(Local("keep.bin")), "precious") << "404 spared the file";
+    EXPECT_EQ(e2e::ReadTextFile(Local("keep.bin")), "precious") << "404 spared the file";
 
     DownloadRequest ftp{"ftp://127.0.0.1/pub/tool.zip", folder.path()};
     DownloadResult r = DownloadFile(ftp, resume, nullptr);
@@ -138,10 +123,10 @@ TEST_F(Download, RetryContinuesWhereTheServerAllows) {
     ASSERT_FALSE(r.ok);
     EXPECT_EQ(resume.offset, 20000u);
     EXPECT_EQ(resume.validator, "\"v1\"");
-    EXPECT_EQ(ReadBytes(Local("data.bin")), "older copy") << "untouched while incomplete";
+    EXPECT_EQ(e2e::ReadTextFile(Local("data.bin")), "older copy") << "untouched while incomplete";
     r = Fetch("/r/data.bin");
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(ReadBytes(Local("data.bin")), Pattern(50000));
+    EXPECT_EQ(e2e::ReadTextFile(Local("data.bin")), e2e::PatternBytes(50000));
     EXPECT_FALSE(resume.usable());
     auto asked = server->Requests("/r/data.bin");
     ASSERT_EQ(asked.size(), 2u);
@@ -155,7 +140,7 @@ TEST_F(Download, RetryContinuesWhereTheServerAllows) {
     EXPECT_FALSE(resume.usable());
     r = Fetch("/plain.bin");
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(ReadBytes(Local("plain.bin")), Pattern(40000));
+    EXPECT_EQ(e2e::ReadTextFile(Local("plain.bin")), e2e::PatternBytes(40000));
     EXPECT_EQ(server->Requests("/plain.bin")[1].Count("Range"), 0);
 
     DownloadRequest skip{server->base() + "/skip.bin", folder.path()};
@@ -174,7 +159,7 @@ TEST_F(Download, MismatchedPartStartsOver) {
     e2e::WriteTextFile(Local("m.bin") + kPartSuffix, "tampered");
     DownloadResult r = Fetch("/m.bin");
     ASSERT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(ReadBytes(Local("m.bin")), Pattern(30000));
+    EXPECT_EQ(e2e::ReadTextFile(Local("m.bin")), e2e::PatternBytes(30000));
     EXPECT_EQ(server->Requests("/m.bin")[1].Count("Range"), 0);
 }
 

@@ -52,15 +52,6 @@ std::string SystemFolder() {
     return path;
 }
 
-std::string Lower(std::string text) {
-    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string UninstallString() {
     char value[1024] = {};
     DWORD size = sizeof value;
@@ -141,8 +132,9 @@ class PortlightLifeCycle : public ::testing::Test {
   protected:
     void SetUp() override {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        ASSERT_TRUE(Exists(SetupFolder() + "\\Stepwise.exe")) << "the build makes the installer";
-        ASSERT_FALSE(Exists(UninstallString())) << "Portlight is installed already";
+        ASSERT_TRUE(e2e::FileExists(SetupFolder() + "\\Stepwise.exe"))
+            << "the build makes the installer";
+        ASSERT_FALSE(e2e::FileExists(UninstallString())) << "Portlight is installed already";
         DeleteRunValue();  // another bar scenario may have left it
         before_ = e2e::TakeSnapshot(Noise);
     }
@@ -158,13 +150,13 @@ class PortlightLifeCycle : public ::testing::Test {
     // What every installation must show, wherever it went.
     void CheckInstalled(const std::string& folder) {
         const std::string exe = folder + "\\portlight.exe";
-        EXPECT_TRUE(Exists(exe));
-        EXPECT_TRUE(Exists(folder + "\\readme.txt"));
+        EXPECT_TRUE(e2e::FileExists(exe));
+        EXPECT_TRUE(e2e::FileExists(folder + "\\readme.txt"));
         const std::string group = ShellFolder(CSIDL_PROGRAMS) + "\\" + kProduct;
         const std::string target = LinkTarget(group + "\\Portlight.lnk");
-        EXPECT_EQ(Lower(target), Lower(exe));
-        EXPECT_EQ(Lower(LinkTarget(group + "\\Uninstall Portlight.lnk")),
-                  Lower(SystemFolder() + "\\wizuninst.exe"));
+        EXPECT_EQ(e2e::Lower(target), e2e::Lower(exe));
+        EXPECT_EQ(e2e::Lower(LinkTarget(group + "\\Uninstall Portlight.lnk")),
+                  e2e::Lower(SystemFolder() + "\\wizuninst.exe"));
         EXPECT_EQ(UninstallString(),
                   SystemFolder() + "\\wizuninst.exe \"" + folder + "\\install.log\"");
 
@@ -194,7 +186,8 @@ class PortlightLifeCycle : public ::testing::Test {
 
     // Files the bar made for itself in its folder, if any, are listed for the report.
     void CheckPrefixAsBefore(const std::string& folder) {
-        EXPECT_TRUE(e2e::WaitFor([&] { return !Exists(SystemFolder() + "\\wizuninst.exe"); }, 30s))
+        EXPECT_TRUE(
+            e2e::WaitFor([&] { return !e2e::FileExists(SystemFolder() + "\\wizuninst.exe"); }, 30s))
             << "the uninstaller's own copy stays";
         EXPECT_TRUE(WaitUninstallerHelpersGone(60s)) << "its helper batch stays";
         e2e::Snapshot after = e2e::TakeSnapshot(Noise);
@@ -202,7 +195,7 @@ class PortlightLifeCycle : public ::testing::Test {
                                                           << Join(e2e::Missing(after, before_));
         EXPECT_TRUE(e2e::Missing(before_, after).empty()) << "removed too:\n"
                                                           << Join(e2e::Missing(before_, after));
-        EXPECT_FALSE(Exists(folder));
+        EXPECT_FALSE(e2e::FileExists(folder));
     }
 
     e2e::Snapshot before_;

@@ -5,15 +5,11 @@
 #include <algorithm>
 
 #include "common/win32/handles_win.h"
+#include "e2e.h"
 
 namespace e2e {
 
 namespace {
-
-std::string Lower(std::string text) {
-    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
 
 void ListFiles(const std::string& folder,
                const std::function<bool(const std::string&)>& skip,

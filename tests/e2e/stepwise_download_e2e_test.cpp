@@ -10,8 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -35,31 +33,6 @@ std::string ProgramFiles() {
     RegGetValueA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion",
                  "ProgramFilesDir", RRF_RT_REG_SZ, nullptr, path, &size);
     return path;
-}
-
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string Lower(std::string text) {
-    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-std::string Pattern(size_t size) {
-    std::string bytes(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        bytes[i] = static_cast<char>(i % 251);
-    return bytes;
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::string Text(HWND dialog, int id) {
-    return e2e::WindowText(GetDlgItem(dialog, id));
 }
 
 // The wizard's progress page: the visible child dialog that holds the download bar.
@@ -127,18 +100,19 @@ TEST(DownloadRun, FetchSkipAndResumeThroughTheWizard) {
     ASSERT_TRUE(e2e::WaitFor(
         [&] {
             page = ProgressPage(wizard);
-            return page && Text(page, IDC_DOWNLOAD_TIME).rfind("Estimated time left: ", 0) == 0 &&
-                   Text(page, IDC_DOWNLOAD_RATE).rfind("Transfer Rate: ", 0) == 0 &&
-                   Text(page, IDC_DOWNLOAD_RATE).size() > 15;  // a rate after a second
+            return page &&
+                   e2e::ItemText(page, IDC_DOWNLOAD_TIME).rfind("Estimated time left: ", 0) == 0 &&
+                   e2e::ItemText(page, IDC_DOWNLOAD_RATE).rfind("Transfer Rate: ", 0) == 0 &&
+                   e2e::ItemText(page, IDC_DOWNLOAD_RATE).size() > 15;  // a rate after a second
         },
         60s));
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_DOWNLOAD_LABEL)));
     EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_DOWNLOAD_BAR)));
-    EXPECT_EQ(Text(page, IDC_DOWNLOAD_LABEL), "Download Progress:");
-    EXPECT_EQ(Text(page, IDC_PROGRESS_STATUS), "Downloading files from Internet...");
-    EXPECT_EQ(Text(page, IDC_PROGRESS_FILE), addresses[0]);
-    EXPECT_NE(Text(page, IDC_DOWNLOAD_TIME).find(" copied)"), std::string::npos)
-        << Text(page, IDC_DOWNLOAD_TIME);
+    EXPECT_EQ(e2e::ItemText(page, IDC_DOWNLOAD_LABEL), "Download Progress:");
+    EXPECT_EQ(e2e::ItemText(page, IDC_PROGRESS_STATUS), "Downloading files from Internet...");
+    EXPECT_EQ(e2e::ItemText(page, IDC_PROGRESS_FILE), addresses[0]);
+    EXPECT_NE(e2e::ItemText(page, IDC_DOWNLOAD_TIME).find(" copied)"), std::string::npos)
+        << e2e::ItemText(page, IDC_DOWNLOAD_TIME);
     e2e::Screenshot("stepwise-download-progress");
 
     // 404 and 401: No skips each. The dropped body: Yes continues it.
@@ -154,25 +128,25 @@ TEST(DownloadRun, FetchSkipAndResumeThroughTheWizard) {
     ASSERT_TRUE(e2e::WaitFor(
         [&] {
             EXPECT_EQ(WaitMessageBox(process.id(), "could not be installed", 0ms), nullptr);
-            return Text(wizard, IDC_WIZARD_CANCEL) == "Finish";
+            return e2e::ItemText(wizard, IDC_WIZARD_CANCEL) == "Finish";
         },
         60s));
 
-    EXPECT_EQ(ReadBytes(installFolder + "\\good.bin"), Pattern(kGoodSize));
-    EXPECT_EQ(ReadBytes(installFolder + "\\resume.bin"), Pattern(kResumeSize));
+    EXPECT_EQ(e2e::ReadTextFile(installFolder + "\\good.bin"), e2e::PatternBytes(kGoodSize));
+    EXPECT_EQ(e2e::ReadTextFile(installFolder + "\\resume.bin"), e2e::PatternBytes(kResumeSize));
     std::vector<e2e::TestServer::Request> resumed = server.Requests("/r/resume.bin");
     ASSERT_EQ(resumed.size(), 2u);
     EXPECT_EQ(resumed[1].Header("Range"), "bytes=" + std::to_string(kDropAfter) + "-");
     EXPECT_EQ(resumed[1].Header("If-Range"), "\"v1\"");
     EXPECT_EQ(e2e::ReadTextFile(installFolder + "\\keep.txt"), "precious");
-    EXPECT_FALSE(Exists(installFolder + "\\secret.bin"));
+    EXPECT_FALSE(e2e::FileExists(installFolder + "\\secret.bin"));
     WIN32_FIND_DATAA found;
     win32::FindHandle parts(FindFirstFileA((installFolder + "\\*.part").c_str(), &found));
     EXPECT_FALSE(parts.valid()) << "a temporary file was left: " << found.cFileName;
 
     const std::string log = e2e::ReadTextFile(installFolder + "\\install.log");
-    EXPECT_NE(log.find(Lower(installFolder) + "\\good.bin"), std::string::npos) << log;
-    EXPECT_NE(log.find(Lower(installFolder) + "\\resume.bin"), std::string::npos) << log;
+    EXPECT_NE(log.find(e2e::Lower(installFolder) + "\\good.bin"), std::string::npos) << log;
+    EXPECT_NE(log.find(e2e::Lower(installFolder) + "\\resume.bin"), std::string::npos) << log;
     EXPECT_EQ(log.find("keep.txt"), std::string::npos) << log;
     EXPECT_NE(log.find("[UNINSTALL]"), std::string::npos) << "the final steps ran";
 
@@ -186,9 +160,9 @@ TEST(DownloadRun, FetchSkipAndResumeThroughTheWizard) {
     EXPECT_EQ(RunAndWait(e2e::BinFolder() + "wizuninst.exe",
                          "/S \"" + installFolder + "\\install.log\"", setup.path()),
               0);
-    EXPECT_FALSE(Exists(installFolder + "\\good.bin"));
-    EXPECT_FALSE(Exists(installFolder + "\\resume.bin"));
-    EXPECT_FALSE(Exists(installFolder + "\\readme.txt"));
+    EXPECT_FALSE(e2e::FileExists(installFolder + "\\good.bin"));
+    EXPECT_FALSE(e2e::FileExists(installFolder + "\\resume.bin"));
+    EXPECT_FALSE(e2e::FileExists(installFolder + "\\readme.txt"));
     EXPECT_EQ(e2e::ReadTextFile(installFolder + "\\keep.txt"), "precious");
     DeleteFileA((installFolder + "\\keep.txt").c_str());
     RemoveDirectoryA(installFolder.c_str());

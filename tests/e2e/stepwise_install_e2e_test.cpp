@@ -53,19 +53,6 @@ std::string RegistryString(HKEY root, const std::string& key, const std::string&
     return value;
 }
 
-bool Exists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::string Lower(std::string text) {
-    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
-std::string Text(HWND dialog, int id) {
-    return e2e::WindowText(GetDlgItem(dialog, id));
-}
-
 void Press(HWND dialog, int id) {
     PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
 }
@@ -157,7 +144,7 @@ class InstallRun : public ::testing::Test {
     e2e::TempFolder setup{"stepwise-install"};
     std::string product = UniqueName("Acme", "");
     std::string company = UniqueName("Kestro", "");
-    std::string sharedDll = Lower(UniqueName("acmeshared", ".dll"));
+    std::string sharedDll = e2e::Lower(UniqueName("acmeshared", ".dll"));
     std::string envName = UniqueName("ACME_HOME_", "");
     std::string installFolder;
     std::vector<std::string> names;
@@ -201,7 +188,7 @@ TEST_F(InstallRun, InstallThenUninstallLeavesThePrefixAsBefore) {
     ASSERT_TRUE(e2e::WaitFor(
         [&] {
             EXPECT_EQ(WaitMessageBox(process.id(), "could not be installed", 0ms), nullptr);
-            return Text(wizard, IDC_WIZARD_CANCEL) == "Finish";
+            return e2e::ItemText(wizard, IDC_WIZARD_CANCEL) == "Finish";
         },
         60s));
     e2e::Screenshot("stepwise-install-complete");
@@ -210,23 +197,23 @@ TEST_F(InstallRun, InstallThenUninstallLeavesThePrefixAsBefore) {
     const std::string system = SystemFolder();
     for (const char* name :
          {"acme.exe", "readme.txt", "tools\\helper.dll", "acme.ini", "data.tag", "install.log"})
-        EXPECT_TRUE(Exists(installFolder + "\\" + name)) << name;
-    EXPECT_TRUE(Exists(system + "\\" + sharedDll));
-    EXPECT_TRUE(Exists(system + "\\wizuninst.exe"));
+        EXPECT_TRUE(e2e::FileExists(installFolder + "\\" + name)) << name;
+    EXPECT_TRUE(e2e::FileExists(system + "\\" + sharedDll));
+    EXPECT_TRUE(e2e::FileExists(system + "\\wizuninst.exe"));
     const std::string log = e2e::ReadTextFile(installFolder + "\\install.log");
-    EXPECT_NE(log.find("0=" + Lower(installFolder) + "\\acme.exe"), std::string::npos) << log;
+    EXPECT_NE(log.find("0=" + e2e::Lower(installFolder) + "\\acme.exe"), std::string::npos) << log;
     EXPECT_EQ(log.find(sharedDll), std::string::npos) << "a System DLL is never logged";
 
     // Shortcuts: the program, the uninstaller, the desktop and the Favorites address.
     const std::string group = ShellFolder(CSIDL_PROGRAMS) + "\\" + product;
     LinkInfo program = ReadLink(group + "\\Acme.lnk");
-    EXPECT_EQ(Lower(program.target), Lower(installFolder + "\\acme.exe"));
-    EXPECT_EQ(Lower(program.working), Lower(installFolder));
+    EXPECT_EQ(e2e::Lower(program.target), e2e::Lower(installFolder + "\\acme.exe"));
+    EXPECT_EQ(e2e::Lower(program.working), e2e::Lower(installFolder));
     LinkInfo uninstall = ReadLink(group + "\\Uninstall Acme.lnk");
-    EXPECT_EQ(Lower(uninstall.target), Lower(system + "\\wizuninst.exe"));
+    EXPECT_EQ(e2e::Lower(uninstall.target), e2e::Lower(system + "\\wizuninst.exe"));
     EXPECT_EQ(uninstall.arguments, "\"" + installFolder + "\\install.log\"");
     const std::string desktopLink = ShellFolder(CSIDL_DESKTOPDIRECTORY) + "\\" + product + ".lnk";
-    EXPECT_EQ(Lower(ReadLink(desktopLink).target), Lower(installFolder + "\\acme.exe"));
+    EXPECT_EQ(e2e::Lower(ReadLink(desktopLink).target), e2e::Lower(installFolder + "\\acme.exe"));
     char address[MAX_PATH] = {};
     const std::string url = ShellFolder(CSIDL_FAVORITES) + "\\" + product + " readme.url";
     GetPrivateProfileStringA("InternetShortcut", "URL", "", address, MAX_PATH, url.c_str());
@@ -255,7 +242,7 @@ TEST_F(InstallRun, InstallThenUninstallLeavesThePrefixAsBefore) {
 
     // The uninstall command, silently; its copy in the System folder goes after it.
     EXPECT_EQ(UninstallSilently(command), 0);
-    EXPECT_TRUE(e2e::WaitFor([&] { return !Exists(system + "\\wizuninst.exe"); }, 30s));
+    EXPECT_TRUE(e2e::WaitFor([&] { return !e2e::FileExists(system + "\\wizuninst.exe"); }, 30s));
 
     e2e::Snapshot after = e2e::TakeSnapshot(Noise);
     std::vector<std::string> gone = e2e::Missing(before, after);
@@ -264,12 +251,12 @@ TEST_F(InstallRun, InstallThenUninstallLeavesThePrefixAsBefore) {
     std::vector<std::string> unexpected;
     for (const std::string& line : added) {
         if (line.find(sharedDll) == std::string::npos &&
-            line.find(Lower(envName)) == std::string::npos)
+            line.find(e2e::Lower(envName)) == std::string::npos)
             unexpected.push_back(line);
     }
     EXPECT_TRUE(gone.empty()) << "missing after uninstall:\n" << Join(gone);
     EXPECT_TRUE(unexpected.empty()) << "left after uninstall:\n" << Join(unexpected);
-    EXPECT_TRUE(Exists(system + "\\" + sharedDll));
+    EXPECT_TRUE(e2e::FileExists(system + "\\" + sharedDll));
 }
 
 // Cancelled while it copies, the installation stops where the question was asked; the
@@ -306,9 +293,11 @@ TEST_F(InstallRun, CancelMidInstallationThenUninstallWhatWasRecorded) {
 
     const std::string log = e2e::ReadTextFile(logPath);
     EXPECT_EQ(log.find("[UNINSTALL]"), std::string::npos) << "the final steps never ran";
-    EXPECT_EQ(log.find(std::to_string(kFiles - 1) + "=" + Lower(installFolder)), std::string::npos)
+    EXPECT_EQ(log.find(std::to_string(kFiles - 1) + "=" + e2e::Lower(installFolder)),
+              std::string::npos)
         << "the last file was not reached";
-    EXPECT_FALSE(Exists(installFolder + "\\data\\part" + std::to_string(kFiles - 1) + ".bin"));
+    EXPECT_FALSE(
+        e2e::FileExists(installFolder + "\\data\\part" + std::to_string(kFiles - 1) + ".bin"));
 
     EXPECT_EQ(
         RunAndWait(e2e::BinFolder() + "wizuninst.exe", "/S \"" + logPath + "\"", setup.path()), 0);

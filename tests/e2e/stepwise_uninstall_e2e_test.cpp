@@ -30,11 +30,6 @@ std::string SystemFolder() {
     return path;
 }
 
-std::string Lower(std::string text) {
-    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
-    return text;
-}
-
 bool FolderExists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -154,7 +149,7 @@ class Product {
         logged.push_back(folder_ + "\\data.tag");
         logged.push_back(group_ + "\\");
         for (std::size_t i = 0; i < logged.size(); ++i)
-            text += std::to_string(i < 3 ? i : i + 1) + "=" + Lower(logged[i]) + "\r\n";
+            text += std::to_string(i < 3 ? i : i + 1) + "=" + e2e::Lower(logged[i]) + "\r\n";
         text += "[UNINSTALL]\r\nPATH=" + uninstallKey() + "\r\n";
         text += "[CAMINHO]\r\nPATH1=\r\nPATH2=\r\nPATH3=\r\nPATH4=\r\n";
         text += "[RTYPE]\r\nVELMIRA=NAO\r\n";
@@ -301,8 +296,8 @@ TEST(WizUninst, InteractiveRunAsksOnceThenShowsOneSummary) {
     HWND summary = WaitBoxWith(process.id(), product.name() + " was removed from your computer.");
     ASSERT_NE(summary, nullptr);
     std::string text = BoxText(summary);
-    EXPECT_NE(text.find(Lower(product.App())), std::string::npos) << text;
-    EXPECT_NE(text.find(Lower(product.group()) + "\\"), std::string::npos) << text;
+    EXPECT_NE(text.find(e2e::Lower(product.App())), std::string::npos) << text;
+    EXPECT_NE(text.find(e2e::Lower(product.group()) + "\\"), std::string::npos) << text;
     EXPECT_NE(text.find("Shared system files kept for other programs: 1."), std::string::npos)
         << text;
     EXPECT_EQ(text.find("Do you want"), std::string::npos) << "asked a second time";

@@ -35,20 +35,16 @@ HWND VisiblePage(HWND wizard) {
     return nullptr;
 }
 
-std::string Text(HWND dialog, int id) {
-    return e2e::WindowText(GetDlgItem(dialog, id));
-}
-
 // Waits for the visible page whose title (id 1002) reads `title`.
 HWND WaitPage(HWND wizard, const std::string& title) {
     HWND page = nullptr;
     e2e::WaitFor(
         [&] {
             page = VisiblePage(wizard);
-            return page && Text(page, IDC_PAGE_TITLE) == title;
+            return page && e2e::ItemText(page, IDC_PAGE_TITLE) == title;
         },
         10s);
-    return page && Text(page, IDC_PAGE_TITLE) == title ? page : nullptr;
+    return page && e2e::ItemText(page, IDC_PAGE_TITLE) == title ? page : nullptr;
 }
 
 // A click as the button itself sees one; a disabled button ignores it.
@@ -131,13 +127,13 @@ TEST_F(WizardRun, EveryPageToFinish) {
     // Welcome, with the wizard's own controls.
     HWND page = WaitPage(wizard, "Welcome to Stepwise for Acme.");
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Text(wizard, IDC_WIZARD_NEXT), "Next >");
-    EXPECT_EQ(Text(wizard, IDC_WIZARD_BACK), "< Back");
-    EXPECT_EQ(Text(wizard, IDC_WIZARD_CANCEL), "Cancel");
+    EXPECT_EQ(e2e::ItemText(wizard, IDC_WIZARD_NEXT), "Next >");
+    EXPECT_EQ(e2e::ItemText(wizard, IDC_WIZARD_BACK), "< Back");
+    EXPECT_EQ(e2e::ItemText(wizard, IDC_WIZARD_CANCEL), "Cancel");
     EXPECT_FALSE(Enabled(wizard, IDC_WIZARD_BACK));
     EXPECT_TRUE(Enabled(wizard, IDC_WIZARD_NEXT));
     EXPECT_NE(GetDlgItem(wizard, IDC_WIZARD_PAGE_AREA), nullptr);
-    EXPECT_EQ(Text(page, IDC_WELCOME_BODY),
+    EXPECT_EQ(e2e::ItemText(page, IDC_WELCOME_BODY),
               "The Stepwise will install Acme on your computer. To continue, click Next.");
     EXPECT_FALSE(Visible(page, IDC_PAGE_PICTURE));  // no LeftImage
     e2e::Screenshot("stepwise-wizard-1-welcome");
@@ -146,9 +142,9 @@ TEST_F(WizardRun, EveryPageToFinish) {
     Press(wizard, IDC_WIZARD_NEXT);
     page = WaitPage(wizard, "License Agreement");
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Text(page, IDC_PAGE_SUBTITLE),
+    EXPECT_EQ(e2e::ItemText(page, IDC_PAGE_SUBTITLE),
               "Please read the following license agreement carefully.");
-    EXPECT_EQ(Text(page, IDC_LICENSE_TEXT), "Acme licence terms\r\nline two");
+    EXPECT_EQ(e2e::ItemText(page, IDC_LICENSE_TEXT), "Acme licence terms\r\nline two");
     EXPECT_TRUE(Checked(page, IDC_LICENSE_DECLINE));
     EXPECT_FALSE(Enabled(wizard, IDC_WIZARD_NEXT));
     EXPECT_TRUE(Enabled(wizard, IDC_WIZARD_BACK));
@@ -164,15 +160,15 @@ TEST_F(WizardRun, EveryPageToFinish) {
     Press(wizard, IDC_WIZARD_NEXT);
     page = WaitPage(wizard, "Information");
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Text(page, IDC_README_TEXT), "Acme readme text");
+    EXPECT_EQ(e2e::ItemText(page, IDC_README_TEXT), "Acme readme text");
     e2e::Screenshot("stepwise-wizard-3-readme");
 
     // User: typing and Enter in the name field stay on the page.
     Press(wizard, IDC_WIZARD_NEXT);
     page = WaitPage(wizard, "Customer Information");
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Text(page, IDC_USER_NAME_LABEL), "User Name:");
-    EXPECT_EQ(Text(page, IDC_USER_COMPANY_LABEL), "Company Name:");
+    EXPECT_EQ(e2e::ItemText(page, IDC_USER_NAME_LABEL), "User Name:");
+    EXPECT_EQ(e2e::ItemText(page, IDC_USER_COMPANY_LABEL), "Company Name:");
     HWND nameField = GetDlgItem(page, IDC_USER_NAME);
     e2e::RunHost("xdotool mousemove " + Centre(nameField) + " click 1");
     // Typing starts once the click has given the field the focus.
@@ -184,21 +180,21 @@ TEST_F(WizardRun, EveryPageToFinish) {
         },
         5s));
     e2e::RunHost("xdotool type Ada");
-    ASSERT_TRUE(e2e::WaitFor([&] { return Text(page, IDC_USER_NAME) == "Ada"; }, 5s));
+    ASSERT_TRUE(e2e::WaitFor([&] { return e2e::ItemText(page, IDC_USER_NAME) == "Ada"; }, 5s));
     e2e::RunHost("xdotool key Return");
     SetText(page, IDC_USER_COMPANY, "Analytical Engines");  // a probe that round-trips
     EXPECT_EQ(VisiblePage(wizard), page) << "Enter left the user page";
     EXPECT_TRUE(IsWindow(wizard));
-    EXPECT_EQ(Text(page, IDC_PAGE_TITLE), "Customer Information");
+    EXPECT_EQ(e2e::ItemText(page, IDC_PAGE_TITLE), "Customer Information");
     e2e::Screenshot("stepwise-wizard-4-user");
 
     // Destination: the browser refuses an invalid path and creates a missing one.
     Press(wizard, IDC_WIZARD_NEXT);
     page = WaitPage(wizard, "Choose Destination Location");
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Text(page, IDC_DESTINATION_PROMPT), "Install Acme to:");
-    EXPECT_EQ(Text(page, IDC_DESTINATION_FOLDER), Displayed(target));
-    EXPECT_EQ(Text(page, IDC_DESTINATION_BROWSE), "Browse");
+    EXPECT_EQ(e2e::ItemText(page, IDC_DESTINATION_PROMPT), "Install Acme to:");
+    EXPECT_EQ(e2e::ItemText(page, IDC_DESTINATION_FOLDER), Displayed(target));
+    EXPECT_EQ(e2e::ItemText(page, IDC_DESTINATION_BROWSE), "Browse");
     e2e::Screenshot("stepwise-wizard-5-destination");
     Press(page, IDC_DESTINATION_BROWSE);
     HWND browser = nullptr;
@@ -235,16 +231,16 @@ TEST_F(WizardRun, EveryPageToFinish) {
     ClickButton(box, IDYES);
     ASSERT_TRUE(e2e::WaitFor([&] { return !IsWindow(browser); }, 10s));
     EXPECT_TRUE(e2e::FileExists(chosen));
-    EXPECT_TRUE(
-        e2e::WaitFor([&] { return Text(page, IDC_DESTINATION_FOLDER) == Displayed(chosen); }, 5s));
+    EXPECT_TRUE(e2e::WaitFor(
+        [&] { return e2e::ItemText(page, IDC_DESTINATION_FOLDER) == Displayed(chosen); }, 5s));
 
     // Setup type: Custom leads to the components page; Back shows Typical.
     Press(wizard, IDC_WIZARD_NEXT);
     page = WaitPage(wizard, "Setup Type");
     ASSERT_NE(page, nullptr);
     EXPECT_TRUE(Checked(page, IDC_SETUP_TYPICAL));
-    EXPECT_EQ(Text(page, IDC_SETUP_CUSTOM), "Custom");
-    EXPECT_EQ(Text(page, IDC_SETUP_COMPACT_TEXT),
+    EXPECT_EQ(e2e::ItemText(page, IDC_SETUP_CUSTOM), "Custom");
+    EXPECT_EQ(e2e::ItemText(page, IDC_SETUP_COMPACT_TEXT),
               "Program will be installed with minimum required options.");
     e2e::Screenshot("stepwise-wizard-6-setup-type");
     Press(page, IDC_SETUP_CUSTOM);
@@ -269,8 +265,8 @@ TEST_F(WizardRun, EveryPageToFinish) {
     Press(wizard, IDC_WIZARD_NEXT);
     page = WaitPage(wizard, "Select Program Folder");
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Text(page, IDC_FOLDER_NAME), "Acme");
-    EXPECT_EQ(Text(page, IDC_FOLDER_LABEL), "E&xisting Folders:");
+    EXPECT_EQ(e2e::ItemText(page, IDC_FOLDER_NAME), "Acme");
+    EXPECT_EQ(e2e::ItemText(page, IDC_FOLDER_LABEL), "E&xisting Folders:");
     SetText(page, IDC_FOLDER_NAME, "Acme Tools");
     e2e::Screenshot("stepwise-wizard-8-folder");
 
@@ -278,11 +274,11 @@ TEST_F(WizardRun, EveryPageToFinish) {
     Press(wizard, IDC_WIZARD_NEXT);
     page = WaitPage(wizard, "Start Copying Files");
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Text(page, IDC_START_SUMMARY),
+    EXPECT_EQ(e2e::ItemText(page, IDC_START_SUMMARY),
               "\r\nSetup will install Acme in the directory:\r\n>  " + chosen +
                   "\r\n\r\nUser Information:\r\n>  Ada\r\n>  Analytical Engines\r\n\r\n"
                   "Program Folder:\r\n>  Acme Tools\r\n");
-    EXPECT_EQ(Text(page, IDC_START_LABEL), "Current Settings:");
+    EXPECT_EQ(e2e::ItemText(page, IDC_START_LABEL), "Current Settings:");
     e2e::Screenshot("stepwise-wizard-9-start");
 
     // Progress: Back and Next go; the page lasts until the next watch tick, so the probe
@@ -295,9 +291,9 @@ TEST_F(WizardRun, EveryPageToFinish) {
     DWORD start = GetTickCount();
     while (!caught && GetTickCount() - start < 10000) {
         HWND shown = VisiblePage(wizard);
-        if (shown && Text(shown, IDC_PAGE_TITLE) == "Copying Files") {
-            std::string subtitle = Text(shown, IDC_PAGE_SUBTITLE);
-            std::string status = Text(shown, IDC_PROGRESS_STATUS);
+        if (shown && e2e::ItemText(shown, IDC_PAGE_TITLE) == "Copying Files") {
+            std::string subtitle = e2e::ItemText(shown, IDC_PAGE_SUBTITLE);
+            std::string status = e2e::ItemText(shown, IDC_PROGRESS_STATUS);
             // A held thread answers no message: texts are read before, the rest after.
             SuspendThread(ui.get());
             caught = true;
@@ -317,11 +313,12 @@ TEST_F(WizardRun, EveryPageToFinish) {
     // Complete: Cancel has become Finish; "Run the program" is offered ticked.
     page = WaitPage(wizard, "Stepwise Complete");
     ASSERT_NE(page, nullptr);
-    EXPECT_TRUE(e2e::WaitFor([&] { return Text(wizard, IDC_WIZARD_CANCEL) == "Finish"; }, 5s));
+    EXPECT_TRUE(
+        e2e::WaitFor([&] { return e2e::ItemText(wizard, IDC_WIZARD_CANCEL) == "Finish"; }, 5s));
     EXPECT_FALSE(Visible(page, IDC_COMPLETE_README));
     EXPECT_TRUE(Visible(page, IDC_COMPLETE_RUN));
     EXPECT_TRUE(Checked(page, IDC_COMPLETE_RUN));
-    EXPECT_EQ(Text(page, IDC_COMPLETE_RUN), "Run the program");
+    EXPECT_EQ(e2e::ItemText(page, IDC_COMPLETE_RUN), "Run the program");
     e2e::Screenshot("stepwise-wizard-11-complete");
 
     // The script's files name no destination, so nothing is copied: the program is put into
@@ -362,11 +359,11 @@ TEST_F(WizardRun, CancelAsksFirst) {
     ASSERT_NE(wizard, nullptr);
     HWND page = WaitPage(wizard, "Bem-vindo ao Acme");
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(Text(page, IDC_WELCOME_BODY), "");  // key 4 absent from the language file
+    EXPECT_EQ(e2e::ItemText(page, IDC_WELCOME_BODY), "");  // key 4 absent from the language file
     EXPECT_TRUE(Visible(page, IDC_PAGE_PICTURE));
-    EXPECT_EQ(Text(wizard, IDC_WIZARD_NEXT), "Avancar >");
-    EXPECT_EQ(Text(wizard, IDC_WIZARD_BACK), "");
-    EXPECT_EQ(Text(wizard, IDC_WIZARD_CANCEL), "Cancelar");
+    EXPECT_EQ(e2e::ItemText(wizard, IDC_WIZARD_NEXT), "Avancar >");
+    EXPECT_EQ(e2e::ItemText(wizard, IDC_WIZARD_BACK), "");
+    EXPECT_EQ(e2e::ItemText(wizard, IDC_WIZARD_CANCEL), "Cancelar");
     EXPECT_TRUE(e2e::WaitFor(
         [&] { return (GetWindowLongA(wizard, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }, 5s));
     e2e::Screenshot("stepwise-wizard-welcome-language");
@@ -374,8 +371,8 @@ TEST_F(WizardRun, CancelAsksFirst) {
     Press(wizard, IDC_WIZARD_CANCEL);
     HWND question = WaitMessageBox(process.id(), "Cancelar a instalacao ?", 10s);
     ASSERT_NE(question, nullptr);
-    EXPECT_EQ(Text(question, IDCANCEL), "Sim");
-    EXPECT_EQ(Text(question, IDOK), "Nao");
+    EXPECT_EQ(e2e::ItemText(question, IDCANCEL), "Sim");
+    EXPECT_EQ(e2e::ItemText(question, IDOK), "Nao");
     e2e::Screenshot("stepwise-wizard-cancel-question");
     Press(question, IDOK);
     EXPECT_TRUE(e2e::WaitFor([&] { return !IsWindow(question); }, 5s));
@@ -411,11 +408,11 @@ TEST_F(WizardRun, UpdateModeTakesPreviousFolder) {
     e2e::Process process = Start();
     HWND wizard = e2e::WaitTopWindow(process.id(), "#32770", name + " - Stepwise", 40s);
     HWND page = wizard ? WaitPage(wizard, "Choose Destination Location") : nullptr;
-    std::string shown = page ? Text(page, IDC_DESTINATION_FOLDER) : "";
+    std::string shown = page ? e2e::ItemText(page, IDC_DESTINATION_FOLDER) : "";
     RegDeleteKeyA(HKEY_LOCAL_MACHINE, key.c_str());
     ASSERT_NE(page, nullptr);
     EXPECT_EQ(shown, Displayed(previous));
-    EXPECT_EQ(Text(page, IDC_DESTINATION_PROMPT), "Install " + name + " to:");
+    EXPECT_EQ(e2e::ItemText(page, IDC_DESTINATION_PROMPT), "Install " + name + " to:");
 }
 
 }  // namespace

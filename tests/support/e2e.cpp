@@ -78,6 +78,11 @@ bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+std::string Lower(std::string text) {
+    CharLowerBuffA(text.data(), static_cast<DWORD>(text.size()));
+    return text;
+}
+
 Process::Process(Process&& other) noexcept : process_(std::move(other.process_)), pid_(other.pid_) {
     other.pid_ = 0;
 }
@@ -253,6 +258,10 @@ std::string WindowText(HWND window) {
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
                         SMTO_ABORTIFHUNG, 2000, nullptr);
     return text;
+}
+
+std::string ItemText(HWND dialog, int id) {
+    return WindowText(GetDlgItem(dialog, id));
 }
 
 static BOOL CALLBACK CollectChild(HWND window, LPARAM lp) {

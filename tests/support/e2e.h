@@ -35,6 +35,8 @@ void CopyFileOrFail(const std::string& from, const std::string& to);
 void WriteTextFile(const std::string& path, const std::string& text);
 std::string ReadTextFile(const std::string& path);  // empty when missing
 bool FileExists(const std::string& path);
+// The text in lower case, as the ANSI code page has it (paths compared without case).
+std::string Lower(std::string text);
 
 // A started program; the destructor ends it (WM_CLOSE to its windows, then TerminateProcess).
 class Process {
@@ -73,6 +75,8 @@ HWND WaitTopWindow(DWORD pid,
 // Any visible top-level window (of any process) with exactly this title.
 HWND WaitWindowByTitle(const std::string& title, std::chrono::milliseconds limit);
 std::string WindowText(HWND window);
+// The text of a dialog's control.
+std::string ItemText(HWND dialog, int id);
 
 // The lines of a list box in another process. The W form is used: across
 // processes Wine answers the ANSI form of LB_GETTEXT with the UTF-16 bytes unconverted (twice

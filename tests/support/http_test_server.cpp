@@ -103,4 +103,11 @@ std::string JsonText(const std::string& text) {
     return out + "\"";
 }
 
+std::string PatternBytes(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>(i % 251);
+    return bytes;
+}
+
 }  // namespace e2e

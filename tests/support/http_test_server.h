@@ -43,4 +43,7 @@ class TestServer {
 // `text` as a JSON string literal, quotes included.
 std::string JsonText(const std::string& text);
 
+// The body the server sends for a "pattern" behaviour of `size` bytes: byte i is i % 251.
+std::string PatternBytes(size_t size);
+
 }  // namespace e2e
