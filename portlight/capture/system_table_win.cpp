@@ -36,15 +36,12 @@ uint64_t ProcessCreationTime(uint32_t pid) {
     return static_cast<uint64_t>(created.dwHighDateTime) << 32 | created.dwLowDateTime;
 }
 
-SystemTableBuilder::SystemTableBuilder(ProcessFacts& facts)
-    : facts_(facts),
-      remembering_(system_, [this](uint32_t pid) { return facts_.KeyOf(pid).created; }) {}
+SystemTableBuilder::SystemTableBuilder(ProcessFacts& facts) : facts_(facts) {}
 
 void SystemTableBuilder::Build(std::string_view listing, ConnectionTable& table) {
-    SnapshotProcessLookup lookup(remembering_);
+    SnapshotProcessLookup lookup(system_);
     BuildConnectionTable(
         listing, [&](uint32_t pid) { return facts_.Owner(pid, lookup); }, table);
-    remembering_.EndSnapshot();
 }
 
 }  // namespace portlight

@@ -5,7 +5,6 @@
 
 #include "capture/connection_table.h"
 #include "capture/process_facts.h"
-#include "capture/process_memo.h"
 #include "capture/process_system_win.h"
 
 namespace portlight {
@@ -27,7 +26,6 @@ class SystemTableBuilder {
   private:
     ProcessFacts& facts_;
     Win32ProcessSystem system_;
-    RememberingProcessSystem remembering_;
 };
 
 }  // namespace portlight
