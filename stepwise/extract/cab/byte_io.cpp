@@ -26,7 +26,7 @@ std::unique_ptr<FileSource> FileSource::Open(const std::string& path) {
     // Data blocks are read one after another, a few KB each: a large buffer takes them in a
     // few big reads instead of a system call per 4 KB.
     std::unique_ptr<FileSource> source(new FileSource(file));
-    source->buffer_ = std::make_unique<char[]>(kReadBuffer);
+    source->buffer_.reset(new char[kReadBuffer]);  // not cleared: the stream fills it
     if (std::setvbuf(file, source->buffer_.get(), _IOFBF, kReadBuffer) != 0)
         source->buffer_.reset();  // the stream keeps its own
     return source;
