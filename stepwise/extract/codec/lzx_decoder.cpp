@@ -577,7 +577,7 @@ bool LzxDecoder::CopyUncompressed(const uint8_t* in, size_t inSize, size_t* pos,
     return true;
 }
 
-bool LzxDecoder::DecodeFrame(const uint8_t* in, size_t inSize, size_t outSize, LzxFrame* frame) {
+bool LzxDecoder::DecodeFrame(const uint8_t* in, size_t inSize, size_t outSize, Frame* frame) {
     if (!e8Undo_.empty())
         UndoTranslation();
     if (failed())
@@ -662,24 +662,23 @@ bool LzxDecoder::DecodeFrame(const uint8_t* in, size_t inSize, size_t outSize, L
 }
 
 bool LzxDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) {
-    LzxFrame frame;
+    Frame frame;
     if (!DecodeFrame(in, inSize, outSize, &frame))
         return false;
     std::memcpy(out, frame.data, frame.size);
-    if (frame.e8FileSize)
-        TranslateLzxFrame(out, frame.size, frame.position, frame.e8FileSize);
+    TranslateCalls(out, frame.size, frame.position, frame.e8FileSize, [](const uint8_t*) {});
     return true;
 }
 
 const uint8_t* LzxDecoder::DecodeBlockInPlace(const uint8_t* in,
                                               size_t inSize,
-                                              uint8_t* scratch,
+                                              uint8_t* /*scratch*/,
                                               size_t outSize) {
-    LzxFrame frame;
+    // The window serves: the translation is undone before it is read again.
+    Frame frame;
     if (!DecodeFrame(in, inSize, outSize, &frame))
         return nullptr;
-    (void)scratch;  // the window serves: the translation is undone before it is read again
-    uint8_t* const data = window_.data() + (frame.position & (windowSize_ - 1));
+    uint8_t* const data = frame.data;
     const uint8_t* const window = window_.data();
     TranslateCalls(data, frame.size, frame.position, frame.e8FileSize, [&](const uint8_t* call) {
         uint32_t bytes;
@@ -694,10 +693,6 @@ void LzxDecoder::UndoTranslation() {
     for (const E8Undo& u : e8Undo_)
         std::memcpy(window + u.at, &u.bytes, 4);
     e8Undo_.clear();
-}
-
-void TranslateLzxFrame(uint8_t* data, size_t size, uint64_t position, uint32_t fileSize) {
-    TranslateCalls(data, size, position, fileSize, [](const uint8_t*) {});
 }
 
 }  // namespace cab::codec

@@ -33,18 +33,6 @@ int LzxPositionSlots(int windowBits);
 uint32_t LzxPositionBase(int slot);
 int LzxExtraBits(int slot);
 
-// Undoes the E8 translation in a frame of `size` bytes that starts `position` bytes into the
-// stream, for a stream whose header gave `fileSize`.
-void TranslateLzxFrame(uint8_t* data, size_t size, uint64_t position, uint32_t fileSize);
-
-// A decoded frame as it lies in the decoder's window.
-struct LzxFrame {
-    const uint8_t* data = nullptr;
-    size_t size = 0;
-    uint64_t position = 0;    // of its first byte in the stream
-    uint32_t e8FileSize = 0;  // not 0: the bytes still want TranslateLzxFrame with it
-};
-
 class LzxDecoder final : public BlockDecoder {
   public:
     explicit LzxDecoder(int windowBits);
@@ -59,12 +47,18 @@ class LzxDecoder final : public BlockDecoder {
                                       size_t outSize) override;
     void Reset() override;
 
-    // Decodes one block into the window only and says where its bytes lie there,
-    // untranslated, until the next call.
-    bool DecodeFrame(const uint8_t* in, size_t inSize, size_t outSize, LzxFrame* frame);
-
   private:
     class Bits;
+    // A decoded frame as it lies in the window.
+    struct Frame {
+        uint8_t* data = nullptr;
+        size_t size = 0;
+        uint64_t position = 0;    // of its first byte in the stream
+        uint32_t e8FileSize = 0;  // not 0: its calls still want translating with this size
+    };
+    // Decodes one block into the window only; its bytes lie there untranslated until the
+    // next call.
+    bool DecodeFrame(const uint8_t* in, size_t inSize, size_t outSize, Frame* frame);
     bool ReadBlockHeader(Bits& bits);
     bool ReadLengths(Bits& bits, uint8_t* lengths, int first, int last);
     bool DecodeCompressed(Bits& bits, int64_t* run);
