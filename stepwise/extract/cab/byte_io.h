@@ -47,6 +47,7 @@ class FileSource final : public ByteSource {
   private:
     explicit FileSource(std::FILE* file) : file_(file) {}
     std::mutex mutex_;
+    std::unique_ptr<char[]> buffer_;  // the stream's buffer, freed after it is closed
     std::FILE* file_;
     uint64_t position_ = 0;  // where the stream is, to skip seeks on sequential reads
 };

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace cab {
 namespace {
@@ -32,6 +34,41 @@ TEST(ByteSources, ReadWithinAndPastTheEnd) {
     file.reset();
     std::remove(path.c_str());
     EXPECT_EQ(FileSource::Open(path), nullptr);
+}
+
+// Reads much larger than the stream's buffer and much smaller, forwards, backwards and
+// across the buffer's edges, against the file's bytes.
+TEST(ByteSources, FileReadsAgreeWithTheFileAcrossItsBuffer) {
+    const std::string path = ::testing::TempDir() + "byte_io_large_test.bin";
+    std::vector<uint8_t> bytes(700000);
+    uint32_t x = 5;
+    for (uint8_t& b : bytes)
+        b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 16);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    std::fclose(f);
+
+    std::unique_ptr<FileSource> file = FileSource::Open(path);
+    ASSERT_NE(file, nullptr);
+    struct Read {
+        uint64_t offset;
+        size_t count;
+    };
+    const Read reads[] = {{0, 8},        {8, 7000},   {7008, 300000},  {307008, 3}, {262140, 10},
+                          {100, 600000}, {524285, 6}, {690000, 20000}, {1, 1},      {699999, 1}};
+    std::vector<uint8_t> buffer(600000);
+    for (const Read& r : reads) {
+        const size_t expected = static_cast<size_t>(
+            std::min<uint64_t>(r.count, bytes.size() - std::min<uint64_t>(r.offset, bytes.size())));
+        ASSERT_EQ(file->ReadAt(r.offset, buffer.data(), r.count), static_cast<int64_t>(expected))
+            << r.offset;
+        EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + static_cast<ptrdiff_t>(expected),
+                               bytes.begin() + static_cast<ptrdiff_t>(r.offset)))
+            << r.offset;
+    }
+    file.reset();
+    std::remove(path.c_str());
 }
 
 }  // namespace

@@ -199,6 +199,7 @@ LzxDecoder::LzxDecoder(int windowBits)
       mainTreeSize_(kLzxNumChars + LzxPositionSlots(windowBits_) * 8),
       window_(WindowCache::Instance().Take(windowSize_ + kCopyOvershoot)) {
     std::memset(window_.data() + windowSize_, 0, kCopyOvershoot);
+    e8Undo_.reserve(kMaxBlockOutput / 5 + 1);  // a translated call takes 5 bytes at least
     if (windowBits != windowBits_)
         Fail("LZX: window of 2^" + std::to_string(windowBits) + " bytes is not supported");
 }
@@ -208,6 +209,7 @@ LzxDecoder::~LzxDecoder() {
 }
 
 void LzxDecoder::Reset() {
+    e8Undo_.clear();  // only bytes decoded after this are read
     ClearError();
     decoded_ = frameStart_ = 0;
     frameIndex_ = 0;
@@ -522,6 +524,43 @@ bool LzxDecoder::DecodeCompressed(Bits& bits, int64_t* run) {
     return !bits.Overrun() || Fail("LZX: compressed data ends early");
 }
 
+namespace {
+
+// Undoes the E8 translation in place, calling saw(p) with each call's 4 bytes before they
+// change.
+template <class Saw>
+void TranslateCalls(uint8_t* data, size_t size, uint64_t frameStart, uint32_t e8FileSize, Saw saw) {
+    if (e8FileSize == 0 || size <= kE8MinFrame)
+        return;
+    const int32_t fileSize = static_cast<int32_t>(e8FileSize);
+    int32_t position = static_cast<int32_t>(frameStart);
+    uint8_t* p = data;
+    uint8_t* const end = data + size - kE8MinFrame;
+    while (p < end) {
+        // memchr skips the stretches without an E8 byte many times faster than a byte loop;
+        // on ordinary data this loop was an eighth of the decoding time.
+        uint8_t* hit = static_cast<uint8_t*>(std::memchr(p, 0xE8, static_cast<size_t>(end - p)));
+        if (!hit)
+            break;
+        position += static_cast<int32_t>(hit - p);
+        p = hit + 1;
+        const int32_t value = static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) |
+                                                   (static_cast<uint32_t>(p[3]) << 24));
+        if (value >= -position && value < fileSize) {
+            saw(p);
+            const int32_t relative = value >= 0 ? value - position : value + fileSize;
+            p[0] = static_cast<uint8_t>(relative);
+            p[1] = static_cast<uint8_t>(relative >> 8);
+            p[2] = static_cast<uint8_t>(relative >> 16);
+            p[3] = static_cast<uint8_t>(static_cast<uint32_t>(relative) >> 24);
+        }
+        p += 4;
+        position += 5;
+    }
+}
+
+}  // namespace
+
 // Copies `run` bytes of an uncompressed block from the input at *pos into the window.
 bool LzxDecoder::CopyUncompressed(const uint8_t* in, size_t inSize, size_t* pos, int64_t run) {
     if (*pos > inSize || static_cast<uint64_t>(run) > inSize - *pos)
@@ -538,7 +577,9 @@ bool LzxDecoder::CopyUncompressed(const uint8_t* in, size_t inSize, size_t* pos,
     return true;
 }
 
-bool LzxDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) {
+bool LzxDecoder::DecodeFrame(const uint8_t* in, size_t inSize, size_t outSize, Frame* frame) {
+    if (!e8Undo_.empty())
+        UndoTranslation();
     if (failed())
         return false;
     if (outSize > kMaxBlockOutput || inSize > kMaxBlockInput)
@@ -610,45 +651,48 @@ bool LzxDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, siz
         }
     }
 
-    for (size_t done = 0; done < outSize;) {
-        const uint32_t from = static_cast<uint32_t>((frameStart_ + done) & mask);
-        const size_t n = std::min<size_t>(outSize - done, windowSize_ - from);
-        std::memcpy(out + done, window_.data() + from, n);
-        done += n;
-    }
-    TranslateE8(out, outSize);
+    // The window is never translated: later matches read the bytes as decoded.
+    frame->data = window_.data() + (frameStart_ & mask);
+    frame->size = outSize;
+    frame->position = frameStart_;
+    frame->e8FileSize = frameIndex_ < kE8MaxFrames && outSize > kE8MinFrame ? e8FileSize_ : 0;
     frameStart_ = target;
     ++frameIndex_;
     return true;
 }
 
-void LzxDecoder::TranslateE8(uint8_t* data, size_t size) const {
-    if (e8FileSize_ == 0 || frameIndex_ >= kE8MaxFrames || size <= kE8MinFrame)
-        return;
-    const int32_t fileSize = static_cast<int32_t>(e8FileSize_);
-    int32_t position = static_cast<int32_t>(frameStart_);
-    uint8_t* p = data;
-    uint8_t* const end = data + size - kE8MinFrame;
-    while (p < end) {
-        // memchr skips the stretches without an E8 byte many times faster than a byte loop;
-        // on ordinary data this loop was an eighth of the decoding time.
-        uint8_t* hit = static_cast<uint8_t*>(std::memchr(p, 0xE8, static_cast<size_t>(end - p)));
-        if (!hit)
-            break;
-        position += static_cast<int32_t>(hit - p);
-        p = hit + 1;
-        const int32_t value = static_cast<int32_t>(p[0] | (p[1] << 8) | (p[2] << 16) |
-                                                   (static_cast<uint32_t>(p[3]) << 24));
-        if (value >= -position && value < fileSize) {
-            const int32_t relative = value >= 0 ? value - position : value + fileSize;
-            p[0] = static_cast<uint8_t>(relative);
-            p[1] = static_cast<uint8_t>(relative >> 8);
-            p[2] = static_cast<uint8_t>(relative >> 16);
-            p[3] = static_cast<uint8_t>(static_cast<uint32_t>(relative) >> 24);
-        }
-        p += 4;
-        position += 5;
-    }
+bool LzxDecoder::DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) {
+    Frame frame;
+    if (!DecodeFrame(in, inSize, outSize, &frame))
+        return false;
+    std::memcpy(out, frame.data, frame.size);
+    TranslateCalls(out, frame.size, frame.position, frame.e8FileSize, [](const uint8_t*) {});
+    return true;
+}
+
+const uint8_t* LzxDecoder::DecodeBlockInPlace(const uint8_t* in,
+                                              size_t inSize,
+                                              uint8_t* /*scratch*/,
+                                              size_t outSize) {
+    // The window serves: the translation is undone before it is read again.
+    Frame frame;
+    if (!DecodeFrame(in, inSize, outSize, &frame))
+        return nullptr;
+    uint8_t* const data = frame.data;
+    const uint8_t* const window = window_.data();
+    TranslateCalls(data, frame.size, frame.position, frame.e8FileSize, [&](const uint8_t* call) {
+        uint32_t bytes;
+        std::memcpy(&bytes, call, 4);
+        e8Undo_.push_back({static_cast<uint32_t>(call - window), bytes});
+    });
+    return data;
+}
+
+void LzxDecoder::UndoTranslation() {
+    uint8_t* const window = window_.data();
+    for (const E8Undo& u : e8Undo_)
+        std::memcpy(window + u.at, &u.bytes, 4);
+    e8Undo_.clear();
 }
 
 }  // namespace cab::codec

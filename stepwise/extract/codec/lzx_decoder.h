@@ -39,15 +39,31 @@ class LzxDecoder final : public BlockDecoder {
     ~LzxDecoder() override;
 
     bool DecodeBlock(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) override;
+    // Hands out the frame in the window itself, E8 calls translated there: the window gets
+    // its own bytes back at the next call, before anything reads it.
+    const uint8_t* DecodeBlockInPlace(const uint8_t* in,
+                                      size_t inSize,
+                                      uint8_t* scratch,
+                                      size_t outSize) override;
     void Reset() override;
 
   private:
     class Bits;
+    // A decoded frame as it lies in the window.
+    struct Frame {
+        uint8_t* data = nullptr;
+        size_t size = 0;
+        uint64_t position = 0;    // of its first byte in the stream
+        uint32_t e8FileSize = 0;  // not 0: its calls still want translating with this size
+    };
+    // Decodes one block into the window only; its bytes lie there untranslated until the
+    // next call.
+    bool DecodeFrame(const uint8_t* in, size_t inSize, size_t outSize, Frame* frame);
     bool ReadBlockHeader(Bits& bits);
     bool ReadLengths(Bits& bits, uint8_t* lengths, int first, int last);
     bool DecodeCompressed(Bits& bits, int64_t* run);
+    void UndoTranslation();
     bool CopyUncompressed(const uint8_t* in, size_t inSize, size_t* pos, int64_t run);
-    void TranslateE8(uint8_t* data, size_t size) const;
 
     int windowBits_;
     uint32_t windowSize_;
@@ -65,6 +81,13 @@ class LzxDecoder final : public BlockDecoder {
     bool headerRead_ = false;
     uint32_t e8FileSize_ = 0;  // 0: no E8 translation
     uint32_t r0_ = 1, r1_ = 1, r2_ = 1;
+    // Calls translated in the window by DecodeBlockInPlace: window position and the bytes
+    // that were there.
+    struct E8Undo {
+        uint32_t at;
+        uint32_t bytes;
+    };
+    std::vector<E8Undo> e8Undo_;
 
     int blockType_ = 0;
     uint32_t blockLength_ = 0;

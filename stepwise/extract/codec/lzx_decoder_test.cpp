@@ -1,6 +1,7 @@
 #include "codec/lzx_decoder.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include "cab/cab_testing.h"
 #include "codec/lzx_encoder.h"
@@ -288,6 +289,56 @@ TEST(LzxDecoder, TranslatesCallsAcrossFramesOfAnUncompressedBlock) {
         decoder.DecodeBlock(second.data(), second.size(), out.data() + 32768, 40000 - 32768))
         << decoder.error();
     EXPECT_EQ(std::string(out.begin(), out.end()), expected);
+}
+
+// Code-like bytes full of calls, whose later parts repeat earlier ones: matches then reach
+// back into frames whose calls were translated where they lay.
+std::vector<uint8_t> CallHeavy(size_t size) {
+    std::vector<uint8_t> data;
+    uint32_t x = 99;
+    auto next = [&x] { return (x = x * 1664525 + 1013904223) >> 9; };
+    while (data.size() < size) {
+        if (data.size() > 5000 && next() % 3 == 0) {
+            const size_t from = next() % (data.size() - 4000);
+            const size_t n = 200 + next() % 3000;
+            for (size_t i = 0; i < n; ++i)
+                data.push_back(data[from + i]);
+            continue;
+        }
+        for (int i = 0; i < 40; ++i) {
+            const uint32_t r = next();
+            data.push_back(r % 7 == 0 ? 0xE8 : static_cast<uint8_t>(r % 23));
+        }
+    }
+    data.resize(size);
+    return data;
+}
+
+TEST(LzxDecoder, FramesHandedOutInPlaceEqualCopiedOnesAcrossWindowLaps) {
+    const std::vector<uint8_t> data = CallHeavy(400000);
+    for (int bits : {15, 16, 21}) {
+        for (bool e8 : {false, true}) {
+            LzxEncoderOptions options;
+            options.windowBits = bits;
+            options.translateCalls = e8;
+            const std::vector<EncodedBlock> blocks = Encode(data, options);
+            LzxDecoder copied(bits), inPlace(bits);
+            std::vector<uint8_t> frame(kMaxBlockOutput), scratch(kMaxBlockOutput);
+            size_t at = 0;
+            for (const EncodedBlock& b : blocks) {
+                const size_t n = b.uncompressedSize;
+                ASSERT_TRUE(copied.DecodeBlock(b.data.data(), b.data.size(), frame.data(), n));
+                const uint8_t* got =
+                    inPlace.DecodeBlockInPlace(b.data.data(), b.data.size(), scratch.data(), n);
+                ASSERT_NE(got, nullptr) << inPlace.error();
+                ASSERT_TRUE(std::equal(frame.begin(), frame.begin() + n, got))
+                    << "window " << bits << " e8 " << e8 << " frame at " << at;
+                ASSERT_TRUE(std::equal(got, got + n, data.begin() + static_cast<ptrdiff_t>(at)));
+                at += n;
+            }
+            EXPECT_EQ(at, data.size());
+        }
+    }
 }
 
 TEST(LzxDecoder, RejectsBadStreamsWithStickyErrors) {
