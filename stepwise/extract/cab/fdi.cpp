@@ -193,6 +193,7 @@ class CopyRun {
     std::vector<FolderStart> folderStarts_;
     std::unique_ptr<FolderStream> stream_;
     int streamFolder_ = -1;
+    bool decodeAhead_ = false;  // no folder of the cabinet decodes on the pool
 };
 
 CabError CopyRun::Notify(FdiNotificationType type, FdiNotification& n, intptr_t* result) {
@@ -390,6 +391,9 @@ CabError CopyRun::ExtractCabinetFolders(
         for (const CabFile* f : groups[g].second)
             jobs[g].end = std::max<uint64_t>(jobs[g].end, uint64_t{f->folderOffset} + f->size);
     }
+    decodeAhead_ = ResolveDecodeThreads(ctx_.threads) > 1 &&
+                   std::count_if(jobs.begin(), jobs.end(),
+                                 [](const FolderJob& j) { return !!j.makeStream; }) < 2;
     CabError failure;
     RunFolderJobs(jobs, ctx_.threads, [&](size_t g, FolderBytes* decoded) {
         failure = ExtractFolderFiles(cabinet, groups[g].first, groups[g].second, decoded);
@@ -416,6 +420,8 @@ CabError CopyRun::ExtractFolderFiles(int cabinet,
     if (!decoded && (!stream_ || streamFolder_ != folderId || first < stream_->position())) {
         stream_ = MakeStream(folderId);
         streamFolder_ = folderId;
+        if (decodeAhead_)
+            stream_->DecodeAhead();
     }
     std::vector<intptr_t> handles(files.size(), 0);
     std::vector<std::unique_ptr<HandleSink>> sinks(files.size());

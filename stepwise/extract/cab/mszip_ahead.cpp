@@ -1,0 +1,230 @@
+#include "cab/mszip_ahead.h"
+
+#include <algorithm>
+#include <atomic>
+
+#include "cab/cab_format.h"
+#include "codec/mszip_decoder.h"
+
+namespace cab {
+namespace {
+
+// Runs the helper may have decoded ahead of the stream's: it decodes every other one.
+constexpr uint32_t kRunsAhead = 3;
+
+std::atomic<uint64_t> g_used{0};
+std::atomic<uint64_t> g_gaveUp{0};
+std::atomic<uint64_t> g_overtaken{0};
+
+}  // namespace
+
+SpeculationCounts ReadSpeculationCounts() {
+    return {g_used.load(), g_gaveUp.load(), g_overtaken.load()};
+}
+
+MszipAhead::MszipAhead(ByteSource* source,
+                       const Cabinet* cabinet,
+                       int folder,
+                       codec::MszipDecoder* decoder,
+                       uint32_t runBlocks)
+    : source_(source),
+      cabinet_(*cabinet),
+      folder_(folder),
+      decoder_(decoder),
+      runBlocks_(std::max<uint32_t>(runBlocks, 1)) {
+    helper_ = std::thread([this] { Help(); });
+}
+
+MszipAhead::~MszipAhead() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stop_ = true;
+        changed_.notify_all();
+    }
+    helper_.join();
+}
+
+bool MszipAhead::ReadBlock(uint64_t* offset, std::vector<uint8_t>* data, uint16_t* outSize) {
+    const size_t headerSize = kDataSize + cabinet_.dataReserveSize;
+    uint8_t header[kDataSize + 255];
+    if (*offset + headerSize > cabinet_.size ||
+        source_->ReadAt(*offset, header, headerSize) != static_cast<int64_t>(headerSize))
+        return false;
+    const uint16_t compressed = ReadU16(header + kDataCompressedSize);
+    *outSize = ReadU16(header + kDataUncompressedSize);
+    if (compressed > kMaxDataCompressed || *outSize == 0 || *outSize > kMaxDataUncompressed ||
+        *offset + headerSize + compressed > cabinet_.size)
+        return false;
+    if (data) {
+        const size_t at = data->size();
+        data->resize(at + compressed);
+        if (source_->ReadAt(*offset + headerSize, data->data() + at, compressed) != compressed)
+            return false;
+        const uint32_t stored = ReadU32(header + kDataChecksum);
+        if (stored != 0) {
+            const uint32_t sum = Checksum(data->data() + at, compressed, 0);
+            if (Checksum(header + kDataCompressedSize, 4, sum) != stored &&
+                Checksum(header + kDataCompressedSize, 4 + cabinet_.dataReserveSize, sum) != stored)
+                return false;
+        }
+    }
+    *offset += headerSize + compressed;
+    return true;
+}
+
+// Reads and decodes the run of blocks from `first` on, which starts at `*offset`.
+bool MszipAhead::Speculate(uint32_t first, uint64_t* offset, Run& run) {
+    const uint32_t count = cabinet_.folders[folder_].blockCount;
+    const uint32_t end = std::min<uint32_t>(first + runBlocks_, count);
+    std::vector<size_t> inputStarts;
+    size_t out = 0;
+    for (uint32_t i = first; i < end; ++i) {
+        inputStarts.push_back(run.input.size());
+        uint16_t size = 0;
+        if (!ReadBlock(offset, &run.input, &size))
+            return false;
+        run.nextOffsets.push_back(*offset);
+        run.starts.push_back(out);
+        out += size;
+    }
+    std::vector<SpeculationBlock> blocks(inputStarts.size());
+    for (size_t i = 0; i < blocks.size(); ++i) {
+        const size_t inEnd = i + 1 < blocks.size() ? inputStarts[i + 1] : run.input.size();
+        blocks[i].data = run.input.data() + inputStarts[i];
+        blocks[i].size = inEnd - inputStarts[i];
+        blocks[i].outSize = (i + 1 < blocks.size() ? run.starts[i + 1] : out) - run.starts[i];
+    }
+    return run.speculation.Decode(blocks, kMaxDependentBlocks);
+}
+
+void MszipAhead::Help() {
+    const uint32_t count = cabinet_.folders[folder_].blockCount;
+    uint64_t offset = cabinet_.folders[folder_].dataOffset;
+    uint64_t decoded = 0;
+    uint32_t index = 0;  // the block at `offset`
+    for (uint32_t k = 1; uint64_t{k} * runBlocks_ < count; k += 2) {
+        const uint32_t first = k * runBlocks_;
+        // Walks the headers of the blocks up to the run.
+        for (; index < first; ++index) {
+            uint16_t size = 0;
+            if (!ReadBlock(&offset, nullptr, &size))
+                return;  // the stream meets what is wrong there itself
+            decoded += size;
+        }
+        Run* run = nullptr;
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            changed_.wait(lock, [&] { return stop_ || k <= streamRun_ + kRunsAhead; });
+            if (stop_)
+                return;
+            if (k <= streamRun_ || runs_.count(k))
+                continue;  // the stream got there first
+            std::unique_ptr<Run> made;
+            if (spare_.empty()) {
+                made = std::make_unique<Run>();
+            } else {
+                made = std::move(spare_.back());
+                spare_.pop_back();
+                made->state = State::Running;
+                made->nextOffsets.clear();
+                made->starts.clear();
+                made->input.clear();
+            }
+            run = made.get();
+            runs_[k] = std::move(made);
+        }
+        run->firstOffset = offset;
+        run->outputBefore = decoded;
+        uint64_t next = offset;
+        // Too little output before the run would make its history shorter than assumed.
+        bool ok = decoded >= MszipSpeculation::kHistorySize && Speculate(first, &next, *run);
+        if (ok) {
+            offset = next;
+            index = first + static_cast<uint32_t>(run->starts.size());
+            decoded += run->speculation.size();
+        } else {
+            g_gaveUp.fetch_add(1, std::memory_order_relaxed);
+        }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            run->ok = ok;
+            run->state = State::Done;
+            changed_.notify_all();
+        }
+    }
+}
+
+void MszipAhead::Recycle(std::unique_ptr<Run> run) {
+    // Two are enough: the helper works on one run while another waits for the stream.
+    if (run && run->state != State::Claimed && spare_.size() < 2)
+        spare_.push_back(std::move(run));
+}
+
+bool MszipAhead::Take(uint32_t index, uint64_t offset, uint64_t decoded, Block* block) {
+    const uint32_t k = index / runBlocks_;
+    const uint32_t within = index % runBlocks_;
+    if (current_ && currentRun_ == k) {
+        if (within >= current_->starts.size())
+            return false;
+        // Hands out the blocks strictly in order.
+        const uint64_t expected = within == 0 ? current_->firstOffset
+                                              : current_->nextOffsets[within - 1];
+        if (offset != expected)
+            return false;
+        const MszipSpeculation& s = current_->speculation;
+        const size_t start = current_->starts[within];
+        const size_t end =
+            within + 1 < current_->starts.size() ? current_->starts[within + 1] : s.size();
+        block->data = s.output() + start;
+        block->size = end - start;
+        block->nextOffset = current_->nextOffsets[within];
+        if (within + 1 == current_->starts.size())
+            decoder_->AppendHistory(s.output(), s.size());
+        return true;
+    }
+    if (within != 0)
+        return false;
+    std::unique_ptr<Run> taken;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        streamRun_ = k;
+        changed_.notify_all();
+        // Runs behind the stream are of no more use.
+        for (auto it = runs_.begin(); it != runs_.end() && it->first < k;) {
+            if (it->second->state == State::Running)
+                ++it;  // the helper's, until it is done with it
+            else
+                Recycle(std::move(runs_.extract(it++).mapped()));
+        }
+        Recycle(std::move(current_));
+        if (k % 2 == 0)
+            return false;
+        auto it = runs_.find(k);
+        if (it == runs_.end()) {
+            auto claimed = std::make_unique<Run>();
+            claimed->state = State::Claimed;
+            runs_[k] = std::move(claimed);
+            g_overtaken.fetch_add(1, std::memory_order_relaxed);
+            return false;
+        }
+        changed_.wait(lock, [&] { return it->second->state != State::Running; });
+        taken = std::move(it->second);
+        runs_.erase(it);
+        size_t historySize = 0;
+        decoder_->history(&historySize);
+        if (!taken->ok || taken->firstOffset != offset || taken->outputBefore != decoded ||
+            historySize != MszipSpeculation::kHistorySize) {
+            Recycle(std::move(taken));
+            return false;
+        }
+    }
+    size_t historySize = 0;
+    const uint8_t* history = decoder_->history(&historySize);
+    taken->speculation.Resolve(history);
+    current_ = std::move(taken);
+    currentRun_ = k;
+    g_used.fetch_add(1, std::memory_order_relaxed);
+    return Take(index, offset, decoded, block);
+}
+
+}  // namespace cab

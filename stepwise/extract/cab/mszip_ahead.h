@@ -1,0 +1,105 @@
+// Decodes one MSZIP folder on two threads. The folder's blocks in its first cabinet fall into
+// runs of a fixed number of blocks; the folder's stream decodes every other run itself, and a helper
+// thread decodes the runs in between speculatively (mszip_speculation.h) while the stream is
+// still on the run before. When the stream reaches such a run it fills in the bytes that came
+// from the history and takes the blocks as if it had decoded them; a run the helper gave up
+// on, or has not started yet, the stream decodes itself. So the bytes, errors and messages
+// are exactly those of one thread.
+//
+// Memory stays bounded: the helper works at most a few runs ahead of the stream.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "cab/byte_io.h"
+#include "cab/cab_parser.h"
+#include "cab/mszip_speculation.h"
+
+namespace cab {
+namespace codec {
+class MszipDecoder;
+}
+
+// How often speculation helped, over the process (read by the tool's debug output).
+struct SpeculationCounts {
+    uint64_t used = 0;      // runs decoded ahead and taken
+    uint64_t gaveUp = 0;    // runs the helper gave up on
+    uint64_t overtaken = 0; // runs the stream reached before the helper started them
+};
+SpeculationCounts ReadSpeculationCounts();
+
+class MszipAhead {
+  public:
+    static constexpr uint32_t kRunBlocks = 128;
+    // Blocks decoded three times before a run is given up.
+    static constexpr size_t kMaxDependentBlocks = 48;
+
+    // Starts the helper on the folder's blocks in `cabinet` (its part in later cabinets is
+    // left to the stream). Borrowed: the source, the cabinet and the stream's `decoder`
+    // outlive this object; the source must take reads from several threads.
+    // `runBlocks`: blocks per run (tests take small runs).
+    MszipAhead(ByteSource* source,
+               const Cabinet* cabinet,
+               int folder,
+               codec::MszipDecoder* decoder,
+               uint32_t runBlocks = kRunBlocks);
+    // Stops the helper and waits for it.
+    ~MszipAhead();
+    MszipAhead(const MszipAhead&) = delete;
+    MszipAhead& operator=(const MszipAhead&) = delete;
+
+    struct Block {
+        const uint8_t* data = nullptr;  // valid until the next call of Take
+        size_t size = 0;
+        uint64_t nextOffset = 0;  // file offset of the CFDATA after it
+    };
+    // Asked by the stream before it reads block `index` (of this cabinet's part) at file
+    // offset `offset`, `decoded` bytes into the folder. True: the block was decoded ahead and
+    // is in `*block`; the decoder's history then already holds what follows a whole run.
+    bool Take(uint32_t index, uint64_t offset, uint64_t decoded, Block* block);
+
+  private:
+    enum class State { Running, Done, Claimed };
+    struct Run {
+        State state = State::Running;
+        bool ok = false;
+        uint64_t firstOffset = 0;   // file offset of the run's first CFDATA
+        uint64_t outputBefore = 0;  // folder bytes before the run
+        std::vector<uint64_t> nextOffsets;
+        std::vector<size_t> starts;  // output position of each block in the run
+        std::vector<uint8_t> input;
+        MszipSpeculation speculation;
+    };
+    void Help();
+    // Keeps a run no longer needed for the helper to reuse; under the lock.
+    void Recycle(std::unique_ptr<Run> run);
+    // Reads the CFDATA at *offset (with its data when `data` is not null) and moves past it;
+    // false on anything the stream would refuse or treat specially.
+    bool ReadBlock(uint64_t* offset, std::vector<uint8_t>* data, uint16_t* outSize);
+    bool Speculate(uint32_t first, uint64_t* offset, Run& run);
+
+    ByteSource* const source_;
+    const Cabinet& cabinet_;
+    const int folder_;
+    codec::MszipDecoder* const decoder_;
+    const uint32_t runBlocks_;
+
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::map<uint32_t, std::unique_ptr<Run>> runs_;  // by run number
+    std::vector<std::unique_ptr<Run>> spare_;        // handed out, kept for their memory
+    uint32_t streamRun_ = 0;  // the run the stream is in
+    bool stop_ = false;
+    std::unique_ptr<Run> current_;  // the stream's: the run being handed out
+    uint32_t currentRun_ = 0;
+
+    std::thread helper_;
+};
+
+}  // namespace cab

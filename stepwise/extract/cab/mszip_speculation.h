@@ -1,0 +1,75 @@
+// Decodes a run of MSZIP blocks before the output that precedes them exists. A deflate
+// stream's symbols depend only on its bits, never on the history's bytes: every output byte
+// is a literal or a copy of an earlier byte. So the run is decoded three times over made-up
+// histories whose bytes spell out their own positions (low byte, high byte, inverted low
+// byte): a byte that differs between the first and the third version came from the history,
+// from the position the first two spell; every other byte is already final. Once the last
+// 32 KB of output hold no byte from the history, the rest of the run decodes once, normally.
+// When the real history is known, Resolve() fills in the bytes taken from it.
+//
+// Anything unexpected (bad data, a run that keeps reaching back into the history) makes
+// Decode() give up; the caller then decodes the run after its predecessor as usual, so the
+// result never depends on the speculation working.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace cab::codec {
+class Inflater;
+}
+
+namespace cab {
+
+struct SpeculationBlock {
+    const uint8_t* data = nullptr;  // "CK" and a raw deflate stream
+    size_t size = 0;
+    size_t outSize = 0;  // the block's declared uncompressed size, at most 32768
+};
+
+class MszipSpeculation {
+  public:
+    // The history a run's first block may refer back into: the 32 KB of output before it.
+    static constexpr size_t kHistorySize = 32768;
+
+    MszipSpeculation();
+    ~MszipSpeculation();
+
+    // Decodes the run over an unknown history of kHistorySize bytes. Returns false (gave up)
+    // on a block that does not decode to its declared size, or when after
+    // `maxDependentBlocks` blocks the last 32 KB still hold bytes from the history.
+    bool Decode(const std::vector<SpeculationBlock>& blocks, size_t maxDependentBlocks);
+    // Fills in the bytes taken from the history: the kHistorySize bytes of output before
+    // the run. Only after a successful Decode, once.
+    void Resolve(const uint8_t* history);
+
+    // The run's output, all blocks one after another; final after Resolve().
+    const uint8_t* output() const { return out_.get() + kHistorySize; }
+    size_t size() const { return size_; }
+    // Blocks decoded three times (the first of them through the last one whose last 32 KB
+    // still reached into the history).
+    size_t dependentBlocks() const { return dependentBlocks_; }
+    // Output bytes that come from the history.
+    size_t historyBytes() const { return patches_.size(); }
+
+  private:
+    struct Patch {
+        uint32_t at;    // output position
+        uint16_t from;  // history position
+    };
+    bool Inflate(const SpeculationBlock& block, uint8_t* buffer, size_t at);
+
+    std::unique_ptr<codec::Inflater> inflater_;
+    // Kept from run to run: fresh memory for every run costs page faults.
+    std::unique_ptr<uint8_t[]> out_;  // the first version's history, then the output
+    size_t outRoom_ = 0;
+    std::unique_ptr<uint8_t[]> second_;  // the second version while bytes still depend
+    size_t secondRoom_ = 0;
+    std::vector<Patch> patches_;
+    size_t size_ = 0;
+    size_t dependentBlocks_ = 0;
+};
+
+}  // namespace cab

@@ -1,0 +1,196 @@
+#include "cab/mszip_speculation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "cab/cab_parser.h"
+#include "cab/cab_testing.h"
+#include "cab/folder_stream.h"
+#include "cab/mszip_ahead.h"
+
+namespace cab {
+namespace {
+
+constexpr size_t kBlock = 32768;
+
+uint32_t Next(uint32_t& x) {
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    return x;
+}
+
+// Appends `size` random bytes: nothing for a compressor to refer back to.
+void AppendFresh(std::vector<uint8_t>& out, size_t size, uint32_t& x) {
+    for (size_t i = 0; i < size; ++i)
+        out.push_back(static_cast<uint8_t>(Next(x) >> 11));
+}
+
+// Appends `size` bytes made of long copies from 8 to 32 KB back, with a little noise: every
+// block refers far into the one before, and copies of copies carry history bytes on.
+void AppendCopies(std::vector<uint8_t>& out, size_t size, uint32_t& x) {
+    const size_t end = out.size() + size;
+    while (out.size() < end) {
+        const size_t distance = 8192 + Next(x) % 24000;
+        const size_t length = std::min<size_t>(40 + Next(x) % 400, end - out.size());
+        for (size_t i = 0; i < length; ++i)
+            out.push_back(out[out.size() - distance]);
+        if (out.size() < end && Next(x) % 4 == 0)
+            out.push_back(static_cast<uint8_t>(Next(x)));
+    }
+}
+
+// Random first block, copies for several blocks, three random blocks that break the chain
+// of copies, then copies again.
+std::vector<uint8_t> CopyHeavy() {
+    uint32_t x = 12345;
+    std::vector<uint8_t> data;
+    AppendFresh(data, kBlock, x);
+    AppendCopies(data, 5 * kBlock, x);
+    AppendFresh(data, 3 * kBlock, x);
+    AppendCopies(data, 3 * kBlock + 1000, x);  // a short last block
+    return data;
+}
+
+std::vector<SpeculationBlock> From(const std::vector<testing::Block>& blocks, size_t first) {
+    std::vector<SpeculationBlock> out;
+    for (size_t i = first; i < blocks.size(); ++i)
+        out.push_back({blocks[i].data.data(), blocks[i].data.size(), blocks[i].uncompressed});
+    return out;
+}
+
+// Decoded from any block on over an unknown history and resolved with the real one, the
+// output is what decoding from the folder's start gives: through copies of copies, through
+// blocks that no longer reach back, and in the single-version tail.
+TEST(MszipSpeculation, ResolvesToTheSequentialBytesFromEveryStart) {
+    const std::vector<uint8_t> data = CopyHeavy();
+    const std::vector<testing::Block> blocks = testing::MszipBlocks(data);
+    ASSERT_EQ(blocks.size(), 13u);
+    MszipSpeculation s;  // reused, as the helper does
+    for (size_t first = 1; first < blocks.size(); ++first) {
+        ASSERT_TRUE(s.Decode(From(blocks, first), blocks.size())) << first;
+        const size_t at = first * kBlock;
+        s.Resolve(data.data() + at - kBlock);
+        ASSERT_EQ(s.size(), data.size() - at);
+        EXPECT_TRUE(std::equal(s.output(), s.output() + s.size(), data.begin() + at)) << first;
+        if (first == 1) {
+            // Copies keep history bytes within the last 32 KB until the fresh blocks.
+            EXPECT_GE(s.dependentBlocks(), 5u);
+            EXPECT_LT(s.dependentBlocks(), 12u);
+            EXPECT_GT(s.historyBytes(), 2 * kBlock);
+        }
+        if (first == 6 || first == 7) {
+            EXPECT_LE(s.dependentBlocks(), 2u) << first;  // fresh bytes reach back little
+        }
+    }
+}
+
+// The bound on blocks decoded twice is exact, and giving up leaves nothing half done.
+TEST(MszipSpeculation, GivesUpWhenHistoryBytesLastLongerThanAllowed) {
+    const std::vector<uint8_t> data = CopyHeavy();
+    const std::vector<testing::Block> blocks = testing::MszipBlocks(data);
+    MszipSpeculation s;
+    ASSERT_TRUE(s.Decode(From(blocks, 1), blocks.size()));
+    const size_t needed = s.dependentBlocks();
+    EXPECT_FALSE(s.Decode(From(blocks, 1), needed - 1));
+    EXPECT_FALSE(s.Decode(From(blocks, 1), 0));
+    ASSERT_TRUE(s.Decode(From(blocks, 1), needed));
+    s.Resolve(data.data());
+    EXPECT_TRUE(std::equal(s.output(), s.output() + s.size(), data.begin() + kBlock));
+}
+
+// Whatever a sequential decoder refuses, speculation refuses too: bad data in a block still
+// reaching back, bad data in the single-version tail, a wrong signature, a declared size
+// the stream does not fill or overflows.
+TEST(MszipSpeculation, RefusesBlocksTheDecoderRefuses) {
+    const std::vector<uint8_t> data = CopyHeavy();
+    const std::vector<testing::Block> good = testing::MszipBlocks(data);
+    auto refused = [&](size_t block, auto spoil) {
+        std::vector<testing::Block> blocks = good;
+        spoil(blocks[block]);
+        MszipSpeculation s;
+        return !s.Decode(From(blocks, 1), blocks.size());
+    };
+    auto badType = [](testing::Block& b) { b.data.assign({'C', 'K', 0xFF, 0xFF, 0xFF}); };
+    EXPECT_TRUE(refused(2, badType));   // while still reaching back
+    EXPECT_TRUE(refused(11, badType));  // in the tail
+    EXPECT_TRUE(refused(3, [](testing::Block& b) { b.data[1] = 'Q'; }));
+    EXPECT_TRUE(refused(4, [](testing::Block& b) { b.uncompressed -= 1; }));
+    EXPECT_TRUE(refused(12, [](testing::Block& b) { b.uncompressed += 1; }));
+    EXPECT_TRUE(refused(10, [](testing::Block& b) { b.data.resize(b.data.size() / 2); }));
+}
+
+struct Outcome {
+    std::vector<uint8_t> bytes;
+    CabErrc code = CabErrc::Ok;
+    std::string message;
+};
+
+// Reads the whole folder in uneven pieces, through the stream's own buffer and straight
+// into the caller's, with or without a helper decoding runs of `runBlocks` ahead.
+Outcome ReadFolder(const std::vector<uint8_t>& cabinet, uint32_t runBlocks) {
+    MemorySource source(cabinet.data(), cabinet.size());
+    Cabinet cab;
+    EXPECT_FALSE(ParseCabinet(source, &cab));
+    FolderStream stream({&source, &cab, 0}, nullptr);
+    if (runBlocks)
+        stream.DecodeAhead(runBlocks);
+    Outcome o;
+    const uint64_t total = cab.files[0].size;
+    size_t piece = 5000;
+    while (o.bytes.size() < total) {
+        const size_t n = std::min<uint64_t>(piece, total - o.bytes.size());
+        const size_t at = o.bytes.size();
+        o.bytes.resize(at + n);
+        size_t delivered = n;
+        CabError e = piece % 2 ? stream.Read(o.bytes.data() + at, n)
+                               : stream.ReadInto(o.bytes.data() + at, n, &delivered);
+        if (e) {
+            o.bytes.resize(at + (piece % 2 ? 0 : delivered));
+            o.code = e.code;
+            o.message = e.message;
+            break;
+        }
+        piece = piece * 3 % 100003 + 1;
+    }
+    return o;
+}
+
+// With a helper thread the folder's stream hands out the same bytes, and the same error at
+// the same place, as on its own: for sound data, for bad data inside a run decoded ahead and
+// for a checksum error there.
+TEST(MszipAhead, StreamMatchesOneThreadOnSoundAndBadFolders) {
+    const std::vector<uint8_t> data = CopyHeavy();
+    testing::Cab cab = testing::SingleFolder({{"all", data}}, kMethodMszip);
+    std::vector<std::vector<uint8_t>> cabinets{testing::Serialize(cab)};
+    testing::Cab badData = cab;
+    badData.folders[0].blocks[4].data.assign({'C', 'K', 0xFF, 0xFF, 0xFF});
+    cabinets.push_back(testing::Serialize(badData));
+    testing::Cab badSum = cab;
+    badSum.folders[0].blocks[7].corruptChecksum = true;
+    cabinets.push_back(testing::Serialize(badSum));
+
+    const SpeculationCounts before = ReadSpeculationCounts();
+    for (size_t c = 0; c < cabinets.size(); ++c) {
+        const Outcome alone = ReadFolder(cabinets[c], 0);
+        if (c == 0)
+            EXPECT_EQ(alone.bytes, data);
+        else
+            EXPECT_NE(alone.code, CabErrc::Ok);
+        for (uint32_t run : {1u, 2u, 3u}) {
+            const Outcome helped = ReadFolder(cabinets[c], run);
+            EXPECT_EQ(helped.code, alone.code) << c << " " << run;
+            EXPECT_EQ(helped.message, alone.message) << c << " " << run;
+            EXPECT_EQ(helped.bytes, alone.bytes) << c << " " << run;
+        }
+    }
+    // Some runs were really decoded ahead and taken (the helper may be overtaken on a busy
+    // machine, but not on every run of every pass).
+    EXPECT_GT(ReadSpeculationCounts().used, before.used);
+}
+
+}  // namespace
+}  // namespace cab
