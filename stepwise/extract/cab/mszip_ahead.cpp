@@ -11,6 +11,8 @@ namespace {
 
 // Runs the helper may have decoded ahead of the stream's: it decodes every other one.
 constexpr uint32_t kRunsAhead = 3;
+// The helper's runs are this many eighths of the stream's.
+constexpr uint32_t kHelperShare = 6;
 
 std::atomic<uint64_t> g_used{0};
 std::atomic<uint64_t> g_gaveUp{0};
@@ -31,7 +33,8 @@ MszipAhead::MszipAhead(ByteSource* source,
       cabinet_(*cabinet),
       folder_(folder),
       decoder_(decoder),
-      runBlocks_(std::max<uint32_t>(runBlocks, 1)) {
+      streamBlocks_(std::max<uint32_t>(runBlocks, 1)),
+      helperBlocks_(std::max<uint32_t>(runBlocks * kHelperShare / 8, 1)) {
     helper_ = std::thread([this] { Help(); });
 }
 
@@ -73,9 +76,13 @@ bool MszipAhead::ReadBlock(uint64_t* offset, std::vector<uint8_t>* data, uint16_
 }
 
 // Reads and decodes the run of blocks from `first` on, which starts at `*offset`.
-bool MszipAhead::Speculate(uint32_t first, uint64_t* offset, Run& run) {
+uint32_t MszipAhead::RunFirst(uint32_t k) const {
+    return k / 2 * (streamBlocks_ + helperBlocks_) + (k % 2 ? streamBlocks_ : 0);
+}
+
+bool MszipAhead::Speculate(uint32_t first, uint32_t length, uint64_t* offset, Run& run) {
     const uint32_t count = cabinet_.folders[folder_].blockCount;
-    const uint32_t end = std::min<uint32_t>(first + runBlocks_, count);
+    const uint32_t end = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{first} + length, count));
     std::vector<size_t> inputStarts;
     size_t out = 0;
     for (uint32_t i = first; i < end; ++i) {
@@ -102,8 +109,8 @@ void MszipAhead::Help() {
     uint64_t offset = cabinet_.folders[folder_].dataOffset;
     uint64_t decoded = 0;
     uint32_t index = 0;  // the block at `offset`
-    for (uint32_t k = 1; uint64_t{k} * runBlocks_ < count; k += 2) {
-        const uint32_t first = k * runBlocks_;
+    for (uint32_t k = 1; RunFirst(k) < count; k += 2) {
+        const uint32_t first = RunFirst(k);
         // Walks the headers of the blocks up to the run.
         for (; index < first; ++index) {
             uint16_t size = 0;
@@ -137,7 +144,8 @@ void MszipAhead::Help() {
         run->outputBefore = decoded;
         uint64_t next = offset;
         // Too little output before the run would make its history shorter than assumed.
-        bool ok = decoded >= MszipSpeculation::kHistorySize && Speculate(first, &next, *run);
+        bool ok = decoded >= MszipSpeculation::kHistorySize &&
+                  Speculate(first, RunLength(k), &next, *run);
         if (ok) {
             offset = next;
             index = first + static_cast<uint32_t>(run->starts.size());
@@ -161,14 +169,16 @@ void MszipAhead::Recycle(std::unique_ptr<Run> run) {
 }
 
 bool MszipAhead::Take(uint32_t index, uint64_t offset, uint64_t decoded, Block* block) {
-    const uint32_t k = index / runBlocks_;
-    const uint32_t within = index % runBlocks_;
+    const uint32_t pair = index / (streamBlocks_ + helperBlocks_);
+    const uint32_t rest = index % (streamBlocks_ + helperBlocks_);
+    const uint32_t k = 2 * pair + (rest >= streamBlocks_ ? 1 : 0);
+    const uint32_t within = rest >= streamBlocks_ ? rest - streamBlocks_ : rest;
     if (current_ && currentRun_ == k) {
         if (within >= current_->starts.size())
             return false;
         // Hands out the blocks strictly in order.
-        const uint64_t expected = within == 0 ? current_->firstOffset
-                                              : current_->nextOffsets[within - 1];
+        const uint64_t expected =
+            within == 0 ? current_->firstOffset : current_->nextOffsets[within - 1];
         if (offset != expected)
             return false;
         const MszipSpeculation& s = current_->speculation;

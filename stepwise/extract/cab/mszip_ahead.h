@@ -1,6 +1,6 @@
 // Decodes one MSZIP folder on two threads. The folder's blocks in its first cabinet fall into
-// runs of a fixed number of blocks; the folder's stream decodes every other run itself, and a helper
-// thread decodes the runs in between speculatively (mszip_speculation.h) while the stream is
+// runs of a fixed number of blocks; the folder's stream decodes every other run itself, and a
+// helper thread decodes the runs in between speculatively (mszip_speculation.h) while the stream is
 // still on the run before. When the stream reaches such a run it fills in the bytes that came
 // from the history and takes the blocks as if it had decoded them; a run the helper gave up
 // on, or has not started yet, the stream decodes itself. So the bytes, errors and messages
@@ -28,14 +28,16 @@ class MszipDecoder;
 
 // How often speculation helped, over the process (read by the tool's debug output).
 struct SpeculationCounts {
-    uint64_t used = 0;      // runs decoded ahead and taken
-    uint64_t gaveUp = 0;    // runs the helper gave up on
-    uint64_t overtaken = 0; // runs the stream reached before the helper started them
+    uint64_t used = 0;       // runs decoded ahead and taken
+    uint64_t gaveUp = 0;     // runs the helper gave up on
+    uint64_t overtaken = 0;  // runs the stream reached before the helper started them
 };
 SpeculationCounts ReadSpeculationCounts();
 
 class MszipAhead {
   public:
+    // Blocks in each run the stream decodes itself; the helper's runs are shorter, as it
+    // decodes some blocks twice and reads its own input.
     static constexpr uint32_t kRunBlocks = 128;
     // Blocks decoded three times before a run is given up.
     static constexpr size_t kMaxDependentBlocks = 48;
@@ -43,7 +45,7 @@ class MszipAhead {
     // Starts the helper on the folder's blocks in `cabinet` (its part in later cabinets is
     // left to the stream). Borrowed: the source, the cabinet and the stream's `decoder`
     // outlive this object; the source must take reads from several threads.
-    // `runBlocks`: blocks per run (tests take small runs).
+    // `runBlocks`: blocks per run of the stream's (tests take small runs).
     MszipAhead(ByteSource* source,
                const Cabinet* cabinet,
                int folder,
@@ -82,19 +84,23 @@ class MszipAhead {
     // Reads the CFDATA at *offset (with its data when `data` is not null) and moves past it;
     // false on anything the stream would refuse or treat specially.
     bool ReadBlock(uint64_t* offset, std::vector<uint8_t>* data, uint16_t* outSize);
-    bool Speculate(uint32_t first, uint64_t* offset, Run& run);
+    bool Speculate(uint32_t first, uint32_t length, uint64_t* offset, Run& run);
+    // Runs alternate: even ones are the stream's, odd ones the helper's.
+    uint32_t RunFirst(uint32_t k) const;
+    uint32_t RunLength(uint32_t k) const { return k % 2 ? helperBlocks_ : streamBlocks_; }
 
     ByteSource* const source_;
     const Cabinet& cabinet_;
     const int folder_;
     codec::MszipDecoder* const decoder_;
-    const uint32_t runBlocks_;
+    const uint32_t streamBlocks_;
+    const uint32_t helperBlocks_;
 
     std::mutex mutex_;
     std::condition_variable changed_;
     std::map<uint32_t, std::unique_ptr<Run>> runs_;  // by run number
     std::vector<std::unique_ptr<Run>> spare_;        // handed out, kept for their memory
-    uint32_t streamRun_ = 0;  // the run the stream is in
+    uint32_t streamRun_ = 0;                         // the run the stream is in
     bool stop_ = false;
     std::unique_ptr<Run> current_;  // the stream's: the run being handed out
     uint32_t currentRun_ = 0;

@@ -70,8 +70,7 @@ bool MszipSpeculation::Decode(const std::vector<SpeculationBlock>& blocks,
         at += blocks[b].outSize;
         // Bytes taken from the history differ between the versions; the history itself
         // counts while it is still within the last 32 KB.
-        dependent = at < kHistorySize ||
-                    std::memcmp(out + at, second + at, kHistorySize) != 0;
+        dependent = at < kHistorySize || std::memcmp(out + at, second + at, kHistorySize) != 0;
     }
     dependentBlocks_ = b;
     for (size_t p = 0; p < at; ++p) {
