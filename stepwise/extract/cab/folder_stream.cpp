@@ -76,11 +76,12 @@ FolderStream::FolderStream(Segment first, NextSegment next)
 
 FolderStream::~FolderStream() = default;
 
-void FolderStream::DecodeAhead(uint32_t runBlocks) {
+void FolderStream::DecodeAhead(uint32_t runBlocks, bool patient) {
     if (error_.ok() && (compression_ & kMethodMask) == kMethodMszip && !ahead_ && decoded_ == 0)
-        ahead_ = std::make_unique<MszipAhead>(segment_.source, segment_.cabinet, segment_.folder,
-                                              static_cast<codec::MszipDecoder*>(decoder_.get()),
-                                              runBlocks ? runBlocks : MszipAhead::kRunBlocks);
+        ahead_ =
+            std::make_unique<MszipAhead>(segment_.source, segment_.cabinet, segment_.folder,
+                                         static_cast<codec::MszipDecoder*>(decoder_.get()),
+                                         runBlocks ? runBlocks : MszipAhead::kRunBlocks, patient);
 }
 
 CabError FolderStream::Fail(CabError error) {

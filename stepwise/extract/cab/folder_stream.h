@@ -40,9 +40,9 @@ class FolderStream final : public FolderBytes {
     ~FolderStream() override;
 
     // For an MSZIP folder, lets a helper thread decode later blocks of its first cabinet
-    // ahead (mszip_ahead.h), in runs of `runBlocks` (0: the usual); the bytes and errors stay
-    // the same. Call before reading.
-    void DecodeAhead(uint32_t runBlocks = 0);
+    // ahead (mszip_ahead.h), in runs of `runBlocks` (0: the usual), `patient` or not; the
+    // bytes and errors stay the same. Call before reading.
+    void DecodeAhead(uint32_t runBlocks = 0, bool patient = false);
 
     // Reads exactly `size` bytes; reading past the folder's end is a Corrupt error.
     CabError Read(uint8_t* out, size_t size);

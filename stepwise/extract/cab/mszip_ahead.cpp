@@ -12,7 +12,11 @@ namespace {
 // Runs the helper may have decoded ahead of the stream's: it decodes every other one.
 constexpr uint32_t kRunsAhead = 3;
 // The helper's runs are this many eighths of the stream's.
-constexpr uint32_t kHelperShare = 6;
+constexpr uint32_t kHelperShare = 4;
+// The helper retires after the stream has taken over this many runs in a row, or after it
+// gave up on this many in a row.
+constexpr uint32_t kMaxMissed = 2;
+constexpr uint32_t kMaxGivenUp = 3;
 
 std::atomic<uint64_t> g_used{0};
 std::atomic<uint64_t> g_gaveUp{0};
@@ -28,20 +32,29 @@ MszipAhead::MszipAhead(ByteSource* source,
                        const Cabinet* cabinet,
                        int folder,
                        codec::MszipDecoder* decoder,
-                       uint32_t runBlocks)
+                       uint32_t runBlocks,
+                       bool patient)
     : source_(source),
       cabinet_(*cabinet),
       folder_(folder),
       decoder_(decoder),
       streamBlocks_(std::max<uint32_t>(runBlocks, 1)),
-      helperBlocks_(std::max<uint32_t>(runBlocks * kHelperShare / 8, 1)) {
-    helper_ = std::thread([this] { Help(); });
+      helperBlocks_(std::max<uint32_t>(runBlocks * kHelperShare / 8, 1)),
+      patient_(patient) {
+    helper_ = std::thread([this] {
+        Help();
+        std::lock_guard<std::mutex> lock(mutex_);
+        helperDone_ = true;
+        changed_.notify_all();
+    });
 }
 
 MszipAhead::~MszipAhead() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         stop_ = true;
+        for (auto& run : runs_)
+            run.second->control.stop = true;
         changed_.notify_all();
     }
     helper_.join();
@@ -101,14 +114,15 @@ bool MszipAhead::Speculate(uint32_t first, uint32_t length, uint64_t* offset, Ru
         blocks[i].size = inEnd - inputStarts[i];
         blocks[i].outSize = (i + 1 < blocks.size() ? run.starts[i + 1] : out) - run.starts[i];
     }
-    return run.speculation.Decode(blocks, kMaxDependentBlocks);
+    return run.speculation.Decode(blocks, kMaxDependentBlocks, &run.control);
 }
 
 void MszipAhead::Help() {
     const uint32_t count = cabinet_.folders[folder_].blockCount;
     uint64_t offset = cabinet_.folders[folder_].dataOffset;
     uint64_t decoded = 0;
-    uint32_t index = 0;  // the block at `offset`
+    uint32_t index = 0;    // the block at `offset`
+    uint32_t givenUp = 0;  // in a row
     for (uint32_t k = 1; RunFirst(k) < count; k += 2) {
         const uint32_t first = RunFirst(k);
         // Walks the headers of the blocks up to the run.
@@ -122,9 +136,9 @@ void MszipAhead::Help() {
         {
             std::unique_lock<std::mutex> lock(mutex_);
             changed_.wait(lock, [&] { return stop_ || k <= streamRun_ + kRunsAhead; });
-            if (stop_)
+            if (stop_ || missed_ >= kMaxMissed)
                 return;
-            if (k <= streamRun_ || runs_.count(k))
+            if (k < streamRun_ || runs_.count(k))
                 continue;  // the stream got there first
             std::unique_ptr<Run> made;
             if (spare_.empty()) {
@@ -136,6 +150,8 @@ void MszipAhead::Help() {
                 made->nextOffsets.clear();
                 made->starts.clear();
                 made->input.clear();
+                made->control.stop = false;
+                made->control.settled = false;
             }
             run = made.get();
             runs_[k] = std::move(made);
@@ -150,8 +166,10 @@ void MszipAhead::Help() {
             offset = next;
             index = first + static_cast<uint32_t>(run->starts.size());
             decoded += run->speculation.size();
-        } else {
+            givenUp = 0;
+        } else if (!run->control.stop) {
             g_gaveUp.fetch_add(1, std::memory_order_relaxed);
+            ++givenUp;
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -159,7 +177,14 @@ void MszipAhead::Help() {
             run->state = State::Done;
             changed_.notify_all();
         }
+        if (givenUp == kMaxGivenUp)
+            return;  // the data keeps refusing
     }
+}
+
+void MszipAhead::Missed() {
+    if (++missed_ >= kMaxMissed)
+        retired_ = true;  // the helper sees missed_ and returns
 }
 
 void MszipAhead::Recycle(std::unique_ptr<Run> run) {
@@ -192,7 +217,7 @@ bool MszipAhead::Take(uint32_t index, uint64_t offset, uint64_t decoded, Block* 
             decoder_->AppendHistory(s.output(), s.size());
         return true;
     }
-    if (within != 0)
+    if (within != 0 || retired_)
         return false;
     std::unique_ptr<Run> taken;
     {
@@ -209,15 +234,32 @@ bool MszipAhead::Take(uint32_t index, uint64_t offset, uint64_t decoded, Block* 
         Recycle(std::move(current_));
         if (k % 2 == 0)
             return false;
+        if (patient_) {
+            changed_.wait(lock, [&] {
+                auto found = runs_.find(k);
+                return helperDone_ ||
+                       (found != runs_.end() && found->second->state != State::Running);
+            });
+        }
         auto it = runs_.find(k);
         if (it == runs_.end()) {
             auto claimed = std::make_unique<Run>();
             claimed->state = State::Claimed;
             runs_[k] = std::move(claimed);
             g_overtaken.fetch_add(1, std::memory_order_relaxed);
+            Missed();
             return false;
         }
-        changed_.wait(lock, [&] { return it->second->state != State::Running; });
+        Run& run = *it->second;
+        if (run.state == State::Running && !run.control.settled) {
+            // It may still give up: decoding the run here costs no more than waiting. The
+            // helper stops and leaves the run behind.
+            run.control.stop = true;
+            g_overtaken.fetch_add(1, std::memory_order_relaxed);
+            Missed();
+            return false;
+        }
+        changed_.wait(lock, [&] { return run.state != State::Running; });
         taken = std::move(it->second);
         runs_.erase(it);
         size_t historySize = 0;
@@ -233,6 +275,7 @@ bool MszipAhead::Take(uint32_t index, uint64_t offset, uint64_t decoded, Block* 
     taken->speculation.Resolve(history);
     current_ = std::move(taken);
     currentRun_ = k;
+    missed_ = 0;
     g_used.fetch_add(1, std::memory_order_relaxed);
     return Take(index, offset, decoded, block);
 }

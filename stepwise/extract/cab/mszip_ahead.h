@@ -38,19 +38,23 @@ class MszipAhead {
   public:
     // Blocks in each run the stream decodes itself; the helper's runs are shorter, as it
     // decodes some blocks twice and reads its own input.
-    static constexpr uint32_t kRunBlocks = 128;
+    static constexpr uint32_t kRunBlocks = 32;
     // Blocks decoded three times before a run is given up.
-    static constexpr size_t kMaxDependentBlocks = 48;
+    static constexpr size_t kMaxDependentBlocks = 1024;
 
     // Starts the helper on the folder's blocks in `cabinet` (its part in later cabinets is
     // left to the stream). Borrowed: the source, the cabinet and the stream's `decoder`
     // outlive this object; the source must take reads from several threads.
-    // `runBlocks`: blocks per run of the stream's (tests take small runs).
+    // `runBlocks`: blocks per run of the stream's (tests take small runs). Unless `patient`,
+    // the stream takes over a run the helper has not got far with, and after a few such
+    // runs (the machine has no core to spare) the helper retires; a patient stream always
+    // waits for the helper (for tests).
     MszipAhead(ByteSource* source,
                const Cabinet* cabinet,
                int folder,
                codec::MszipDecoder* decoder,
-               uint32_t runBlocks = kRunBlocks);
+               uint32_t runBlocks = kRunBlocks,
+               bool patient = false);
     // Stops the helper and waits for it.
     ~MszipAhead();
     MszipAhead(const MszipAhead&) = delete;
@@ -77,10 +81,13 @@ class MszipAhead {
         std::vector<size_t> starts;  // output position of each block in the run
         std::vector<uint8_t> input;
         MszipSpeculation speculation;
+        MszipSpeculation::Control control;  // the stream stops runs it overtakes
     };
     void Help();
     // Keeps a run no longer needed for the helper to reuse; under the lock.
     void Recycle(std::unique_ptr<Run> run);
+    // Counts a run the stream took over; under the lock.
+    void Missed();
     // Reads the CFDATA at *offset (with its data when `data` is not null) and moves past it;
     // false on anything the stream would refuse or treat specially.
     bool ReadBlock(uint64_t* offset, std::vector<uint8_t>* data, uint16_t* outSize);
@@ -102,6 +109,10 @@ class MszipAhead {
     std::vector<std::unique_ptr<Run>> spare_;        // handed out, kept for their memory
     uint32_t streamRun_ = 0;                         // the run the stream is in
     bool stop_ = false;
+    bool helperDone_ = false;  // the helper has returned
+    const bool patient_;
+    uint32_t missed_ = 0;           // runs taken over since one was used
+    bool retired_ = false;          // the stream's: it no longer asks
     std::unique_ptr<Run> current_;  // the stream's: the run being handed out
     uint32_t currentRun_ = 0;
 

@@ -38,7 +38,9 @@ bool MszipSpeculation::Inflate(const SpeculationBlock& block, uint8_t* buffer, s
 }
 
 bool MszipSpeculation::Decode(const std::vector<SpeculationBlock>& blocks,
-                              size_t maxDependentBlocks) {
+                              size_t maxDependentBlocks,
+                              Control* control) {
+    auto stopped = [control] { return control && control->stop.load(std::memory_order_relaxed); };
     patches_.clear();
     size_ = 0;
     dependentBlocks_ = 0;
@@ -63,7 +65,7 @@ bool MszipSpeculation::Decode(const std::vector<SpeculationBlock>& blocks,
     size_t b = 0;
     bool dependent = true;
     for (; b < blocks.size() && dependent; ++b) {
-        if (b == maxDependentBlocks)
+        if (b == maxDependentBlocks || stopped())
             return false;  // keeps reaching far back: not worth it
         if (!Inflate(blocks[b], out, at) || !Inflate(blocks[b], second, at))
             return false;
@@ -73,6 +75,8 @@ bool MszipSpeculation::Decode(const std::vector<SpeculationBlock>& blocks,
         dependent = at < kHistorySize || std::memcmp(out + at, second + at, kHistorySize) != 0;
     }
     dependentBlocks_ = b;
+    if (control)
+        control->settled.store(true, std::memory_order_relaxed);
     for (size_t p = 0; p < at; ++p) {
         const size_t i = kHistorySize + p;
         if (out[i] != second[i]) {
@@ -84,7 +88,7 @@ bool MszipSpeculation::Decode(const std::vector<SpeculationBlock>& blocks,
     // The last 32 KB are final: the rest decodes over them as it would after the real
     // history.
     for (; b < blocks.size(); ++b) {
-        if (!Inflate(blocks[b], out, at))
+        if (stopped() || !Inflate(blocks[b], out, at))
             return false;
         at += blocks[b].outSize;
     }

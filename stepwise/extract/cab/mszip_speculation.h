@@ -12,6 +12,7 @@
 // result never depends on the speculation working.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -40,7 +41,16 @@ class MszipSpeculation {
     // Decodes the run over an unknown history of kHistorySize bytes. Returns false (gave up)
     // on a block that does not decode to its declared size, or when after
     // `maxDependentBlocks` blocks the last 32 KB still hold bytes from the history.
-    bool Decode(const std::vector<SpeculationBlock>& blocks, size_t maxDependentBlocks);
+    // With `control`, it stops (and gives up) as soon as control->stop turns true, and sets
+    // control->settled once the rest decodes once (it can then no longer give up on
+    // account of the history).
+    struct Control {
+        std::atomic<bool> stop{false};
+        std::atomic<bool> settled{false};
+    };
+    bool Decode(const std::vector<SpeculationBlock>& blocks,
+                size_t maxDependentBlocks,
+                Control* control = nullptr);
     // Fills in the bytes taken from the history: the kHistorySize bytes of output before
     // the run. Only after a successful Decode, once.
     void Resolve(const uint8_t* history);
