@@ -326,7 +326,7 @@ CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& don
         if (!bytes) {
             own = impl_->OpenFolder(static_cast<int>(f));
             // No folder decodes on the pool: a second thread may help with this one.
-            if (ResolveDecodeThreads(threads_) > 1)
+            if (decodeAhead_ && ResolveDecodeThreads(threads_) > 1)
                 own->DecodeAhead();
             bytes = own.get();
         }

@@ -117,7 +117,8 @@ struct FdiContext {
     FdiError* error;
     FdiError ownError;  // used when the caller passed no error record
     bool busy = false;
-    unsigned threads = 1;  // see FdiSetDecodeThreads
+    unsigned threads = 1;      // see FdiSetDecodeThreads
+    bool decodeAhead = false;  // see FdiSetDecodeAhead
 
     void Reset() { *error = FdiError{}; }
     bool Fail(FdiErrorCode code, const std::string& message) {
@@ -391,7 +392,7 @@ CabError CopyRun::ExtractCabinetFolders(
         for (const CabFile* f : groups[g].second)
             jobs[g].end = std::max<uint64_t>(jobs[g].end, uint64_t{f->folderOffset} + f->size);
     }
-    decodeAhead_ = ResolveDecodeThreads(ctx_.threads) > 1 &&
+    decodeAhead_ = ctx_.decodeAhead && ResolveDecodeThreads(ctx_.threads) > 1 &&
                    std::count_if(jobs.begin(), jobs.end(),
                                  [](const FolderJob& j) { return !!j.makeStream; }) < 2;
     CabError failure;
@@ -594,6 +595,11 @@ bool FdiDestroy(FdiContext* ctx) {
     ctx->~FdiContext();
     free(ctx);
     return true;
+}
+
+void FdiSetDecodeAhead(FdiContext* ctx, bool on) {
+    if (ctx)
+        ctx->decodeAhead = on;
 }
 
 void FdiSetDecodeThreads(FdiContext* ctx, unsigned threads) {

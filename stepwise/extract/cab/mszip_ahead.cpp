@@ -12,10 +12,10 @@ namespace {
 // Runs the helper may have decoded ahead of the stream's: it decodes every other one.
 constexpr uint32_t kRunsAhead = 3;
 // The helper's runs are this many eighths of the stream's.
-constexpr uint32_t kHelperShare = 4;
+constexpr uint32_t kHelperShare = 3;
 // The helper retires after the stream has taken over this many runs in a row, or after it
 // gave up on this many in a row.
-constexpr uint32_t kMaxMissed = 2;
+constexpr uint32_t kMaxMissed = 3;
 constexpr uint32_t kMaxGivenUp = 3;
 
 std::atomic<uint64_t> g_used{0};
@@ -151,7 +151,6 @@ void MszipAhead::Help() {
                 made->starts.clear();
                 made->input.clear();
                 made->control.stop = false;
-                made->control.settled = false;
             }
             run = made.get();
             runs_[k] = std::move(made);
@@ -204,7 +203,7 @@ bool MszipAhead::Take(uint32_t index, uint64_t offset, uint64_t decoded, Block* 
         // Hands out the blocks strictly in order.
         const uint64_t expected =
             within == 0 ? current_->firstOffset : current_->nextOffsets[within - 1];
-        if (offset != expected)
+        if (offset != expected || decoded != current_->outputBefore + current_->starts[within])
             return false;
         const MszipSpeculation& s = current_->speculation;
         const size_t start = current_->starts[within];
@@ -217,67 +216,88 @@ bool MszipAhead::Take(uint32_t index, uint64_t offset, uint64_t decoded, Block* 
             decoder_->AppendHistory(s.output(), s.size());
         return true;
     }
-    if (within != 0 || retired_)
+    if (retired_)
         return false;
+    if (within == 0 && !EnterRun(k, offset, decoded))
+        return false;
+    if (!racing_ || racingRun_ != k)
+        return false;
+    // Racing the helper through an odd run: once it is done, the rest comes from it.
     std::unique_ptr<Run> taken;
     {
-        std::unique_lock<std::mutex> lock(mutex_);
-        streamRun_ = k;
-        changed_.notify_all();
-        // Runs behind the stream are of no more use.
-        for (auto it = runs_.begin(); it != runs_.end() && it->first < k;) {
-            if (it->second->state == State::Running)
-                ++it;  // the helper's, until it is done with it
-            else
-                Recycle(std::move(runs_.extract(it++).mapped()));
-        }
-        Recycle(std::move(current_));
-        if (k % 2 == 0)
-            return false;
-        if (patient_) {
-            changed_.wait(lock, [&] {
-                auto found = runs_.find(k);
-                return helperDone_ ||
-                       (found != runs_.end() && found->second->state != State::Running);
-            });
-        }
+        std::lock_guard<std::mutex> lock(mutex_);
         auto it = runs_.find(k);
-        if (it == runs_.end()) {
-            auto claimed = std::make_unique<Run>();
-            claimed->state = State::Claimed;
-            runs_[k] = std::move(claimed);
-            g_overtaken.fetch_add(1, std::memory_order_relaxed);
-            Missed();
-            return false;
-        }
-        Run& run = *it->second;
-        if (run.state == State::Running && !run.control.settled) {
-            // It may still give up: decoding the run here costs no more than waiting. The
-            // helper stops and leaves the run behind.
-            run.control.stop = true;
-            g_overtaken.fetch_add(1, std::memory_order_relaxed);
-            Missed();
-            return false;
-        }
-        changed_.wait(lock, [&] { return run.state != State::Running; });
+        if (it == runs_.end() || it->second->state == State::Running)
+            return false;  // the stream decodes this block itself
         taken = std::move(it->second);
         runs_.erase(it);
-        size_t historySize = 0;
-        decoder_->history(&historySize);
-        if (!taken->ok || taken->firstOffset != offset || taken->outputBefore != decoded ||
-            historySize != MszipSpeculation::kHistorySize) {
+        racing_ = false;
+        if (!taken->ok || taken->firstOffset != raceOffset_ ||
+            taken->outputBefore != raceDecoded_ || within >= taken->starts.size()) {
             Recycle(std::move(taken));
             return false;
         }
     }
-    size_t historySize = 0;
-    const uint8_t* history = decoder_->history(&historySize);
-    taken->speculation.Resolve(history);
+    taken->speculation.Resolve(raceHistory_.data());
     current_ = std::move(taken);
     currentRun_ = k;
-    missed_ = 0;
     g_used.fetch_add(1, std::memory_order_relaxed);
+    std::lock_guard<std::mutex> lock(mutex_);
+    missed_ = 0;
     return Take(index, offset, decoded, block);
+}
+
+bool MszipAhead::EnterRun(uint32_t k, uint64_t offset, uint64_t decoded) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (racing_) {
+        // The stream decoded the last odd run itself before the helper was done with it.
+        auto it = runs_.find(racingRun_);
+        if (it != runs_.end())
+            it->second->control.stop = true;
+        racing_ = false;
+        g_overtaken.fetch_add(1, std::memory_order_relaxed);
+        Missed();
+    }
+    streamRun_ = k;
+    changed_.notify_all();
+    // Runs behind the stream are of no more use.
+    for (auto it = runs_.begin(); it != runs_.end() && it->first < k;) {
+        if (it->second->state == State::Running)
+            ++it;  // the helper's, until it is done with it
+        else
+            Recycle(std::move(runs_.extract(it++).mapped()));
+    }
+    Recycle(std::move(current_));
+    if (k % 2 == 0 || retired_)
+        return false;
+    if (patient_) {
+        changed_.wait(lock, [&] {
+            auto found = runs_.find(k);
+            return helperDone_ || (found != runs_.end() && found->second->state != State::Running);
+        });
+    }
+    auto it = runs_.find(k);
+    if (it == runs_.end()) {
+        auto claimed = std::make_unique<Run>();
+        claimed->state = State::Claimed;
+        runs_[k] = std::move(claimed);
+        g_overtaken.fetch_add(1, std::memory_order_relaxed);
+        Missed();
+        return false;
+    }
+    size_t historySize = 0;
+    const uint8_t* history = decoder_->history(&historySize);
+    if (historySize != MszipSpeculation::kHistorySize) {
+        it->second->control.stop = true;
+        return false;
+    }
+    // Kept for resolving the run whenever the helper is done with it.
+    raceHistory_.assign(history, history + historySize);
+    raceOffset_ = offset;
+    raceDecoded_ = decoded;
+    racing_ = true;
+    racingRun_ = k;
+    return true;
 }
 
 }  // namespace cab

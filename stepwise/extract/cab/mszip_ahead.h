@@ -38,7 +38,7 @@ class MszipAhead {
   public:
     // Blocks in each run the stream decodes itself; the helper's runs are shorter, as it
     // decodes some blocks twice and reads its own input.
-    static constexpr uint32_t kRunBlocks = 32;
+    static constexpr uint32_t kRunBlocks = 64;
     // Blocks decoded three times before a run is given up.
     static constexpr size_t kMaxDependentBlocks = 1024;
 
@@ -46,9 +46,10 @@ class MszipAhead {
     // left to the stream). Borrowed: the source, the cabinet and the stream's `decoder`
     // outlive this object; the source must take reads from several threads.
     // `runBlocks`: blocks per run of the stream's (tests take small runs). Unless `patient`,
-    // the stream takes over a run the helper has not got far with, and after a few such
-    // runs (the machine has no core to spare) the helper retires; a patient stream always
-    // waits for the helper (for tests).
+    // the stream never waits: it decodes an odd run itself until the helper is done with it
+    // and takes the rest from there, and after a few runs it finished alone (the machine
+    // has no core to spare) the helper retires. A patient stream waits for the helper at
+    // the start of every odd run (for tests).
     MszipAhead(ByteSource* source,
                const Cabinet* cabinet,
                int folder,
@@ -88,6 +89,9 @@ class MszipAhead {
     void Recycle(std::unique_ptr<Run> run);
     // Counts a run the stream took over; under the lock.
     void Missed();
+    // The stream starts run `k` at `offset`, `decoded` bytes into the folder: true when it
+    // races the helper through it.
+    bool EnterRun(uint32_t k, uint64_t offset, uint64_t decoded);
     // Reads the CFDATA at *offset (with its data when `data` is not null) and moves past it;
     // false on anything the stream would refuse or treat specially.
     bool ReadBlock(uint64_t* offset, std::vector<uint8_t>* data, uint16_t* outSize);
@@ -115,6 +119,12 @@ class MszipAhead {
     bool retired_ = false;          // the stream's: it no longer asks
     std::unique_ptr<Run> current_;  // the stream's: the run being handed out
     uint32_t currentRun_ = 0;
+    // The stream's while it decodes an odd run itself until the helper is done with it.
+    bool racing_ = false;
+    uint32_t racingRun_ = 0;
+    uint64_t raceOffset_ = 0;
+    uint64_t raceDecoded_ = 0;
+    std::vector<uint8_t> raceHistory_;  // the 32 KB before the run
 
     std::thread helper_;
 };

@@ -75,8 +75,6 @@ bool MszipSpeculation::Decode(const std::vector<SpeculationBlock>& blocks,
         dependent = at < kHistorySize || std::memcmp(out + at, second + at, kHistorySize) != 0;
     }
     dependentBlocks_ = b;
-    if (control)
-        control->settled.store(true, std::memory_order_relaxed);
     for (size_t p = 0; p < at; ++p) {
         const size_t i = kHistorySize + p;
         if (out[i] != second[i]) {

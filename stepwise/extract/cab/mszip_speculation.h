@@ -41,12 +41,9 @@ class MszipSpeculation {
     // Decodes the run over an unknown history of kHistorySize bytes. Returns false (gave up)
     // on a block that does not decode to its declared size, or when after
     // `maxDependentBlocks` blocks the last 32 KB still hold bytes from the history.
-    // With `control`, it stops (and gives up) as soon as control->stop turns true, and sets
-    // control->settled once the rest decodes once (it can then no longer give up on
-    // account of the history).
+    // With `control`, it stops (and gives up) as soon as control->stop turns true.
     struct Control {
         std::atomic<bool> stop{false};
-        std::atomic<bool> settled{false};
     };
     bool Decode(const std::vector<SpeculationBlock>& blocks,
                 size_t maxDependentBlocks,

@@ -57,6 +57,8 @@ int ForEachCabinet(const std::string& path,
     }
     cab::CabinetReader reader;
     reader.SetDecodeThreads(threads);
+    // Decoding a lone MSZIP folder on two threads is still an experiment: on by request.
+    reader.SetDecodeAhead(std::getenv("STEPWISE_CAB_DECODE_AHEAD") != nullptr);
     cab::CabError e = reader.Open(cab::FileSource::Open(path), path, NextCabinetResolver(path));
     if (!e)
         return command(reader, path);
