@@ -114,7 +114,9 @@ bool MszipAhead::Speculate(uint32_t first, uint32_t length, uint64_t* offset, Ru
         blocks[i].size = inEnd - inputStarts[i];
         blocks[i].outSize = (i + 1 < blocks.size() ? run.starts[i + 1] : out) - run.starts[i];
     }
-    return run.speculation.Decode(blocks, kMaxDependentBlocks, &run.control);
+    // Text keeps copying bytes that came from the history to the run's end: the helper's
+    // runs are short enough to carry both versions through, so there is no bound.
+    return run.speculation.Decode(blocks, blocks.size(), &run.control);
 }
 
 void MszipAhead::Help() {

@@ -1,10 +1,11 @@
 // Decodes one MSZIP folder on two threads. The folder's blocks in its first cabinet fall into
-// runs of a fixed number of blocks; the folder's stream decodes every other run itself, and a
-// helper thread decodes the runs in between speculatively (mszip_speculation.h) while the stream is
-// still on the run before. When the stream reaches such a run it fills in the bytes that came
-// from the history and takes the blocks as if it had decoded them; a run the helper gave up
-// on, or has not started yet, the stream decodes itself. So the bytes, errors and messages
-// are exactly those of one thread.
+// runs; the folder's stream decodes every other run itself, and a helper thread decodes the
+// (shorter) runs in between speculatively (mszip_speculation.h) while the stream is still on
+// the run before. The stream never waits: it decodes such a run block by block itself until
+// the helper is done with it, then fills in the bytes that came from the history and takes
+// the remaining blocks as if it had decoded them. A run the helper gave up on, or has not
+// started, the stream simply decodes. So the bytes, errors and messages are exactly those
+// of one thread.
 //
 // Memory stays bounded: the helper works at most a few runs ahead of the stream.
 #pragma once
@@ -39,8 +40,6 @@ class MszipAhead {
     // Blocks in each run the stream decodes itself; the helper's runs are shorter, as it
     // decodes some blocks twice and reads its own input.
     static constexpr uint32_t kRunBlocks = 64;
-    // Blocks decoded three times before a run is given up.
-    static constexpr size_t kMaxDependentBlocks = 1024;
 
     // Starts the helper on the folder's blocks in `cabinet` (its part in later cabinets is
     // left to the stream). Borrowed: the source, the cabinet and the stream's `decoder`

@@ -45,7 +45,7 @@ bool MszipSpeculation::Decode(const std::vector<SpeculationBlock>& blocks,
     size_ = 0;
     dependentBlocks_ = 0;
     size_t total = 0;
-    size_t dependentRoom = 0;  // output of the blocks that may be decoded three times
+    size_t dependentRoom = 0;  // output of the blocks that may be decoded twice
     for (size_t i = 0; i < blocks.size(); ++i) {
         total += blocks[i].outSize;
         if (i < maxDependentBlocks)

@@ -1,15 +1,16 @@
 // Decodes a run of MSZIP blocks before the output that precedes them exists. A deflate
 // stream's symbols depend only on its bits, never on the history's bytes: every output byte
-// is a literal or a copy of an earlier byte. So the run is decoded three times over made-up
-// histories whose bytes spell out their own positions (low byte, high byte, inverted low
-// byte): a byte that differs between the first and the third version came from the history,
-// from the position the first two spell; every other byte is already final. Once the last
-// 32 KB of output hold no byte from the history, the rest of the run decodes once, normally.
-// When the real history is known, Resolve() fills in the bytes taken from it.
+// is a literal or a copy of an earlier byte. So the run is decoded twice over made-up
+// histories whose bytes spell out their own positions: position i is (i & 0xFF) in the
+// first and (i & 0xFF) + 1 + (i >> 8) in the second, two different bytes. An output byte
+// that differs between the versions came from the history, from the position the two
+// spell; every other byte is already final. Once the last 32 KB of output hold no byte from
+// the history, the rest of the run decodes once, normally. When the real history is known,
+// Resolve() fills in the bytes taken from it.
 //
-// Anything unexpected (bad data, a run that keeps reaching back into the history) makes
-// Decode() give up; the caller then decodes the run after its predecessor as usual, so the
-// result never depends on the speculation working.
+// Anything unexpected (bad data, a run that keeps reaching back into the history longer
+// than allowed) makes Decode() give up; the caller then decodes the run after its
+// predecessor as usual, so the result never depends on the speculation working.
 #pragma once
 
 #include <atomic>
@@ -40,7 +41,8 @@ class MszipSpeculation {
 
     // Decodes the run over an unknown history of kHistorySize bytes. Returns false (gave up)
     // on a block that does not decode to its declared size, or when after
-    // `maxDependentBlocks` blocks the last 32 KB still hold bytes from the history.
+    // `maxDependentBlocks` blocks the last 32 KB still hold bytes from the history (a bound
+    // of blocks.size() never gives up on that account).
     // With `control`, it stops (and gives up) as soon as control->stop turns true.
     struct Control {
         std::atomic<bool> stop{false};
@@ -55,8 +57,8 @@ class MszipSpeculation {
     // The run's output, all blocks one after another; final after Resolve().
     const uint8_t* output() const { return out_.get() + kHistorySize; }
     size_t size() const { return size_; }
-    // Blocks decoded three times (the first of them through the last one whose last 32 KB
-    // still reached into the history).
+    // Blocks decoded twice (the first of them through the last one whose last 32 KB still
+    // reached into the history).
     size_t dependentBlocks() const { return dependentBlocks_; }
     // Output bytes that come from the history.
     size_t historyBytes() const { return patches_.size(); }
