@@ -1,12 +1,10 @@
 // Decodes a run of MSZIP blocks before the output that precedes them exists. A deflate
 // stream's symbols depend only on its bits, never on the history's bytes: every output byte
-// is a literal or a copy of an earlier byte. So the run is decoded twice over made-up
-// histories whose bytes spell out their own positions: position i is (i & 0xFF) in the
-// first and (i & 0xFF) + 1 + (i >> 8) in the second, two different bytes. An output byte
-// that differs between the versions came from the history, from the position the two
-// spell; every other byte is already final. Once the last 32 KB of output hold no byte from
-// the history, the rest of the run decodes once, normally. When the real history is known,
-// Resolve() fills in the bytes taken from it.
+// is a literal or a copy of an earlier byte. So the run is decoded into 16-bit elements over
+// a made-up history whose element i is the marker 256 + i: an output element below 256 is a
+// final byte, a marker is the byte at that history position. Once the last 32 KB of output
+// hold no marker, the rest of the run decodes into bytes, normally. When the real history is
+// known, Resolve() turns the elements into bytes in one pass.
 //
 // Anything unexpected (bad data, a run that keeps reaching back into the history longer
 // than allowed) makes Decode() give up; the caller then decodes the run after its
@@ -57,26 +55,25 @@ class MszipSpeculation {
     // The run's output, all blocks one after another; final after Resolve().
     const uint8_t* output() const { return out_.get() + kHistorySize; }
     size_t size() const { return size_; }
-    // Blocks decoded twice (the first of them through the last one whose last 32 KB still
-    // reached into the history).
+    // Blocks decoded into elements (the first of them through the last one whose last 32 KB
+    // still reached into the history).
     size_t dependentBlocks() const { return dependentBlocks_; }
-    // Output bytes that come from the history.
-    size_t historyBytes() const { return patches_.size(); }
+    // Output bytes that come from the history (counted on asking).
+    size_t historyBytes() const;
 
   private:
-    struct Patch {
-        uint32_t at;    // output position
-        uint16_t from;  // history position
-    };
     bool Inflate(const SpeculationBlock& block, uint8_t* buffer, size_t at);
+    bool Inflate(const SpeculationBlock& block, uint16_t* buffer, size_t at);
 
     std::unique_ptr<codec::Inflater> inflater_;
     // Kept from run to run: fresh memory for every run costs page faults.
-    std::unique_ptr<uint8_t[]> out_;  // the first version's history, then the output
+    std::unique_ptr<uint8_t[]> out_;  // the output after kHistorySize bytes of history
     size_t outRoom_ = 0;
-    std::unique_ptr<uint8_t[]> second_;  // the second version while bytes still depend
-    size_t secondRoom_ = 0;
-    std::vector<Patch> patches_;
+    std::unique_ptr<uint16_t[]> wide_;  // the markers, then the output as elements
+    size_t wideRoom_ = 0;
+    // What an element stands for: bytes 0-255 themselves, then the history.
+    std::unique_ptr<uint8_t[]> meaning_;
+    size_t marked_ = 0;  // output bytes held as elements
     size_t size_ = 0;
     size_t dependentBlocks_ = 0;
 };

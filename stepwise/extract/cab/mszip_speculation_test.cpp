@@ -91,6 +91,26 @@ TEST(MszipSpeculation, ResolvesToTheSequentialBytesFromEveryStart) {
     }
 }
 
+// A folder whose bytes repeat every 30000 after a random first block: every block copies
+// from the one before, so the markers of the run's history carry through every block to its
+// end, and one pass resolves them to the bytes.
+TEST(MszipSpeculation, HistoryCarriedThroughEveryBlockResolves) {
+    uint32_t x = 777;
+    std::vector<uint8_t> data;
+    AppendFresh(data, kBlock, x);
+    for (size_t i = 0; i < 6 * kBlock + 3; ++i)
+        data.push_back(data[data.size() - 30000]);
+    const std::vector<testing::Block> blocks = testing::MszipBlocks(data);
+    ASSERT_EQ(blocks.size(), 8u);
+    MszipSpeculation s;
+    ASSERT_TRUE(s.Decode(From(blocks, 1), blocks.size()));
+    EXPECT_EQ(s.dependentBlocks(), 7u);
+    EXPECT_GT(s.historyBytes(), (data.size() - kBlock) * 9 / 10);
+    s.Resolve(data.data());
+    ASSERT_EQ(s.size(), data.size() - kBlock);
+    EXPECT_TRUE(std::equal(s.output(), s.output() + s.size(), data.begin() + kBlock));
+}
+
 // The bound on blocks decoded twice is exact, and giving up leaves nothing half done.
 TEST(MszipSpeculation, GivesUpWhenHistoryBytesLastLongerThanAllowed) {
     const std::vector<uint8_t> data = CopyHeavy();

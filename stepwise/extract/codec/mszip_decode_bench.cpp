@@ -162,8 +162,8 @@ int main(int argc, char** argv) {
     std::printf("  MszipDecoder    %8.1f MB/s\n", mb / bestOurs);
     std::printf("  zlib %-10s %8.1f MB/s\n", zlibVersion(), mb / bestZlib);
     std::printf("  ratio           %8.2fx\n", bestZlib / bestOurs);
-    std::printf("  16-bit decode   %8.1f MB/s (%.2fx the byte decode's time, all blocks)\n", mb / bestWide,
-                bestWide / bestOurs);
+    std::printf("  16-bit decode   %8.1f MB/s (%.2fx the byte decode's time, all blocks)\n",
+                mb / bestWide, bestWide / bestOurs);
     std::printf("  resolve pass    %8.1f MB/s (%.2fx the byte decode's time)\n", mb / bestResolve,
                 bestResolve / bestOurs);
     std::printf("  from history    %8.1f%% of elements (run from the second block)\n",
