@@ -1,8 +1,10 @@
 // Holds the MSZIP decoder to zlib on arbitrary blocks: both must accept or refuse each block
-// alike, and accepted blocks must decode to the same bytes. Input layout as codec_fuzz_input.h.
+// alike, and accepted blocks must decode to the same bytes; the inflater's 16-bit form, over
+// the same history as elements, too. Input layout as codec_fuzz_input.h.
 // Then decodes the blocks after the first 32 KB of output again without their history, as
 // the helper thread does, and holds that to the decoder too: it refuses the same, and once
 // the history is filled in its bytes are the same.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +12,7 @@
 
 #include "cab/mszip_speculation.h"
 #include "codec/codec_fuzz_input.h"
+#include "codec/inflate.h"
 #include "codec/mszip_decoder.h"
 #include "codec/zlib_mszip_reference.h"
 
@@ -28,7 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> mine(cab::codec::kMaxBlockOutput), theirs(cab::codec::kMaxBlockOutput);
     std::vector<cab::SpeculationBlock> blocks;
     std::vector<uint8_t> decoded;  // everything accepted, in order
-    size_t speculateFrom = 0;      // the first block with 32 KB of output before it
+    cab::codec::Inflater wideInflater;
+    std::vector<uint16_t> wide(cab::MszipSpeculation::kHistorySize + cab::codec::kMaxBlockOutput +
+                               cab::codec::Inflater::kOutputSlack);
+    size_t speculateFrom = 0;  // the first block with 32 KB of output before it
     bool refused = false;
     cab::codec::ForEachFuzzBlock(data, size, [&](const uint8_t* in, size_t inSize, size_t outSize) {
         if (speculateFrom == 0 && decoded.size() >= cab::MszipSpeculation::kHistorySize)
@@ -44,6 +50,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (okOurs && std::memcmp(mine.data(), theirs.data(), outSize) != 0)
             Die("decoders produce different bytes");
+        if (inSize >= 2 && in[0] == 'C' && in[1] == 'K' && outSize <= cab::codec::kMaxBlockOutput) {
+            const size_t history = std::min(decoded.size(), cab::MszipSpeculation::kHistorySize);
+            uint16_t* const at = wide.data() + cab::MszipSpeculation::kHistorySize;
+            for (size_t i = 0; i < history; ++i)
+                (at - history)[i] = decoded[decoded.size() - history + i];
+            size_t produced = 0;
+            const bool okWide = wideInflater.Inflate(in + 2, inSize - 2, at - history, at, outSize,
+                                                     &produced) == cab::codec::Inflater::Result::Ok;
+            if (okWide != okOurs && inSize <= cab::codec::kMaxBlockInput)
+                Die("the 16-bit inflater disagrees with the decoder");
+            for (size_t i = 0; okOurs && i < outSize; ++i)
+                if (at[i] != mine[i])
+                    Die("the 16-bit inflater produces different bytes");
+        }
         if (okOurs)
             decoded.insert(decoded.end(), mine.begin(), mine.begin() + outSize);
         refused = !okOurs;
