@@ -11,8 +11,12 @@ namespace {
 
 // Runs the helper may have decoded ahead of the stream's: it decodes every other one.
 constexpr uint32_t kRunsAhead = 3;
-// The helper's runs are this many eighths of the stream's.
-constexpr uint32_t kHelperShare = 3;
+// The helper's first run: it leaves the one after the stream's first to the stream, which
+// gets there before the helper could be done, and so starts a whole run ahead.
+constexpr uint32_t kFirstHelperRun = 3;
+// The helper's runs are this many eighths of the stream's: decoding a run into 16-bit elements
+// and resolving it costs about 1.2 times a plain decode, plus reading and checksums.
+constexpr uint32_t kHelperShare = 5;
 // The helper retires after the stream has taken over this many runs in a row, or after it
 // gave up on this many in a row.
 constexpr uint32_t kMaxMissed = 3;
@@ -114,8 +118,8 @@ bool MszipAhead::Speculate(uint32_t first, uint32_t length, uint64_t* offset, Ru
         blocks[i].size = inEnd - inputStarts[i];
         blocks[i].outSize = (i + 1 < blocks.size() ? run.starts[i + 1] : out) - run.starts[i];
     }
-    // Text keeps copying bytes that came from the history to the run's end: the helper's
-    // runs are short enough to carry both versions through, so there is no bound.
+    // Text keeps copying bytes that came from the history to the run's end: markers cost
+    // no more than bytes, so there is no bound.
     return run.speculation.Decode(blocks, blocks.size(), &run.control);
 }
 
@@ -125,7 +129,7 @@ void MszipAhead::Help() {
     uint64_t decoded = 0;
     uint32_t index = 0;    // the block at `offset`
     uint32_t givenUp = 0;  // in a row
-    for (uint32_t k = 1; RunFirst(k) < count; k += 2) {
+    for (uint32_t k = kFirstHelperRun; RunFirst(k) < count; k += 2) {
         const uint32_t first = RunFirst(k);
         // Walks the headers of the blocks up to the run.
         for (; index < first; ++index) {
@@ -189,8 +193,9 @@ void MszipAhead::Missed() {
 }
 
 void MszipAhead::Recycle(std::unique_ptr<Run> run) {
-    // Two are enough: the helper works on one run while another waits for the stream.
-    if (run && run->state != State::Claimed && spare_.size() < 2)
+    // As many as can be alive at once: fresh memory for a run costs more in page faults than
+    // decoding it saves.
+    if (run && run->state != State::Claimed && spare_.size() < kRunsAhead + 1)
         spare_.push_back(std::move(run));
 }
 
@@ -270,7 +275,7 @@ bool MszipAhead::EnterRun(uint32_t k, uint64_t offset, uint64_t decoded) {
             Recycle(std::move(runs_.extract(it++).mapped()));
     }
     Recycle(std::move(current_));
-    if (k % 2 == 0 || retired_)
+    if (k % 2 == 0 || k < kFirstHelperRun || retired_)
         return false;
     if (patient_) {
         changed_.wait(lock, [&] {

@@ -1,7 +1,8 @@
 // Decodes one MSZIP folder on two threads. The folder's blocks in its first cabinet fall into
 // runs; the folder's stream decodes every other run itself, and a helper thread decodes the
 // (shorter) runs in between speculatively (mszip_speculation.h) while the stream is still on
-// the run before. The stream never waits: it decodes such a run block by block itself until
+// the run before (its first run is the second odd one, so it starts a run ahead). The
+// stream never waits: it decodes such a run block by block itself until
 // the helper is done with it, then fills in the bytes that came from the history and takes
 // the remaining blocks as if it had decoded them. A run the helper gave up on, or has not
 // started, the stream simply decodes. So the bytes, errors and messages are exactly those
@@ -37,8 +38,8 @@ SpeculationCounts ReadSpeculationCounts();
 
 class MszipAhead {
   public:
-    // Blocks in each run the stream decodes itself; the helper's runs are shorter, as it
-    // decodes some blocks twice and reads its own input.
+    // Blocks in each run the stream decodes itself; the helper's runs are shorter, as its
+    // decode costs more and it reads its own input.
     static constexpr uint32_t kRunBlocks = 64;
 
     // Starts the helper on the folder's blocks in `cabinet` (its part in later cabinets is

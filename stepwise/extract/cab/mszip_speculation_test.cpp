@@ -229,7 +229,7 @@ TEST(MszipAhead, ReaderExtractsTheSameOnOneAndTwoThreads) {
     uint32_t x = 99;
     std::vector<uint8_t> data;
     AppendFresh(data, kBlock, x);
-    AppendCopies(data, (2 * MszipAhead::kRunBlocks + 8) * kBlock, x);
+    AppendCopies(data, (3 * MszipAhead::kRunBlocks + 8) * kBlock, x);
     std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
     for (size_t at = 0, n = 0; at < data.size(); ++n) {
         const size_t size = std::min<size_t>(data.size() - at, 50000 + n * 7919 % 300000);
