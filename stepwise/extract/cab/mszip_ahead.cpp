@@ -56,6 +56,10 @@ MszipAhead::MszipAhead(ByteSource* source,
 MszipAhead::~MszipAhead() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        // A last odd run the stream finished before the helper did counts as taken over,
+        // as it would when the stream entered the next run.
+        if (racing_)
+            g_overtaken.fetch_add(1, std::memory_order_relaxed);
         stop_ = true;
         for (auto& run : runs_)
             run.second->control.stop = true;
