@@ -325,6 +325,9 @@ CabError CabinetReader::ExtractAll(const OpenSink& openSink, const FileDone& don
         std::unique_ptr<FolderStream> own;
         if (!bytes) {
             own = impl_->OpenFolder(static_cast<int>(f));
+            // No folder decodes on the pool: a second thread may help with this one.
+            if (decodeAhead_ && ResolveDecodeThreads(threads_) > 1)
+                own->DecodeAhead();
             bytes = own.get();
         }
         CabError e = DecodeFolderOnce(*bytes, perFolder[f], open, finished);

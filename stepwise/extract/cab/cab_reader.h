@@ -114,11 +114,15 @@ class CabinetReader {
     // thread gives. The sources then must allow reads from several threads (the ones in
     // byte_io.h and cab_search.h do).
     void SetDecodeThreads(unsigned threads) { threads_ = threads; }
+    // With more than one thread, lets a second thread decode later blocks of a lone MSZIP
+    // folder ahead (mszip_ahead.h); off by default, as it pays only with a core to spare.
+    void SetDecodeAhead(bool on) { decodeAhead_ = on; }
 
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     unsigned threads_ = 1;
+    bool decodeAhead_ = false;
 };
 
 }  // namespace cab

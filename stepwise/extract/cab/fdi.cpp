@@ -117,7 +117,8 @@ struct FdiContext {
     FdiError* error;
     FdiError ownError;  // used when the caller passed no error record
     bool busy = false;
-    unsigned threads = 1;  // see FdiSetDecodeThreads
+    unsigned threads = 1;      // see FdiSetDecodeThreads
+    bool decodeAhead = false;  // see FdiSetDecodeAhead
 
     void Reset() { *error = FdiError{}; }
     bool Fail(FdiErrorCode code, const std::string& message) {
@@ -193,6 +194,7 @@ class CopyRun {
     std::vector<FolderStart> folderStarts_;
     std::unique_ptr<FolderStream> stream_;
     int streamFolder_ = -1;
+    bool decodeAhead_ = false;  // no folder of the cabinet decodes on the pool
 };
 
 CabError CopyRun::Notify(FdiNotificationType type, FdiNotification& n, intptr_t* result) {
@@ -390,6 +392,9 @@ CabError CopyRun::ExtractCabinetFolders(
         for (const CabFile* f : groups[g].second)
             jobs[g].end = std::max<uint64_t>(jobs[g].end, uint64_t{f->folderOffset} + f->size);
     }
+    decodeAhead_ = ctx_.decodeAhead && ResolveDecodeThreads(ctx_.threads) > 1 &&
+                   std::count_if(jobs.begin(), jobs.end(),
+                                 [](const FolderJob& j) { return !!j.makeStream; }) < 2;
     CabError failure;
     RunFolderJobs(jobs, ctx_.threads, [&](size_t g, FolderBytes* decoded) {
         failure = ExtractFolderFiles(cabinet, groups[g].first, groups[g].second, decoded);
@@ -416,6 +421,8 @@ CabError CopyRun::ExtractFolderFiles(int cabinet,
     if (!decoded && (!stream_ || streamFolder_ != folderId || first < stream_->position())) {
         stream_ = MakeStream(folderId);
         streamFolder_ = folderId;
+        if (decodeAhead_)
+            stream_->DecodeAhead();
     }
     std::vector<intptr_t> handles(files.size(), 0);
     std::vector<std::unique_ptr<HandleSink>> sinks(files.size());
@@ -588,6 +595,11 @@ bool FdiDestroy(FdiContext* ctx) {
     ctx->~FdiContext();
     free(ctx);
     return true;
+}
+
+void FdiSetDecodeAhead(FdiContext* ctx, bool on) {
+    if (ctx)
+        ctx->decodeAhead = on;
 }
 
 void FdiSetDecodeThreads(FdiContext* ctx, unsigned threads) {

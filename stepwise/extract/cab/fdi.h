@@ -172,6 +172,10 @@ bool FdiDestinationPath(const char* folder,
 // calling thread, in the order and with the outcome one thread gives.
 void FdiSetDecodeThreads(FdiContext* context, unsigned threads);
 
+// With more than one decode thread, lets a second thread decode later blocks of an MSZIP
+// folder ahead while it is the only one decoding (mszip_ahead.h). Off by default.
+void FdiSetDecodeAhead(FdiContext* context, bool on);
+
 // The error record the context was created with, for callers that want the message.
 const FdiError& FdiLastError(const FdiContext* context);
 

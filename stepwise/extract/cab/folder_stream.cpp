@@ -1,5 +1,6 @@
 #include "cab/folder_stream.h"
 
+#include "cab/mszip_ahead.h"
 #include "codec/lzx_decoder.h"
 #include "codec/mszip_decoder.h"
 #include "codec/quantum_decoder.h"
@@ -71,6 +72,16 @@ FolderStream::FolderStream(Segment first, NextSegment next)
         input_.resize(kMaxDataCompressed);
         output_.resize(kMaxDataCompressed);
     }
+}
+
+FolderStream::~FolderStream() = default;
+
+void FolderStream::DecodeAhead(uint32_t runBlocks, bool patient) {
+    if (error_.ok() && (compression_ & kMethodMask) == kMethodMszip && !ahead_ && decoded_ == 0)
+        ahead_ =
+            std::make_unique<MszipAhead>(segment_.source, segment_.cabinet, segment_.folder,
+                                         static_cast<codec::MszipDecoder*>(decoder_.get()),
+                                         runBlocks ? runBlocks : MszipAhead::kRunBlocks, patient);
 }
 
 CabError FolderStream::Fail(CabError error) {
@@ -145,6 +156,8 @@ CabError FolderStream::ReadInto(uint8_t* out, size_t size, size_t* delivered) {
 }
 
 CabError FolderStream::AdvanceSegment() {
+    // The helper knows only the first cabinet's blocks; it stops before that cabinet may close.
+    ahead_.reset();
     Segment next;
     if (CabError e = next_ ? next_(&next)
                            : MakeError(CabErrc::MissingCabinet,
@@ -225,6 +238,25 @@ CabError FolderStream::DecodeNextBlock(uint8_t* direct, size_t room, size_t* dir
             return Fail(Corrupt("folder continues through too many empty cabinets"));
         if (CabError e = AdvanceSegment())
             return Fail(e);
+    }
+
+    MszipAhead::Block ahead;
+    if (ahead_ && ahead_->Take(blockIndex_, blockOffset_, decoded_, &ahead)) {
+        if (decoded_ + ahead.size > kMaxFolderUncompressed)
+            return Fail(Corrupt("folder grows past the largest possible folder size"));
+        ++blockIndex_;
+        blockOffset_ = ahead.nextOffset;
+        decoded_ += ahead.size;
+        outputPos_ = 0;
+        if (direct && ahead.size <= room) {
+            std::copy_n(ahead.data, ahead.size, direct);
+            *directSize = ahead.size;
+            outputSize_ = 0;
+        } else {
+            outputData_ = ahead.data;
+            outputSize_ = ahead.size;
+        }
+        return {};
     }
 
     uint8_t header[kDataSize + 255];

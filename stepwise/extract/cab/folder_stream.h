@@ -23,6 +23,8 @@ CabError MakeDecoder(uint16_t compression, std::unique_ptr<codec::BlockDecoder>*
 // "none", "MSZIP", "Quantum:LEVEL:WINDOW", "LZX:WINDOW" or "method N".
 std::string MethodName(uint16_t compression);
 
+class MszipAhead;
+
 class FolderStream final : public FolderBytes {
   public:
     struct Segment {
@@ -35,6 +37,12 @@ class FolderStream final : public FolderBytes {
     using NextSegment = std::function<CabError(Segment* next)>;
 
     FolderStream(Segment first, NextSegment next);
+    ~FolderStream() override;
+
+    // For an MSZIP folder, lets a helper thread decode later blocks of its first cabinet
+    // ahead (mszip_ahead.h), in runs of `runBlocks` (0: the usual), `patient` or not; the
+    // bytes and errors stay the same. Call before reading.
+    void DecodeAhead(uint32_t runBlocks = 0, bool patient = false);
 
     // Reads exactly `size` bytes; reading past the folder's end is a Corrupt error.
     CabError Read(uint8_t* out, size_t size);
@@ -78,6 +86,7 @@ class FolderStream final : public FolderBytes {
     uint64_t position_ = 0;  // uncompressed bytes handed out so far
     uint64_t decoded_ = 0;   // uncompressed bytes decoded so far
     CabError error_;         // sticky
+    std::unique_ptr<MszipAhead> ahead_;
 };
 
 }  // namespace cab

@@ -201,15 +201,17 @@ Build BuildTable(const uint8_t* lengths,
 // The bit reader and the output position of one Inflate call. Bits are taken from the low end
 // of `bits`; `count` of them are valid. Bits above `count` are either zero or the true next
 // input bits (a word refill loads more than it counts), so OR-ing input in again is harmless.
+// T is the output element: a byte, or a 16-bit element for the wide form.
+template <class T>
 struct Inflater::Stream {
     const uint8_t* in;
     const uint8_t* inEnd;
     uint64_t bits = 0;
     unsigned count = 0;
-    const uint8_t* historyStart;
-    uint8_t* outStart;
-    uint8_t* out;
-    uint8_t* outEnd;
+    const T* historyStart;
+    T* outStart;
+    T* out;
+    T* outEnd;
     bool truncated = false;
 
     // Tops the buffer up to at least 56 bits from a whole word; needs 8 bytes of input.
@@ -285,12 +287,33 @@ Inflater::Result Inflater::Inflate(const uint8_t* in,
                                    uint8_t* out,
                                    size_t outSize,
                                    size_t* produced) {
-    Stream s{in, in + inSize};
+    Stream<uint8_t> s{in, in + inSize};
     s.historyStart = historyStart;
     s.outStart = s.out = out;
     s.outEnd = out + outSize;
-    message_ = "";
+    const Result result = Run(s);
+    *produced = static_cast<size_t>(s.out - s.outStart);
+    return result;
+}
 
+Inflater::Result Inflater::Inflate(const uint8_t* in,
+                                   size_t inSize,
+                                   const uint16_t* historyStart,
+                                   uint16_t* out,
+                                   size_t outSize,
+                                   size_t* produced) {
+    Stream<uint16_t> s{in, in + inSize};
+    s.historyStart = historyStart;
+    s.outStart = s.out = out;
+    s.outEnd = out + outSize;
+    const Result result = Run(s);
+    *produced = static_cast<size_t>(s.out - s.outStart);
+    return result;
+}
+
+template <class T>
+Inflater::Result Inflater::Run(Stream<T>& s) {
+    message_ = "";
     Result result = Result::Ok;
     for (bool last = false; !last;) {
         if (!s.Need(3))
@@ -315,7 +338,6 @@ Inflater::Result Inflater::Inflate(const uint8_t* in,
         if (result != Result::Ok || s.truncated)
             break;
     }
-    *produced = static_cast<size_t>(s.out - s.outStart);
     if (result != Result::Ok)
         return result;
     // Ending early is fine only when the output is exactly full, which is what zlib accepts
@@ -323,7 +345,8 @@ Inflater::Result Inflater::Inflate(const uint8_t* in,
     return s.out == s.outEnd ? Result::Ok : Result::Short;
 }
 
-Inflater::Result Inflater::DecodeStored(Stream& s) {
+template <class T>
+Inflater::Result Inflater::DecodeStored(Stream<T>& s) {
     // Skip to a byte boundary, then hand the whole bytes still in the bit buffer back.
     s.Drop(s.count & 7);
     s.in -= s.count >> 3;
@@ -346,13 +369,19 @@ Inflater::Result Inflater::DecodeStored(Stream& s) {
     }
     if (n > static_cast<size_t>(s.outEnd - s.out))
         return Result::Overflow;
-    std::memcpy(s.out, s.in, n);
+    if constexpr (sizeof(T) == 1) {
+        std::memcpy(s.out, s.in, n);
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            s.out[i] = s.in[i];
+    }
     s.out += n;
     s.in += n;
     return Result::Ok;
 }
 
-Inflater::Result Inflater::DecodeHeader(Stream& s) {
+template <class T>
+Inflater::Result Inflater::DecodeHeader(Stream<T>& s) {
     if (!s.Need(14))
         return Result::Ok;
     const unsigned numLitLen = s.Take(5) + 257;
@@ -469,16 +498,50 @@ inline uint8_t* CopyMatch(uint8_t* out, uint32_t distance, uint32_t length) {
     return end;
 }
 
+// The same for 16-bit elements: may run up to 7 elements past the end.
+inline uint16_t* CopyMatch(uint16_t* out, uint32_t distance, uint32_t length) {
+    uint16_t* const end = out + length;
+    const uint16_t* from = out - distance;
+    if (distance >= 8) {
+        do {
+            uint64_t words[2];
+            std::memcpy(words, from, 16);
+            std::memcpy(out, words, 16);
+            from += 8;
+            out += 8;
+        } while (out < end);
+    } else if (distance >= 4) {
+        do {
+            uint64_t word;
+            std::memcpy(&word, from, 8);
+            std::memcpy(out, &word, 8);
+            from += 4;
+            out += 4;
+        } while (out < end);
+    } else if (distance == 1) {
+        const uint64_t word = *from * 0x0001000100010001ull;
+        do {
+            std::memcpy(out, &word, 8);
+            out += 4;
+        } while (out < end);
+    } else {
+        for (; out < end; ++out)
+            *out = out[-static_cast<ptrdiff_t>(distance)];
+    }
+    return end;
+}
+
 }  // namespace
 
-Inflater::Result Inflater::DecodeSymbols(Stream& stream) {
+template <class T>
+Inflater::Result Inflater::DecodeSymbols(Stream<T>& stream) {
     // The loop works on a local copy written back at every exit: the output stores could
     // alias `stream`, which would make the compiler store and reload the bit buffer and the
     // pointers around every byte written.
-    Stream s = stream;
+    Stream<T> s = stream;
     struct WriteBack {
-        Stream& to;
-        const Stream& from;
+        Stream<T>& to;
+        const Stream<T>& from;
         ~WriteBack() { to = from; }
     } writeBack{stream, s};
     const uint32_t* const litLen = activeLitLen_;
@@ -499,15 +562,15 @@ Inflater::Result Inflater::DecodeSymbols(Stream& stream) {
                     // Up to three literals from the root table (11 bits each) fit in 56 bits
                     // with a full look-up's worth to spare.
                     s.Drop(BitsOf(e));
-                    *s.out++ = static_cast<uint8_t>(ValueOf(e));
+                    *s.out++ = static_cast<T>(ValueOf(e));
                     e = litLen[s.bits & kLitLenMask];
                     if (KindOf(e) == kLiteral) {
                         s.Drop(BitsOf(e));
-                        *s.out++ = static_cast<uint8_t>(ValueOf(e));
+                        *s.out++ = static_cast<T>(ValueOf(e));
                         e = litLen[s.bits & kLitLenMask];
                         if (KindOf(e) == kLiteral) {
                             s.Drop(BitsOf(e));
-                            *s.out++ = static_cast<uint8_t>(ValueOf(e));
+                            *s.out++ = static_cast<T>(ValueOf(e));
                         }
                     }
                     s.RefillWord();
@@ -519,7 +582,7 @@ Inflater::Result Inflater::DecodeSymbols(Stream& stream) {
                                ((s.bits >> kLitLenRootBits) & ((1u << ExtraOf(e)) - 1))];
                     if (KindOf(e) == kLiteral) {
                         s.Drop(BitsOf(e));
-                        *s.out++ = static_cast<uint8_t>(ValueOf(e));
+                        *s.out++ = static_cast<T>(ValueOf(e));
                         s.RefillWord();
                         e = litLen[s.bits & kLitLenMask];
                         continue;
@@ -562,7 +625,7 @@ Inflater::Result Inflater::DecodeSymbols(Stream& stream) {
             if (s.out == s.outEnd)
                 return Result::Overflow;
             s.Drop(BitsOf(e));
-            *s.out++ = static_cast<uint8_t>(ValueOf(e));
+            *s.out++ = static_cast<T>(ValueOf(e));
             continue;
         }
         if (kind == kEndOfBlock) {

@@ -38,6 +38,17 @@ class Inflater {
                    size_t outSize,
                    size_t* produced);
 
+    // The same stream decoded into 16-bit elements: a literal is its byte's value, a match
+    // copies whole elements. Fed a history of values that are not bytes (256 and up), the
+    // output tells which elements came from where in it. Accepts and refuses exactly the
+    // streams the byte form does; sizes and the slack count elements.
+    Result Inflate(const uint8_t* in,
+                   size_t inSize,
+                   const uint16_t* historyStart,
+                   uint16_t* out,
+                   size_t outSize,
+                   size_t* produced);
+
     // What went wrong with the last BadData stream, in zlib's wording.
     const char* message() const { return message_; }
 
@@ -51,10 +62,16 @@ class Inflater {
     static constexpr size_t kCodeLenTableSize = 1 << kCodeLenRootBits;
 
   private:
+    template <class T>
     struct Stream;
-    Result DecodeStored(Stream& s);
-    Result DecodeHeader(Stream& s);
-    Result DecodeSymbols(Stream& s);
+    template <class T>
+    Result Run(Stream<T>& s);
+    template <class T>
+    Result DecodeStored(Stream<T>& s);
+    template <class T>
+    Result DecodeHeader(Stream<T>& s);
+    template <class T>
+    Result DecodeSymbols(Stream<T>& s);
     Result Bad(const char* message) {
         message_ = message;
         return Result::BadData;

@@ -24,11 +24,15 @@ struct Outcome {
     std::string error;
 };
 
-// Decodes the blocks with MszipDecoder and with zlib, checking block by block that both accept
-// or both refuse and that accepted blocks are identical. Returns ours.
+// Decodes the blocks with MszipDecoder, with zlib and with the 16-bit form of the inflater
+// (over the same history as elements), checking block by block that all accept or all refuse,
+// that the 16-bit form refuses for the same fault, and that accepted blocks are identical.
+// Returns ours.
 Outcome DecodeBoth(const std::vector<Block>& blocks) {
     MszipDecoder ours;
     ZlibMszipReference zlib;
+    Inflater wideInflater;
+    std::vector<uint16_t> wide;  // everything decoded so far, as elements
     Outcome outcome;
     for (size_t i = 0; i < blocks.size(); ++i) {
         const Block& b = blocks[i];
@@ -37,12 +41,31 @@ Outcome DecodeBoth(const std::vector<Block>& blocks) {
         const bool okZlib =
             zlib.DecodeBlock(b.data.data(), b.data.size(), theirs.data(), b.outSize);
         EXPECT_EQ(okOurs, okZlib) << "block " << i << ": " << ours.error();
+
+        const size_t at = wide.size();
+        wide.resize(at + b.outSize + Inflater::kOutputSlack);
+        size_t produced = 0;
+        const Inflater::Result r = wideInflater.Inflate(
+            b.data.data() + 2, b.data.size() - 2, wide.data() + at - std::min<size_t>(at, 32768),
+            wide.data() + at, b.outSize, &produced);
+        EXPECT_EQ(okOurs, r == Inflater::Result::Ok) << "block " << i << ": " << ours.error();
+        if (r == Inflater::Result::BadData) {
+            EXPECT_NE(ours.error().find(wideInflater.message()), std::string::npos)
+                << wideInflater.message() << " / " << ours.error();
+        }
+        if (r == Inflater::Result::Short) {
+            EXPECT_NE(ours.error().find("produced " + std::to_string(produced) + " bytes"),
+                      std::string::npos);
+        }
+        wide.resize(at + b.outSize);
+
         if (!okOurs) {
             outcome.ok = false;
             outcome.error = ours.error();
             return outcome;
         }
         EXPECT_EQ(mine, theirs) << "block " << i;
+        EXPECT_TRUE(std::equal(mine.begin(), mine.end(), wide.begin() + at)) << "block " << i;
         outcome.bytes.insert(outcome.bytes.end(), mine.begin(), mine.end());
     }
     return outcome;
@@ -549,6 +572,52 @@ TEST(Inflate, BackReferencesReachOnlyIntoKeptHistory) {
     EXPECT_FALSE(decoder.DecodeBlock(blocks[1].data.data(), blocks[1].data.size(), scratch.data(),
                                      blocks[1].outSize));
     EXPECT_NE(decoder.error().find("too far back"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace cab::codec
+
+namespace cab::codec {
+namespace {
+
+// Over a history of markers (values above 255), the 16-bit form says where each output element
+// came from: matches reaching exactly 32 KB back with the shortest and the longest lengths take
+// the oldest markers, copies of copies carry them on, literals stay bytes, and one element
+// further back is refused.
+TEST(Inflate, WideElementsTraceTheHistoryPositionsCopied) {
+    std::vector<uint16_t> buffer(32768 + 400 + Inflater::kOutputSlack);
+    for (size_t i = 0; i < 32768; ++i)
+        buffer[i] = static_cast<uint16_t>(256 + i);
+    uint16_t* const history = buffer.data();
+    uint16_t* const out = buffer.data() + 32768;
+
+    BitSink sink;
+    sink.Header(true, 1);
+    FixedMatch(sink, 3, 32768);    // history 0..2
+    sink.Fixed('x');               // a byte
+    FixedMatch(sink, 258, 32768);  // history 4..261: the literal's position lies among them
+    FixedMatch(sink, 5, 262);      // a copy of the first copies and the literal
+    sink.Fixed(256);
+    const Block b = sink.ToBlock(3 + 1 + 258 + 5);
+    std::vector<uint16_t> expected = {256, 257, 258, 'x'};
+    for (uint16_t i = 4; i < 262; ++i)
+        expected.push_back(256 + i);
+    expected.insert(expected.end(), {256, 257, 258, 'x', 256 + 4});
+
+    Inflater inflater;
+    size_t produced = 0;
+    ASSERT_EQ(
+        inflater.Inflate(b.data.data() + 2, b.data.size() - 2, history, out, b.outSize, &produced),
+        Inflater::Result::Ok)
+        << inflater.message();
+    ASSERT_EQ(produced, expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), out));
+
+    // The same block one element short of its history reaches too far.
+    EXPECT_EQ(inflater.Inflate(b.data.data() + 2, b.data.size() - 2, history + 1, out, b.outSize,
+                               &produced),
+              Inflater::Result::BadData);
+    EXPECT_NE(std::string(inflater.message()).find("too far back"), std::string::npos);
 }
 
 }  // namespace

@@ -58,6 +58,27 @@ const uint8_t* MszipDecoder::DecodeBlockInPlace(const uint8_t* in,
     return Decode(in, inSize, outSize);
 }
 
+const uint8_t* MszipDecoder::history(size_t* size) const {
+    *size = state_->historySize;
+    return state_->buffer + state_->next - state_->historySize;
+}
+
+void MszipDecoder::AppendHistory(const uint8_t* data, size_t size) {
+    State& s = *state_;
+    if (size > kHistorySize) {
+        data += size - kHistorySize;
+        size = kHistorySize;
+    }
+    if (s.next + size > kBufferSize) {
+        std::memmove(s.buffer + kHistorySize - s.historySize, s.buffer + s.next - s.historySize,
+                     s.historySize);
+        s.next = kHistorySize;
+    }
+    std::memcpy(s.buffer + s.next, data, size);
+    s.next += size;
+    s.historySize = std::min(s.historySize + size, kHistorySize);
+}
+
 const uint8_t* MszipDecoder::Decode(const uint8_t* in, size_t inSize, size_t outSize) {
     if (failed())
         return nullptr;

@@ -23,6 +23,12 @@ class MszipDecoder final : public BlockDecoder {
                                       size_t outSize) override;
     void Reset() override;
 
+    // The last bytes decoded (at most 32 KB), which the next block may refer back to.
+    const uint8_t* history(size_t* size) const;
+    // Takes bytes decoded elsewhere as if this decoder had just produced them: the next
+    // block may refer back into them.
+    void AppendHistory(const uint8_t* data, size_t size);
+
   private:
     // Inflates the block after the history; returns where it is, or nullptr on failure.
     const uint8_t* Decode(const uint8_t* in, size_t inSize, size_t outSize);

@@ -9,10 +9,12 @@ u16 compressed size, bytes), behind a window byte for LZX and Quantum. Quantum h
 here, so its seeds are tiny hand-made streams.
 """
 import os
+import random
 import struct
 import subprocess
 import sys
 import tempfile
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -47,6 +49,29 @@ def codec_seed(window_byte, block_list):
     for ucb, data in block_list:
         out += struct.pack('<HH', ucb, len(data)) + data
     return bytes(out)
+
+
+def far_copy_blocks():
+    """MSZIP blocks whose bytes are copied from 8 to 32 KB back, so the later blocks reach far
+    into the first and copies of copies carry its bytes on: 32 KB of bytes from a small
+    alphabet, then two short blocks of copies (kept small so that fuzzing stays fast)."""
+    rng = random.Random(7)
+    data = bytearray(rng.choice(b'abcdefghijklmnop') for _ in range(32768))
+    sizes = [32768, 6000, 3000]
+    while len(data) < sum(sizes):
+        distance = rng.randrange(8192, 32768)
+        for _ in range(rng.randrange(40, 400)):
+            data.append(data[-distance])
+        data.append(rng.getrandbits(8))
+    out = []
+    pos = 0
+    for size in sizes:
+        chunk = bytes(data[pos:pos + size])
+        z = zlib.compressobj(6, zlib.DEFLATED, -15, zdict=bytes(data[max(0, pos - 32768):pos])) \
+            if pos else zlib.compressobj(6, zlib.DEFLATED, -15)
+        out.append((size, b'CK' + z.compress(chunk) + z.flush()))
+        pos += size
+    return out
 
 
 def write(folder, name, data):
@@ -86,6 +111,7 @@ def main():
         for comp, block_list in blocks(made[name]):
             bits = (comp >> 8) & 0x1F
             write('lzx_fuzz', name.replace('.cab', '-blocks'), codec_seed(bits - 15, block_list))
+    write('mszip_differential_fuzz', 'far-copies', codec_seed(None, far_copy_blocks()))
     # Quantum: a window byte, then one block of 64 bytes from a few stream bytes.
     write('quantum_fuzz', 'zeros', codec_seed(5, [(64, bytes(16))]))
     write('quantum_fuzz', 'pattern', codec_seed(0, [(200, bytes(range(0, 256, 7)))] * 2))

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -7,6 +8,7 @@
 #include "cab/byte_io.h"
 #include "cab/cab_reader.h"
 #include "cab/cab_search.h"
+#include "cab/mszip_ahead.h"
 #include "cab/safe_name.h"
 #include "tool/async_file_writer.h"
 #include "tool/commands.h"
@@ -55,6 +57,8 @@ int ForEachCabinet(const std::string& path,
     }
     cab::CabinetReader reader;
     reader.SetDecodeThreads(threads);
+    // Decoding a lone MSZIP folder on two threads is still an experiment: on by request.
+    reader.SetDecodeAhead(std::getenv("STEPWISE_CAB_DECODE_AHEAD") != nullptr);
     cab::CabError e = reader.Open(cab::FileSource::Open(path), path, NextCabinetResolver(path));
     if (!e)
         return command(reader, path);
@@ -214,6 +218,19 @@ int ExtractCabinet(cab::CabinetReader& reader,
     return result || failures ? kExitFailed : kExitOk;
 }
 
+// With STEPWISE_CAB_SPECULATION set, says on stderr how often MSZIP runs decoded ahead
+// were used (a debugging aid for the benchmark).
+int ReportSpeculation(int status) {
+    if (std::getenv("STEPWISE_CAB_SPECULATION")) {
+        const cab::SpeculationCounts c = cab::ReadSpeculationCounts();
+        std::fprintf(stderr, "speculation: %llu runs used, %llu given up, %llu overtaken\n",
+                     static_cast<unsigned long long>(c.used),
+                     static_cast<unsigned long long>(c.gaveUp),
+                     static_cast<unsigned long long>(c.overtaken));
+    }
+    return status;
+}
+
 }  // namespace
 
 int RunList(const std::string& path, bool search) {
@@ -221,17 +238,18 @@ int RunList(const std::string& path, bool search) {
 }
 
 int RunTest(const std::string& path, bool search, unsigned threads) {
-    return ForEachCabinet(path, search, threads, TestCabinet);
+    return ReportSpeculation(ForEachCabinet(path, search, threads, TestCabinet));
 }
 
 int RunExtract(const std::string& path,
                const std::string& directory,
                bool search,
                unsigned threads) {
-    return ForEachCabinet(path, search, threads,
-                          [&directory](cab::CabinetReader& reader, const std::string& cabinet) {
-                              return ExtractCabinet(reader, cabinet, directory);
-                          });
+    return ReportSpeculation(
+        ForEachCabinet(path, search, threads,
+                       [&directory](cab::CabinetReader& reader, const std::string& cabinet) {
+                           return ExtractCabinet(reader, cabinet, directory);
+                       }));
 }
 
 }  // namespace cabtool
