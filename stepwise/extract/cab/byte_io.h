@@ -37,19 +37,37 @@ class MemorySource final : public ByteSource {
 };
 
 // A file opened read-only in binary mode. Reads from several threads take turns.
+//
+// Data blocks are read one after another, a few KB each, by every folder being decoded: a
+// few read-ahead windows, one per reader in the common case, take them in large reads
+// instead of a system call per block, and readers at different places in the file do not
+// throw away each other's window.
 class FileSource final : public ByteSource {
   public:
+    static constexpr size_t kWindowSize = 256 * 1024;
+    static constexpr size_t kWindows = 4;
+
     // Returns nullptr when the file cannot be opened.
     static std::unique_ptr<FileSource> Open(const std::string& path);
     ~FileSource() override;
     int64_t ReadAt(uint64_t offset, void* buffer, size_t count) override;
 
   private:
+    struct Window {
+        std::unique_ptr<uint8_t[]> bytes;
+        uint64_t start = 0;
+        size_t size = 0;    // bytes held; fewer than kWindowSize at the end of the file
+        uint64_t used = 0;  // when it last served a read, to reuse the oldest
+    };
     explicit FileSource(std::FILE* file) : file_(file) {}
+    // Reads straight from the file; -1 on an error.
+    int64_t ReadFile(uint64_t offset, void* buffer, size_t count);
+
     std::mutex mutex_;
-    std::unique_ptr<char[]> buffer_;  // the stream's buffer, freed after it is closed
     std::FILE* file_;
     uint64_t position_ = 0;  // where the stream is, to skip seeks on sequential reads
+    Window windows_[kWindows];
+    uint64_t reads_ = 0;
 };
 
 // Output of one extracted file.

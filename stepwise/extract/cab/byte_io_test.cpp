@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 #include <vector>
 
 namespace cab {
@@ -67,6 +68,50 @@ TEST(ByteSources, FileReadsAgreeWithTheFileAcrossItsBuffer) {
                                bytes.begin() + static_cast<ptrdiff_t>(r.offset)))
             << r.offset;
     }
+    file.reset();
+    std::remove(path.c_str());
+}
+
+// Folders decoded at once each read their blocks in order from their own place in the file.
+TEST(ByteSources, InterleavedReadersEachGetTheirOwnBytes) {
+    const std::string path = ::testing::TempDir() + "byte_io_interleaved_test.bin";
+    std::vector<uint8_t> bytes(1000003);
+    uint32_t x = 11;
+    for (uint8_t& b : bytes)
+        b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 16);
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    std::fclose(f);
+
+    std::unique_ptr<FileSource> file = FileSource::Open(path);
+    ASSERT_NE(file, nullptr);
+    // More readers than the source keeps windows for, so windows are taken from each other.
+    uint64_t at[FileSource::kWindows + 2] = {};
+    for (size_t r = 0; r < std::size(at); ++r)
+        at[r] = r * (bytes.size() / std::size(at)) + r;
+    at[std::size(at) - 1] = bytes.size() - 60000;  // runs into the end of the file
+    std::vector<uint8_t> buffer(9000);
+    for (int round = 0; round < 40; ++round) {
+        for (size_t r = 0; r < std::size(at); ++r) {
+            if (r % 2 && round % 3 == 0)
+                continue;  // readers do not take turns evenly
+            const size_t count = 1000 + (round * 397 + r * 1201) % 8000;
+            const size_t expected =
+                static_cast<size_t>(std::min<uint64_t>(count, bytes.size() - at[r]));
+            ASSERT_EQ(file->ReadAt(at[r], buffer.data(), count), static_cast<int64_t>(expected))
+                << "reader " << r << " at " << at[r];
+            ASSERT_TRUE(std::equal(buffer.begin(),
+                                   buffer.begin() + static_cast<ptrdiff_t>(expected),
+                                   bytes.begin() + static_cast<ptrdiff_t>(at[r])))
+                << "reader " << r << " at " << at[r];
+            at[r] += expected;
+        }
+    }
+    // The last reader ran into the end of the file: reads there and past it come back short.
+    EXPECT_EQ(at[std::size(at) - 1], bytes.size());
+    EXPECT_EQ(file->ReadAt(bytes.size() - 2, buffer.data(), 10), 2);
+    EXPECT_EQ(file->ReadAt(bytes.size(), buffer.data(), 10), 0);
     file.reset();
     std::remove(path.c_str());
 }
