@@ -107,24 +107,31 @@ Process Process::Start(const std::string& exe,
     const std::string cmd = "\"" + exe + "\"" + (args.empty() ? "" : " " + args);
     // Wine now and then refuses a start with an internal error (1359) while the prefix is
     // busy; such a start is tried again for a while. A missing program fails at once.
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     PROCESS_INFORMATION pi = {};
-    for (;;) {
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        std::string line = cmd;  // CreateProcessA may write to it
-        if (CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           workingFolder.empty() ? nullptr : workingFolder.c_str(), &si, &pi))
-            break;
-        const DWORD error = GetLastError();
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-            std::chrono::steady_clock::now() >= giveUp)
-            throw std::runtime_error("cannot start " + exe + ", error " + std::to_string(error));
-        // Left in the test's output, so a refused start is seen even when a retry works.
-        std::fprintf(stderr, "%s refused to start (error %lu), starting it again\n", exe.c_str(),
-                     static_cast<unsigned long>(error));
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    DWORD error = 0;
+    const bool started = WaitFor(
+        [&] {
+            STARTUPINFOA si = {};
+            si.cb = sizeof si;
+            std::string line = cmd;  // CreateProcessA may write to it
+            if (CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               workingFolder.empty() ? nullptr : workingFolder.c_str(), &si, &pi))
+                return true;
+            error = GetLastError();
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                throw std::runtime_error("cannot start " + exe + ", error " +
+                                         std::to_string(error));
+            // Left in the test's output, so a refused start is seen even when a retry works.
+            std::fprintf(stderr,
+                         "%s refused to start (error %lu), starting it again
+                         ",
+                         exe.c_str(),
+                         static_cast<unsigned long>(error));
+            return false;
+        },
+        std::chrono::seconds(10));
+    if (!started)
+        throw std::runtime_error("cannot start " + exe + ", error " + std::to_string(error));
     win32::KernelHandle thread(pi.hThread);
     Process p;
     p.process_.reset(pi.hProcess);

@@ -37,18 +37,28 @@ TEST(ByteSources, ReadWithinAndPastTheEnd) {
     EXPECT_EQ(FileSource::Open(path), nullptr);
 }
 
-// Reads much larger than the stream's buffer and much smaller, forwards, backwards and
-// across the buffer's edges, against the file's bytes.
+// Bytes no two reads at different offsets could mistake for each other.
+std::vector<uint8_t> Noise(size_t size, uint32_t seed) {
+    std::vector<uint8_t> bytes(size);
+    for (uint8_t& b : bytes)
+        b = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+    return bytes;
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fclose(f) == 0 && written;
+}
+
+// Reads much larger than the source's read-ahead windows and much smaller, forwards,
+// backwards and across the windows' edges, against the file's bytes.
 TEST(ByteSources, FileReadsAgreeWithTheFileAcrossItsBuffer) {
     const std::string path = ::testing::TempDir() + "byte_io_large_test.bin";
-    std::vector<uint8_t> bytes(700000);
-    uint32_t x = 5;
-    for (uint8_t& b : bytes)
-        b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 16);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-    std::fclose(f);
+    const std::vector<uint8_t> bytes = Noise(700000, 5);
+    ASSERT_TRUE(WriteFile(path, bytes));
 
     std::unique_ptr<FileSource> file = FileSource::Open(path);
     ASSERT_NE(file, nullptr);
@@ -75,14 +85,8 @@ TEST(ByteSources, FileReadsAgreeWithTheFileAcrossItsBuffer) {
 // Folders decoded at once each read their blocks in order from their own place in the file.
 TEST(ByteSources, InterleavedReadersEachGetTheirOwnBytes) {
     const std::string path = ::testing::TempDir() + "byte_io_interleaved_test.bin";
-    std::vector<uint8_t> bytes(1000003);
-    uint32_t x = 11;
-    for (uint8_t& b : bytes)
-        b = static_cast<uint8_t>((x = x * 1103515245 + 12345) >> 16);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-    std::fclose(f);
+    const std::vector<uint8_t> bytes = Noise(1000003, 11);
+    ASSERT_TRUE(WriteFile(path, bytes));
 
     std::unique_ptr<FileSource> file = FileSource::Open(path);
     ASSERT_NE(file, nullptr);

@@ -28,7 +28,7 @@ std::atomic<uint64_t> g_overtaken{0};
 
 }  // namespace
 
-SpeculationCounts ReadSpeculationCounts() {
+DecodeAheadCounts ReadDecodeAheadCounts() {
     return {g_used.load(), g_gaveUp.load(), g_overtaken.load()};
 }
 
@@ -101,7 +101,7 @@ uint32_t MszipAhead::RunFirst(uint32_t k) const {
     return k / 2 * (streamBlocks_ + helperBlocks_) + (k % 2 ? streamBlocks_ : 0);
 }
 
-bool MszipAhead::Speculate(uint32_t first, uint32_t length, uint64_t* offset, Run& run) {
+bool MszipAhead::DecodeAheadOf(uint32_t first, uint32_t length, uint64_t* offset, Run& run) {
     const uint32_t count = cabinet_.folders[folder_].blockCount;
     const uint32_t end = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{first} + length, count));
     std::vector<size_t> inputStarts;
@@ -115,7 +115,7 @@ bool MszipAhead::Speculate(uint32_t first, uint32_t length, uint64_t* offset, Ru
         run.starts.push_back(out);
         out += size;
     }
-    std::vector<SpeculationBlock> blocks(inputStarts.size());
+    std::vector<MarkedRunBlock> blocks(inputStarts.size());
     for (size_t i = 0; i < blocks.size(); ++i) {
         const size_t inEnd = i + 1 < blocks.size() ? inputStarts[i + 1] : run.input.size();
         blocks[i].data = run.input.data() + inputStarts[i];
@@ -124,7 +124,7 @@ bool MszipAhead::Speculate(uint32_t first, uint32_t length, uint64_t* offset, Ru
     }
     // Text keeps copying bytes that came from the history to the run's end: markers cost
     // no more than bytes, so there is no bound.
-    return run.speculation.Decode(blocks, blocks.size(), &run.control);
+    return run.marked.Decode(blocks, blocks.size(), &run.control);
 }
 
 void MszipAhead::Help() {
@@ -169,12 +169,12 @@ void MszipAhead::Help() {
         run->outputBefore = decoded;
         uint64_t next = offset;
         // Too little output before the run would make its history shorter than assumed.
-        bool ok = decoded >= MszipSpeculation::kHistorySize &&
-                  Speculate(first, RunLength(k), &next, *run);
+        bool ok = decoded >= MszipMarkedRun::kHistorySize &&
+                  DecodeAheadOf(first, RunLength(k), &next, *run);
         if (ok) {
             offset = next;
             index = first + static_cast<uint32_t>(run->starts.size());
-            decoded += run->speculation.size();
+            decoded += run->marked.size();
             givenUp = 0;
         } else if (!run->control.stop) {
             g_gaveUp.fetch_add(1, std::memory_order_relaxed);
@@ -216,7 +216,7 @@ bool MszipAhead::Take(uint32_t index, uint64_t offset, uint64_t decoded, Block* 
             within == 0 ? current_->firstOffset : current_->nextOffsets[within - 1];
         if (offset != expected || decoded != current_->outputBefore + current_->starts[within])
             return false;
-        const MszipSpeculation& s = current_->speculation;
+        const MszipMarkedRun& s = current_->marked;
         const size_t start = current_->starts[within];
         const size_t end =
             within + 1 < current_->starts.size() ? current_->starts[within + 1] : s.size();
@@ -249,7 +249,7 @@ bool MszipAhead::Take(uint32_t index, uint64_t offset, uint64_t decoded, Block* 
             return false;
         }
     }
-    taken->speculation.Resolve(raceHistory_.data());
+    taken->marked.Resolve(raceHistory_.data());
     current_ = std::move(taken);
     currentRun_ = k;
     g_used.fetch_add(1, std::memory_order_relaxed);
@@ -298,7 +298,7 @@ bool MszipAhead::EnterRun(uint32_t k, uint64_t offset, uint64_t decoded) {
     }
     size_t historySize = 0;
     const uint8_t* history = decoder_->history(&historySize);
-    if (historySize != MszipSpeculation::kHistorySize) {
+    if (historySize != MszipMarkedRun::kHistorySize) {
         it->second->control.stop = true;
         return false;
     }

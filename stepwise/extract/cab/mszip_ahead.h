@@ -1,6 +1,6 @@
 // Decodes one MSZIP folder on two threads. The folder's blocks in its first cabinet fall into
 // runs; the folder's stream decodes every other run itself, and a helper thread decodes the
-// (shorter) runs in between speculatively (mszip_speculation.h) while the stream is still on
+// (shorter) runs in between ahead (mszip_marked_run.h) while the stream is still on
 // the run before (its first run is the second odd one, so it starts a run ahead). The
 // stream never waits: it decodes such a run block by block itself until
 // the helper is done with it, then fills in the bytes that came from the history and takes
@@ -21,20 +21,20 @@
 
 #include "cab/byte_io.h"
 #include "cab/cab_parser.h"
-#include "cab/mszip_speculation.h"
+#include "cab/mszip_marked_run.h"
 
 namespace cab {
 namespace codec {
 class MszipDecoder;
 }
 
-// How often speculation helped, over the process (read by the tool's debug output).
-struct SpeculationCounts {
+// How often decoding ahead helped, over the process (read by the tool's debug output).
+struct DecodeAheadCounts {
     uint64_t used = 0;       // runs decoded ahead and taken
     uint64_t gaveUp = 0;     // runs the helper gave up on
     uint64_t overtaken = 0;  // runs the stream reached before the helper started them
 };
-SpeculationCounts ReadSpeculationCounts();
+DecodeAheadCounts ReadDecodeAheadCounts();
 
 class MszipAhead {
   public:
@@ -81,8 +81,8 @@ class MszipAhead {
         std::vector<uint64_t> nextOffsets;
         std::vector<size_t> starts;  // output position of each block in the run
         std::vector<uint8_t> input;
-        MszipSpeculation speculation;
-        MszipSpeculation::Control control;  // the stream stops runs it overtakes
+        MszipMarkedRun marked;
+        MszipMarkedRun::Control control;  // the stream stops runs it overtakes
     };
     void Help();
     // Keeps a run no longer needed for the helper to reuse; under the lock.
@@ -95,7 +95,7 @@ class MszipAhead {
     // Reads the CFDATA at *offset (with its data when `data` is not null) and moves past it;
     // false on anything the stream would refuse or treat specially.
     bool ReadBlock(uint64_t* offset, std::vector<uint8_t>* data, uint16_t* outSize);
-    bool Speculate(uint32_t first, uint32_t length, uint64_t* offset, Run& run);
+    bool DecodeAheadOf(uint32_t first, uint32_t length, uint64_t* offset, Run& run);
     // Runs alternate: even ones are the stream's, odd ones the helper's.
     uint32_t RunFirst(uint32_t k) const;
     uint32_t RunLength(uint32_t k) const { return k % 2 ? helperBlocks_ : streamBlocks_; }

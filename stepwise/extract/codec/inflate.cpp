@@ -287,13 +287,7 @@ Inflater::Result Inflater::Inflate(const uint8_t* in,
                                    uint8_t* out,
                                    size_t outSize,
                                    size_t* produced) {
-    Stream<uint8_t> s{in, in + inSize};
-    s.historyStart = historyStart;
-    s.outStart = s.out = out;
-    s.outEnd = out + outSize;
-    const Result result = Run(s);
-    *produced = static_cast<size_t>(s.out - s.outStart);
-    return result;
+    return InflateInto(in, inSize, historyStart, out, outSize, produced);
 }
 
 Inflater::Result Inflater::Inflate(const uint8_t* in,
@@ -302,7 +296,17 @@ Inflater::Result Inflater::Inflate(const uint8_t* in,
                                    uint16_t* out,
                                    size_t outSize,
                                    size_t* produced) {
-    Stream<uint16_t> s{in, in + inSize};
+    return InflateInto(in, inSize, historyStart, out, outSize, produced);
+}
+
+template <class T>
+Inflater::Result Inflater::InflateInto(const uint8_t* in,
+                                       size_t inSize,
+                                       const T* historyStart,
+                                       T* out,
+                                       size_t outSize,
+                                       size_t* produced) {
+    Stream<T> s{in, in + inSize};
     s.historyStart = historyStart;
     s.outStart = s.out = out;
     s.outEnd = out + outSize;

@@ -64,6 +64,14 @@ class Inflater {
   private:
     template <class T>
     struct Stream;
+    // Both forms of Inflate.
+    template <class T>
+    Result InflateInto(const uint8_t* in,
+                       size_t inSize,
+                       const T* historyStart,
+                       T* out,
+                       size_t outSize,
+                       size_t* produced);
     template <class T>
     Result Run(Stream<T>& s);
     template <class T>

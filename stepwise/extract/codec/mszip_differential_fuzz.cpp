@@ -10,7 +10,7 @@
 #include <cstring>
 #include <vector>
 
-#include "cab/mszip_speculation.h"
+#include "cab/mszip_marked_run.h"
 #include "codec/codec_fuzz_input.h"
 #include "codec/inflate.h"
 #include "codec/mszip_decoder.h"
@@ -29,16 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     cab::codec::MszipDecoder ours;
     cab::codec::ZlibMszipReference zlib;
     std::vector<uint8_t> mine(cab::codec::kMaxBlockOutput), theirs(cab::codec::kMaxBlockOutput);
-    std::vector<cab::SpeculationBlock> blocks;
+    std::vector<cab::MarkedRunBlock> blocks;
     std::vector<uint8_t> decoded;  // everything accepted, in order
     cab::codec::Inflater wideInflater;
-    std::vector<uint16_t> wide(cab::MszipSpeculation::kHistorySize + cab::codec::kMaxBlockOutput +
+    std::vector<uint16_t> wide(cab::MszipMarkedRun::kHistorySize + cab::codec::kMaxBlockOutput +
                                cab::codec::Inflater::kOutputSlack);
-    size_t speculateFrom = 0;  // the first block with 32 KB of output before it
+    size_t markedFrom = 0;  // the first block with 32 KB of output before it
     bool refused = false;
     cab::codec::ForEachFuzzBlock(data, size, [&](const uint8_t* in, size_t inSize, size_t outSize) {
-        if (speculateFrom == 0 && decoded.size() >= cab::MszipSpeculation::kHistorySize)
-            speculateFrom = blocks.size();
+        if (markedFrom == 0 && decoded.size() >= cab::MszipMarkedRun::kHistorySize)
+            markedFrom = blocks.size();
         blocks.push_back({in, inSize, outSize});
         const bool okOurs = ours.DecodeBlock(in, inSize, mine.data(), outSize);
         const bool okZlib = zlib.DecodeBlock(in, inSize, theirs.data(), outSize);
@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (okOurs && std::memcmp(mine.data(), theirs.data(), outSize) != 0)
             Die("decoders produce different bytes");
         if (inSize >= 2 && in[0] == 'C' && in[1] == 'K' && outSize <= cab::codec::kMaxBlockOutput) {
-            const size_t history = std::min(decoded.size(), cab::MszipSpeculation::kHistorySize);
-            uint16_t* const at = wide.data() + cab::MszipSpeculation::kHistorySize;
+            const size_t history = std::min(decoded.size(), cab::MszipMarkedRun::kHistorySize);
+            uint16_t* const at = wide.data() + cab::MszipMarkedRun::kHistorySize;
             for (size_t i = 0; i < history; ++i)
                 (at - history)[i] = decoded[decoded.size() - history + i];
             size_t produced = 0;
@@ -69,27 +69,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         refused = !okOurs;
         return okOurs;
     });
-    if (speculateFrom == 0)
+    if (markedFrom == 0)
         return 0;
-    const std::vector<cab::SpeculationBlock> run(blocks.begin() + speculateFrom, blocks.end());
+    const std::vector<cab::MarkedRunBlock> run(blocks.begin() + markedFrom, blocks.end());
     size_t before = 0;
-    for (size_t i = 0; i < speculateFrom; ++i)
+    for (size_t i = 0; i < markedFrom; ++i)
         before += blocks[i].outSize;
-    cab::MszipSpeculation speculation;
+    cab::MszipMarkedRun marked;
     // Without a bound it gives up only on what the decoder refused; with the input's last
     // byte as the bound it may give up early, but what it returns must still be right.
     const size_t bounds[] = {run.size(), static_cast<size_t>(data[size - 1] % 4)};
     for (size_t bound : bounds) {
-        const bool ok = speculation.Decode(run, bound);
+        const bool ok = marked.Decode(run, bound);
         if (bound == run.size() && ok == refused)
-            Die(refused ? "speculation accepts what the decoder refused"
-                        : "speculation refuses what the decoder accepted");
+            Die(refused ? "the marked run accepts what the decoder refused"
+                        : "the marked run refuses what the decoder accepted");
         if (!ok)
             continue;
-        speculation.Resolve(decoded.data() + before - cab::MszipSpeculation::kHistorySize);
-        if (speculation.size() != decoded.size() - before ||
-            std::memcmp(speculation.output(), decoded.data() + before, speculation.size()) != 0)
-            Die("speculation resolves to different bytes");
+        marked.Resolve(decoded.data() + before - cab::MszipMarkedRun::kHistorySize);
+        if (marked.size() != decoded.size() - before ||
+            std::memcmp(marked.output(), decoded.data() + before, marked.size()) != 0)
+            Die("the marked run resolves to different bytes");
     }
     return 0;
 }

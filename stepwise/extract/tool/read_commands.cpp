@@ -218,12 +218,12 @@ int ExtractCabinet(cab::CabinetReader& reader,
     return result || failures ? kExitFailed : kExitOk;
 }
 
-// With STEPWISE_CAB_SPECULATION set, says on stderr how often MSZIP runs decoded ahead
+// With STEPWISE_CAB_DECODE_AHEAD_COUNTS set, says on stderr how often MSZIP runs decoded ahead
 // were used (a debugging aid for the benchmark).
-int ReportSpeculation(int status) {
-    if (std::getenv("STEPWISE_CAB_SPECULATION")) {
-        const cab::SpeculationCounts c = cab::ReadSpeculationCounts();
-        std::fprintf(stderr, "speculation: %llu runs used, %llu given up, %llu overtaken\n",
+int ReportDecodeAhead(int status) {
+    if (std::getenv("STEPWISE_CAB_DECODE_AHEAD_COUNTS")) {
+        const cab::DecodeAheadCounts c = cab::ReadDecodeAheadCounts();
+        std::fprintf(stderr, "decode ahead: %llu runs used, %llu given up, %llu overtaken\n",
                      static_cast<unsigned long long>(c.used),
                      static_cast<unsigned long long>(c.gaveUp),
                      static_cast<unsigned long long>(c.overtaken));
@@ -238,14 +238,14 @@ int RunList(const std::string& path, bool search) {
 }
 
 int RunTest(const std::string& path, bool search, unsigned threads) {
-    return ReportSpeculation(ForEachCabinet(path, search, threads, TestCabinet));
+    return ReportDecodeAhead(ForEachCabinet(path, search, threads, TestCabinet));
 }
 
 int RunExtract(const std::string& path,
                const std::string& directory,
                bool search,
                unsigned threads) {
-    return ReportSpeculation(
+    return ReportDecodeAhead(
         ForEachCabinet(path, search, threads,
                        [&directory](cab::CabinetReader& reader, const std::string& cabinet) {
                            return ExtractCabinet(reader, cabinet, directory);

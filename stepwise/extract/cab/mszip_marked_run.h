@@ -8,7 +8,7 @@
 //
 // Anything unexpected (bad data, a run that keeps reaching back into the history longer
 // than allowed) makes Decode() give up; the caller then decodes the run after its
-// predecessor as usual, so the result never depends on the speculation working.
+// predecessor as usual, so the result never depends on decoding ahead working.
 #pragma once
 
 #include <atomic>
@@ -23,19 +23,19 @@ class Inflater;
 
 namespace cab {
 
-struct SpeculationBlock {
+struct MarkedRunBlock {
     const uint8_t* data = nullptr;  // "CK" and a raw deflate stream
     size_t size = 0;
     size_t outSize = 0;  // the block's declared uncompressed size, at most 32768
 };
 
-class MszipSpeculation {
+class MszipMarkedRun {
   public:
     // The history a run's first block may refer back into: the 32 KB of output before it.
     static constexpr size_t kHistorySize = 32768;
 
-    MszipSpeculation();
-    ~MszipSpeculation();
+    MszipMarkedRun();
+    ~MszipMarkedRun();
 
     // Decodes the run over an unknown history of kHistorySize bytes. Returns false (gave up)
     // on a block that does not decode to its declared size, or when after
@@ -45,7 +45,7 @@ class MszipSpeculation {
     struct Control {
         std::atomic<bool> stop{false};
     };
-    bool Decode(const std::vector<SpeculationBlock>& blocks,
+    bool Decode(const std::vector<MarkedRunBlock>& blocks,
                 size_t maxDependentBlocks,
                 Control* control = nullptr);
     // Fills in the bytes taken from the history: the kHistorySize bytes of output before
@@ -62,8 +62,10 @@ class MszipSpeculation {
     size_t historyBytes() const;
 
   private:
-    bool Inflate(const SpeculationBlock& block, uint8_t* buffer, size_t at);
-    bool Inflate(const SpeculationBlock& block, uint16_t* buffer, size_t at);
+    // Inflates the block into buffer + kHistorySize + at, its history being the
+    // kHistorySize elements before that: bytes, or 16-bit elements that may be markers.
+    template <class T>
+    bool Inflate(const MarkedRunBlock& block, T* buffer, size_t at);
 
     std::unique_ptr<codec::Inflater> inflater_;
     // Kept from run to run: fresh memory for every run costs page faults.

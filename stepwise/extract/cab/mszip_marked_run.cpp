@@ -1,4 +1,4 @@
-#include "cab/mszip_speculation.h"
+#include "cab/mszip_marked_run.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,7 +23,7 @@ T* Room(std::unique_ptr<T[]>* buffer, size_t* room, size_t size, bool* fresh = n
     return buffer->get();
 }
 
-bool Acceptable(const SpeculationBlock& block) {
+bool Acceptable(const MarkedRunBlock& block) {
     return block.size >= 2 && block.size <= codec::kMaxBlockInput &&
            block.outSize <= codec::kMaxBlockOutput && block.data[0] == 'C' && block.data[1] == 'K';
 }
@@ -47,18 +47,17 @@ bool HoldsMarker(const uint16_t* elements, size_t n) {
 
 }  // namespace
 
-MszipSpeculation::MszipSpeculation()
+MszipMarkedRun::MszipMarkedRun()
     : inflater_(std::make_unique<codec::Inflater>()),
       meaning_(std::make_unique<uint8_t[]>(256 + kHistorySize)) {
     for (size_t v = 0; v < 256; ++v)
         meaning_[v] = static_cast<uint8_t>(v);
 }
 
-MszipSpeculation::~MszipSpeculation() = default;
+MszipMarkedRun::~MszipMarkedRun() = default;
 
-// Inflates the block into buffer + kHistorySize + at, its history being the kHistorySize
-// elements before that.
-bool MszipSpeculation::Inflate(const SpeculationBlock& block, uint8_t* buffer, size_t at) {
+template <class T>
+bool MszipMarkedRun::Inflate(const MarkedRunBlock& block, T* buffer, size_t at) {
     if (!Acceptable(block))
         return false;
     size_t produced = 0;
@@ -68,19 +67,9 @@ bool MszipSpeculation::Inflate(const SpeculationBlock& block, uint8_t* buffer, s
     return r == codec::Inflater::Result::Ok && produced == block.outSize;
 }
 
-bool MszipSpeculation::Inflate(const SpeculationBlock& block, uint16_t* buffer, size_t at) {
-    if (!Acceptable(block))
-        return false;
-    size_t produced = 0;
-    const codec::Inflater::Result r =
-        inflater_->Inflate(block.data + 2, block.size - 2, buffer + at, buffer + kHistorySize + at,
-                           block.outSize, &produced);
-    return r == codec::Inflater::Result::Ok && produced == block.outSize;
-}
-
-bool MszipSpeculation::Decode(const std::vector<SpeculationBlock>& blocks,
-                              size_t maxDependentBlocks,
-                              Control* control) {
+bool MszipMarkedRun::Decode(const std::vector<MarkedRunBlock>& blocks,
+                            size_t maxDependentBlocks,
+                            Control* control) {
     auto stopped = [control] { return control && control->stop.load(std::memory_order_relaxed); };
     marked_ = 0;
     size_ = 0;
@@ -130,7 +119,7 @@ bool MszipSpeculation::Decode(const std::vector<SpeculationBlock>& blocks,
     return true;
 }
 
-void MszipSpeculation::Resolve(const uint8_t* history) {
+void MszipMarkedRun::Resolve(const uint8_t* history) {
     // One look-up per element, no branch: the table maps a byte to itself and a marker to the
     // history byte it stands for.
     std::memcpy(meaning_.get() + 256, history, kHistorySize);
@@ -141,7 +130,7 @@ void MszipSpeculation::Resolve(const uint8_t* history) {
         to[p] = meaning[from[p]];
 }
 
-size_t MszipSpeculation::historyBytes() const {
+size_t MszipMarkedRun::historyBytes() const {
     if (!wide_)
         return 0;
     const uint16_t* const from = wide_.get() + kHistorySize;

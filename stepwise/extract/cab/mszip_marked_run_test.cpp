@@ -1,4 +1,4 @@
-#include "cab/mszip_speculation.h"
+#include "cab/mszip_marked_run.h"
 
 #include <gtest/gtest.h>
 
@@ -58,8 +58,8 @@ std::vector<uint8_t> CopyHeavy() {
     return data;
 }
 
-std::vector<SpeculationBlock> From(const std::vector<testing::Block>& blocks, size_t first) {
-    std::vector<SpeculationBlock> out;
+std::vector<MarkedRunBlock> From(const std::vector<testing::Block>& blocks, size_t first) {
+    std::vector<MarkedRunBlock> out;
     for (size_t i = first; i < blocks.size(); ++i)
         out.push_back({blocks[i].data.data(), blocks[i].data.size(), blocks[i].uncompressed});
     return out;
@@ -68,11 +68,11 @@ std::vector<SpeculationBlock> From(const std::vector<testing::Block>& blocks, si
 // Decoded from any block on over an unknown history and resolved with the real one, the
 // output is what decoding from the folder's start gives: through copies of copies, through
 // blocks that no longer reach back, and in the single-version tail.
-TEST(MszipSpeculation, ResolvesToTheSequentialBytesFromEveryStart) {
+TEST(MszipMarkedRun, ResolvesToTheSequentialBytesFromEveryStart) {
     const std::vector<uint8_t> data = CopyHeavy();
     const std::vector<testing::Block> blocks = testing::MszipBlocks(data);
     ASSERT_EQ(blocks.size(), 13u);
-    MszipSpeculation s;  // reused, as the helper does
+    MszipMarkedRun s;  // reused, as the helper does
     for (size_t first = 1; first < blocks.size(); ++first) {
         ASSERT_TRUE(s.Decode(From(blocks, first), blocks.size())) << first;
         const size_t at = first * kBlock;
@@ -94,7 +94,7 @@ TEST(MszipSpeculation, ResolvesToTheSequentialBytesFromEveryStart) {
 // A folder whose bytes repeat every 30000 after a random first block: every block copies
 // from the one before, so the markers of the run's history carry through every block to its
 // end, and one pass resolves them to the bytes.
-TEST(MszipSpeculation, HistoryCarriedThroughEveryBlockResolves) {
+TEST(MszipMarkedRun, HistoryCarriedThroughEveryBlockResolves) {
     uint32_t x = 777;
     std::vector<uint8_t> data;
     AppendFresh(data, kBlock, x);
@@ -102,7 +102,7 @@ TEST(MszipSpeculation, HistoryCarriedThroughEveryBlockResolves) {
         data.push_back(data[data.size() - 30000]);
     const std::vector<testing::Block> blocks = testing::MszipBlocks(data);
     ASSERT_EQ(blocks.size(), 8u);
-    MszipSpeculation s;
+    MszipMarkedRun s;
     ASSERT_TRUE(s.Decode(From(blocks, 1), blocks.size()));
     EXPECT_EQ(s.dependentBlocks(), 7u);
     EXPECT_GT(s.historyBytes(), (data.size() - kBlock) * 9 / 10);
@@ -112,10 +112,10 @@ TEST(MszipSpeculation, HistoryCarriedThroughEveryBlockResolves) {
 }
 
 // The bound on blocks decoded twice is exact, and giving up leaves nothing half done.
-TEST(MszipSpeculation, GivesUpWhenHistoryBytesLastLongerThanAllowed) {
+TEST(MszipMarkedRun, GivesUpWhenHistoryBytesLastLongerThanAllowed) {
     const std::vector<uint8_t> data = CopyHeavy();
     const std::vector<testing::Block> blocks = testing::MszipBlocks(data);
-    MszipSpeculation s;
+    MszipMarkedRun s;
     ASSERT_TRUE(s.Decode(From(blocks, 1), blocks.size()));
     const size_t needed = s.dependentBlocks();
     EXPECT_FALSE(s.Decode(From(blocks, 1), needed - 1));
@@ -125,16 +125,16 @@ TEST(MszipSpeculation, GivesUpWhenHistoryBytesLastLongerThanAllowed) {
     EXPECT_TRUE(std::equal(s.output(), s.output() + s.size(), data.begin() + kBlock));
 }
 
-// Whatever a sequential decoder refuses, speculation refuses too: bad data in a block still
+// Whatever a sequential decoder refuses, the marked run refuses too: bad data in a block still
 // reaching back, bad data in the single-version tail, a wrong signature, a declared size
 // the stream does not fill or overflows.
-TEST(MszipSpeculation, RefusesBlocksTheDecoderRefuses) {
+TEST(MszipMarkedRun, RefusesBlocksTheDecoderRefuses) {
     const std::vector<uint8_t> data = CopyHeavy();
     const std::vector<testing::Block> good = testing::MszipBlocks(data);
     auto refused = [&](size_t block, auto spoil) {
         std::vector<testing::Block> blocks = good;
         spoil(blocks[block]);
-        MszipSpeculation s;
+        MszipMarkedRun s;
         return !s.Decode(From(blocks, 1), blocks.size());
     };
     auto badType = [](testing::Block& b) { b.data.assign({'C', 'K', 0xFF, 0xFF, 0xFF}); };
@@ -196,7 +196,7 @@ TEST(MszipAhead, StreamMatchesOneThreadOnSoundAndBadFolders) {
     badSum.folders[0].blocks[7].corruptChecksum = true;
     cabinets.push_back(testing::Serialize(badSum));
 
-    const SpeculationCounts before = ReadSpeculationCounts();
+    const DecodeAheadCounts before = ReadDecodeAheadCounts();
     for (size_t c = 0; c < cabinets.size(); ++c) {
         const Outcome alone = ReadFolder(cabinets[c], 0, false);
         if (c == 0)
@@ -214,7 +214,7 @@ TEST(MszipAhead, StreamMatchesOneThreadOnSoundAndBadFolders) {
             }
         }
     }
-    EXPECT_GT(ReadSpeculationCounts().used, before.used + 10);
+    EXPECT_GT(ReadDecodeAheadCounts().used, before.used + 10);
 }
 
 }  // namespace
@@ -259,7 +259,7 @@ TEST(MszipAhead, ReaderExtractsTheSameOnOneAndTwoThreads) {
         return std::make_pair(results, bytes);
     };
     auto asked = [] {
-        const SpeculationCounts c = ReadSpeculationCounts();
+        const DecodeAheadCounts c = ReadDecodeAheadCounts();
         return c.used + c.overtaken + c.gaveUp;
     };
     const uint64_t before = asked();
