@@ -122,11 +122,8 @@ Process Process::Start(const std::string& exe,
                 throw std::runtime_error("cannot start " + exe + ", error " +
                                          std::to_string(error));
             // Left in the test's output, so a refused start is seen even when a retry works.
-            std::fprintf(stderr,
-                         "%s refused to start (error %lu), starting it again
-                         ",
-                         exe.c_str(),
-                         static_cast<unsigned long>(error));
+            std::fprintf(stderr, "%s refused to start (error %lu), starting it again\n",
+                         exe.c_str(), static_cast<unsigned long>(error));
             return false;
         },
         std::chrono::seconds(10));
